@@ -1,0 +1,16 @@
+#pragma once
+// Wide text is UTF-16 throughout the rules and the engine; it becomes UTF-8
+// only at the operating-system boundary and in the tags written to a book.
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+std::string ToUtf8(std::u16string_view text);
+std::u16string FromUtf8(std::string_view text);
+
+// File-system paths for UTF-16 text and back (UTF-8 on this platform).
+std::filesystem::path ToPath(std::u16string_view text);
+std::u16string FromPath(const std::filesystem::path& path);
+
+// Replaces the first "%ls" in `pattern` by `value`.
+std::u16string FormatWithPath(std::u16string_view pattern, std::u16string_view value);

@@ -1,0 +1,61 @@
+#pragma once
+// The decoding graph: opens one input file, decodes its first audio stream,
+// negotiates the PCM type with the capture renderer and streams PCM to the
+// consumer on a thread of its own, as fast as the consumer takes it.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "HResult.h"
+#include "MediaType.h"
+#include "WaveFormat.h"
+
+class CRender;
+
+// Base: owns the demuxer/decoder state and the streaming thread.
+class CGraph {
+public:
+    CGraph();
+    virtual ~CGraph();
+    CGraph(const CGraph&) = delete;
+    CGraph& operator=(const CGraph&) = delete;
+
+    virtual HRESULT Init();
+    virtual HRESULT Close();
+    virtual HRESULT Run();
+    virtual HRESULT Stop();
+    virtual void NotifyEndOfStream() {}
+    // Current decoding position in 100 ns units; 0 before Init or after Close.
+    virtual int64_t GetPosition();
+
+    struct State;  // FFmpeg-side state, defined in the implementation
+
+protected:
+    virtual HRESULT AddFilters() = 0;
+    std::unique_ptr<State> m_state;
+};
+
+class CGraphSound : public CGraph {
+public:
+    // `requiredFormat`: null for a book's first file; otherwise the exact PCM
+    // format every buffer must have. Not owned.
+    CGraphSound(const std::u16string& path, const WAVEFORMATEX* requiredFormat);
+    ~CGraphSound() override;
+
+    HRESULT Init() override;
+    HRESULT Close() override;
+    void NotifyEndOfStream() override;
+
+    // The media type the renderer accepted (valid after a successful Init).
+    virtual const CMediaType& ConnectedType() const;
+
+    CRender* m_pAudioRender = nullptr;        // owned while the graph is open
+    IGraphCallback* m_pCallback = nullptr;    // set before Run; not owned
+    std::u16string m_strFile;
+    const WAVEFORMATEX* m_pFormat = nullptr;  // not owned
+    int64_t m_llDuration = 0;                 // 100 ns units; 0 when unknown
+
+protected:
+    HRESULT AddFilters() override;
+};

@@ -1,0 +1,73 @@
+#pragma once
+// A small MP4 writer for audiobooks: one `mdat` written as samples arrive and
+// a `moov` index written on Close. Offers the operations a book writer needs.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace mp4 {
+
+using TrackId = uint32_t;
+constexpr TrackId INVALID_TRACK_ID = 0;
+constexpr uint64_t INVALID_DURATION = ~uint64_t{0};  // every sample states its own
+constexpr uint8_t MPEG4_AUDIO_TYPE = 0x40;
+
+enum class CoverType : uint32_t { Gif = 12, Jpeg = 13, Png = 14, Bmp = 27, Unknown = 0 };
+// The image type from a picture's first bytes (12 GIF, 13 JPEG, 14 PNG, 27 BMP).
+CoverType DetectCoverType(const uint8_t* data, size_t size);
+
+class File {
+public:
+    // Creates (truncates) the file and writes `ftyp` and the `mdat` header.
+    // Null when the file cannot be created; `error` then says why.
+    static std::unique_ptr<File> Create(const std::filesystem::path& path, std::string* error = nullptr);
+    // Closes without an index if Close was not called.
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    bool SetTimeScale(uint32_t timeScale);
+    // An audio track; sampleDuration INVALID_DURATION: per-sample durations.
+    TrackId AddAudioTrack(uint32_t timeScale, uint64_t sampleDuration, uint8_t audioType);
+    // A disabled text track holding chapters, referenced from `refTrack` by `chap`.
+    // timeScale 0 lets the writer choose (the reference track's).
+    TrackId AddChapterTextTrack(TrackId refTrack, uint32_t timeScale = 0);
+    bool SetTrackTimeScale(TrackId track, uint32_t timeScale);
+    bool SetAudioProfileLevel(uint8_t level);
+    bool SetTrackESConfiguration(TrackId track, const uint8_t* config, uint32_t size);
+
+    // Tag items, UTF-8 text. An empty text sets nothing.
+    bool SetMetadataTool(const std::string& text);
+    bool SetMetadataArtist(const std::string& text);
+    bool SetMetadataWriter(const std::string& text);
+    bool SetMetadataAlbum(const std::string& text);
+    bool SetMetadataYear(const std::string& text);
+    bool SetMetadataGenre(const std::string& text);
+    bool SetMetadataComment(const std::string& text);
+    bool SetMetadataCoverArt(const uint8_t* data, uint32_t size);
+    bool SetMetadataMediaKind(uint8_t kind);  // `stik`: 2 = audiobook
+
+    // A Nero chapter list entry (`udta/chpl`): start in 100 ns units, UTF-8 title.
+    bool AddNeroChapter(uint64_t start100ns, const std::string& title);
+
+    // Appends one sample to `mdat`. False when the bytes could not be written.
+    bool WriteSample(TrackId track, const uint8_t* data, uint32_t size, uint64_t duration,
+                     int64_t renderingOffset = 0, bool isSync = true);
+
+    // Writes the index (`moov`), patches the `mdat` size and closes the file.
+    // False on any write or close failure. A second call returns the first result.
+    bool Close();
+
+    // True once any write has failed.
+    bool HasFailed() const;
+
+    struct Impl;
+
+private:
+    explicit File(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace mp4

@@ -1,0 +1,110 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "tavlin-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    // Restore permissions a test may have taken away, so the folder can go.
+    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec))
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ec);
+    }
+    std::filesystem::remove_all(m_path, ec);
+}
+
+CommandResult Run(const std::vector<std::string>& argv)
+{
+    CommandResult result;
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return result;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(fds[1], 1);
+        ::dup2(fds[1], 2);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        std::vector<char*> args;
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execvp(args[0], args.data());
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0)
+        result.output.append(buffer, static_cast<size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+void GenerateTone(const std::filesystem::path& file, double seconds, int sampleRate, int channels,
+                  double frequency, const std::vector<std::string>& extraArgs)
+{
+    std::vector<std::string> argv = {"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                     "sine=frequency=" + std::to_string(frequency) + ":sample_rate=" +
+                                         std::to_string(sampleRate) + ":duration=" + std::to_string(seconds),
+                                     "-ac", std::to_string(channels)};
+    argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
+    argv.push_back(file.string());
+    const auto r = Run(argv);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+}
+
+std::vector<int16_t> SineSamples(size_t framesPerChannel, int channels, int sampleRate, double frequency,
+                                 double amplitude)
+{
+    std::vector<int16_t> out(framesPerChannel * static_cast<size_t>(channels));
+    for (size_t i = 0; i < framesPerChannel; ++i) {
+        const double v = amplitude * std::sin(2.0 * M_PI * frequency * static_cast<double>(i) / sampleRate);
+        for (int c = 0; c < channels; ++c)
+            out[i * static_cast<size_t>(channels) + static_cast<size_t>(c)] = static_cast<int16_t>(std::lround(v * 32767.0));
+    }
+    return out;
+}
+
+std::vector<uint8_t> ReadAll(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const std::filesystem::path& file, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteText(const std::filesystem::path& file, const std::string& text)
+{
+    std::ofstream out(file, std::ios::binary);
+    out << text;
+}
+
+}  // namespace testsupport
