@@ -1,0 +1,26 @@
+#pragma once
+// Process-wide state of the conversion engine, read by every stage.
+#include <atomic>
+#include <mutex>
+#include <string>
+
+// Raised to stop the running conversion; every stage polls it.
+extern std::atomic<int> g_bAbort;
+
+// The engine's error text. A failing stage stores its message before it
+// raises g_bAbort; the progress display reads it after seeing g_bAbort.
+class CErrorText {
+public:
+    void Set(const std::u16string& text);
+    void Clear();
+    std::u16string Get() const;
+    bool IsEmpty() const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::u16string m_text;
+};
+extern CErrorText g_strError;
+
+// Stores `message` in g_strError, then raises g_bAbort.
+void FailConversion(const std::u16string& message);
