@@ -1,0 +1,37 @@
+#pragma once
+// One row of the file list and one chapter of the book.
+#include <string>
+
+#include "BookTypes.h"
+#include "TagReader.h"
+
+// Chapter title sources (values of g_nChapterMode).
+inline constexpr int CHAPTERS_FROM_FILENAME = 0;  // menu item "From FileName"
+inline constexpr int CHAPTERS_FROM_TAG = 1;       // menu item "From MP3 Tag"
+
+// Where chapter titles come from; CHAPTERS_FROM_TAG at start, never stored.
+extern int g_nChapterMode;
+
+// Base of list row records: a row shows its record's GetText in column 0.
+struct sLVItem {
+    virtual ~sLVItem() = default;
+    virtual int GetImage() const { return -1; }  // -1: no image
+    virtual std::u16string GetText() const { return {}; }
+};
+
+struct sItem : sLVItem {
+    // Reads the tags of `path` with `readTags`, removes the extension from
+    // `name` and, when the file has no track name, uses the shortened name.
+    sItem(std::u16string path, std::u16string name, const TagReader& readTags);
+    // The same with the MediaInfo tag reader.
+    sItem(std::u16string path, std::u16string name);
+
+    std::u16string GetText() const override { return m_strName; }
+    // Column 0: the name; column 1: the chapter title under g_nChapterMode;
+    // any other column: empty.
+    std::u16string GetColumnText(int column) const;
+
+    std::u16string m_strPath;  // full path of the audio file
+    std::u16string m_strName;  // display name, without extension
+    sTagInfo m_Tags;
+};
