@@ -1,0 +1,191 @@
+#include "BookWriter.h"
+
+#include "ChapterSample.h"
+#include "EngineState.h"
+#include "FileTask.h"
+#include "Text.h"
+#include "ThreadPool.h"
+
+namespace {
+constexpr uint32_t kMovieTimeScale = 90000;
+constexpr uint32_t kChapterTimeScale = 600;
+constexpr uint8_t kAudioProfileLevel = 255;
+constexpr uint8_t kMediaKindAudiobook = 2;
+constexpr int64_t kFirstFileRenderingOffset = 1024;
+}  // namespace
+
+CBookWriter::CBookWriter(const sCoverData* cover, const std::u16string* outputPath)
+    : m_pOutputPath(outputPath), m_pCover(cover), m_ready(true, false)
+{
+}
+
+CBookWriter::~CBookWriter()
+{
+    if (m_file)
+        m_file->Close();
+    for (auto& task : m_tasks)
+        task->Join();
+    m_tasks.clear();
+}
+
+void CBookWriter::WriteBook(const std::vector<sInputFile>& files, const sTagInfo* metadata)
+{
+    Submit(files, metadata);
+    m_bAllSubmitted.store(1);
+    WriteFrames();
+    // The index is written here, on the job thread, so that a failure to
+    // finish the file is reported before the conversion counts as complete.
+    if (m_file && g_bAbort.load() == 0 && !m_file->Close())
+        OnWriteFailure();
+}
+
+void CBookWriter::Submit(const std::vector<sInputFile>& files, const sTagInfo* metadata)
+{
+    m_format = WAVEFORMATEX{};
+    for (const sInputFile& input : files) {
+        m_tasks.push_back(std::make_unique<CFileTask>(&m_format, metadata, this, &input));
+        g_ThreadPool.Submit(m_tasks.back().get());
+        // Set once, by the first file: later files start only when the book's
+        // format is known and the output file exists (or the first failed).
+        m_ready.Wait(INFINITE_WAIT);
+        m_nTotalSize += input.m_nSize;
+    }
+}
+
+void CBookWriter::WriteFrames()
+{
+    for (auto& task : m_tasks) {
+        CQueue& frames = task->Frames();
+        const uint64_t chapterStart = m_nTrackPosition;
+        for (;;) {
+            if (auto frame = frames.Pop()) {
+                WriteFrame(*frame);
+                continue;
+            }
+            if (!task->FinishedEvent().Wait(kPollSliceMs))
+                continue;
+            if (auto frame = frames.Pop()) {
+                WriteFrame(*frame);
+                continue;
+            }
+            break;
+        }
+        if (g_bAbort.load() == 0) {
+            // The chapter spans its file's frames in the audio track, which
+            // include the encoder's priming frame; converting positions from
+            // the running total keeps the truncation from adding up.
+            const uint64_t samplesIn = task->SamplesIn();
+            const uint64_t duration = ToChapterTicks(m_nTrackPosition) - ToChapterTicks(chapterStart);
+            const uint64_t start100ns =
+                m_format.nSamplesPerSec ? chapterStart * 10000000ull / m_format.nSamplesPerSec : 0;
+            AddChapter(task->Input().m_strTitle, duration, start100ns);
+            m_nChapterTotal += samplesIn;
+        }
+        task->DrainedEvent().Set();
+    }
+}
+
+void CBookWriter::WriteFrame(const sEncodedFrame& frame)
+{
+    if (!m_file || m_bWriteFailed)
+        return;
+    const int64_t renderingOffset = m_nChapterTotal == 0 ? kFirstFileRenderingOffset : 0;
+    if (!m_file->WriteSample(m_nAudioTrack, frame.data.get(), static_cast<uint32_t>(frame.size), frame.duration,
+                             renderingOffset, true))
+        OnWriteFailure();
+    m_nTrackPosition += frame.duration;
+}
+
+bool CBookWriter::AddChapter(const std::u16string& title, uint64_t duration, uint64_t start100ns)
+{
+    if (!m_file || m_bWriteFailed)
+        return false;
+    const std::vector<uint8_t> sample = BuildChapterSample(title);
+    const bool written = m_file->WriteSample(m_nChapterTrack, sample.data(), static_cast<uint32_t>(sample.size()),
+                                             duration, 0, true);
+    if (!written) {
+        OnWriteFailure();
+        return false;
+    }
+    m_file->AddNeroChapter(start100ns, ToUtf8(FitChapterTitle(title)));
+    return true;
+}
+
+void CBookWriter::OnWriteFailure()
+{
+    if (m_bWriteFailed)
+        return;
+    m_bWriteFailed = true;
+    FailConversion(FormatWithPath(u"Couldn't write output file %ls\n", *m_pOutputPath));
+}
+
+uint64_t CBookWriter::ToChapterTicks(uint64_t samples) const
+{
+    return m_format.nSamplesPerSec ? samples * kChapterTimeScale / m_format.nSamplesPerSec : 0;
+}
+
+int CBookWriter::CreateOutput(const WAVEFORMATEX* format, const sTagInfo* metadata, aac::Encoder* encoder)
+{
+    m_file = mp4::File::Create(ToPath(*m_pOutputPath));
+    if (!m_file) {
+        FailConversion(FormatWithPath(u"Couldn't create output file %ls\n", *m_pOutputPath));
+        return 1;
+    }
+    m_file->SetTimeScale(kMovieTimeScale);
+    m_nAudioTrack = m_file->AddAudioTrack(format->nSamplesPerSec, mp4::INVALID_DURATION, mp4::MPEG4_AUDIO_TYPE);
+    m_nChapterTrack = m_file->AddChapterTextTrack(m_nAudioTrack, 0);
+    m_file->SetTrackTimeScale(m_nChapterTrack, kChapterTimeScale);
+    m_file->SetAudioProfileLevel(kAudioProfileLevel);
+    const std::vector<uint8_t> config = encoder->GetDecoderSpecificInfo();
+    m_file->SetTrackESConfiguration(m_nAudioTrack, config.data(), static_cast<uint32_t>(config.size()));
+    m_file->SetMetadataTool(aac::Encoder::GetVersion());
+
+    const std::pair<const std::u16string*, bool (mp4::File::*)(const std::string&)> tags[] = {
+        {&metadata->m_strPerformer, &mp4::File::SetMetadataArtist},
+        {&metadata->m_strPublisher, &mp4::File::SetMetadataWriter},
+        {&metadata->m_strAlbum, &mp4::File::SetMetadataAlbum},
+        {&metadata->m_strRecordedDate, &mp4::File::SetMetadataYear},
+        {&metadata->m_strGenre, &mp4::File::SetMetadataGenre},
+        {&metadata->m_strComment, &mp4::File::SetMetadataComment},
+    };
+    for (const auto& [text, setter] : tags) {
+        if (!text->empty())
+            ((*m_file).*setter)(ToUtf8(*text));
+    }
+    if (m_pCover->Size() != 0)
+        m_file->SetMetadataCoverArt(m_pCover->m_data.data(), m_pCover->Size());
+    m_file->SetMetadataMediaKind(kMediaKindAudiobook);
+    return 0;
+}
+
+void CBookWriter::GetProgress(int& position, int& total) const
+{
+    if (m_bAllSubmitted.load() == 0) {
+        total = 0;
+        return;
+    }
+    uint32_t durations = 0;
+    uint32_t positions = 0;
+    uint32_t sizes = 0;
+    for (const auto& task : m_tasks) {
+        unsigned taskPosition = 0;
+        unsigned taskDuration = 0;
+        task->GetProgress(taskPosition, taskDuration);
+        if (taskDuration != 0) {
+            durations += taskDuration;
+            positions += taskPosition;
+            sizes += task->Input().m_nSize;
+        }
+    }
+    position = static_cast<int>(positions);
+    total = static_cast<int>(EstimateTotal(durations, sizes, m_nTotalSize));
+}
+
+uint32_t EstimateTotal(uint32_t durations, uint32_t sizes, uint32_t totalSize)
+{
+    const uint32_t rest = totalSize - sizes;
+    if (durations == 0 || sizes == 0 || rest == 0)
+        return durations;
+    const double scaled = static_cast<double>(durations) / static_cast<double>(sizes) * static_cast<double>(rest);
+    return durations + static_cast<uint32_t>(static_cast<uint64_t>(scaled));
+}

@@ -1,0 +1,68 @@
+#pragma once
+// Produces the audiobook: submits one file task per input file, then writes
+// the tasks' frames strictly in list order and one chapter per file.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AacEncoder.h"
+#include "BookTypes.h"
+#include "EncodedFrame.h"
+#include "Event.h"
+#include "Mp4File.h"
+#include "WaveFormat.h"
+
+class CFileTask;
+
+// The job's total in seconds: the playing time `durations` of the files opened
+// so far (whose sizes add up to `sizes`), scaled up in proportion to the size
+// of the files not yet opened (`totalSize` - `sizes`). Wraps at 2^32.
+uint32_t EstimateTotal(uint32_t durations, uint32_t sizes, uint32_t totalSize);
+
+class CBookWriter {
+public:
+    CBookWriter(const sCoverData* cover, const std::u16string* outputPath);
+    // Closes what remains of the output file and destroys the tasks after
+    // their threads have ended. Only after WriteBook has returned.
+    ~CBookWriter();
+    CBookWriter(const CBookWriter&) = delete;
+    CBookWriter& operator=(const CBookWriter&) = delete;
+
+    // The job thread's body.
+    void WriteBook(const std::vector<sInputFile>& files, const sTagInfo* metadata);
+    // Called once, by the first file task: creates the output file and sets
+    // up its tracks and tags. 0 when created, 1 when not.
+    int CreateOutput(const WAVEFORMATEX* format, const sTagInfo* metadata, aac::Encoder* encoder);
+    // Writes one chapter sample of `duration` 1/600 s starting at `start100ns`.
+    bool AddChapter(const std::u16string& title, uint64_t duration, uint64_t start100ns);
+    // Releases the job thread waiting for the first file.
+    void SetReady() { m_ready.Set(); }
+
+    // The job's progress over the task list (whole seconds).
+    void GetProgress(int& position, int& total) const;
+
+private:
+    void Submit(const std::vector<sInputFile>& files, const sTagInfo* metadata);
+    void WriteFrames();
+    void WriteFrame(const sEncodedFrame& frame);
+    // A failed write stops the conversion with a message, once.
+    void OnWriteFailure();
+    // Chapter-track time (1/600 s) of an audio-track position.
+    uint64_t ToChapterTicks(uint64_t samples) const;
+
+    const std::u16string* m_pOutputPath;
+    const sCoverData* m_pCover;
+    std::unique_ptr<mp4::File> m_file;
+    mp4::TrackId m_nAudioTrack = 0;
+    mp4::TrackId m_nChapterTrack = 0;
+    std::vector<std::unique_ptr<CFileTask>> m_tasks;
+    std::atomic<int> m_bAllSubmitted{0};
+    CEvent m_ready;
+    uint32_t m_nTotalSize = 0;
+    WAVEFORMATEX m_format{};
+    uint64_t m_nChapterTotal = 0;   // samples in of the files whose chapter is written
+    uint64_t m_nTrackPosition = 0;  // audio-track samples written so far
+    bool m_bWriteFailed = false;
+};

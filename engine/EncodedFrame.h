@@ -1,0 +1,17 @@
+#pragma once
+// One raw AAC frame (no ADTS header) with its duration in samples per channel.
+#include <cstdint>
+#include <memory>
+
+struct sEncodedFrame {
+    std::unique_ptr<uint8_t[]> data;
+    int size = 0;
+    uint64_t duration = 0;
+};
+
+// One block of interleaved 16-bit PCM: one encoder frame's worth of samples,
+// or fewer for the last block of a file.
+struct sPcmBlock {
+    std::unique_ptr<int16_t[]> samples;
+    int count = 0;
+};

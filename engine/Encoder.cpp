@@ -1,0 +1,124 @@
+#include "Encoder.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "EngineState.h"
+#include "GraphFactory.h"
+#include "Settings.h"
+#include "Text.h"
+
+CEncoder::CEncoder(WAVEFORMATEX* bookFormat, const sInputFile& input, IWriterCallback* writer)
+    : m_pWriter(writer)
+{
+    const bool firstFile = bookFormat->nChannels == 0;
+    m_pGraph = CreateGraph(input.m_strPath, firstFile ? nullptr : bookFormat);
+    if (FAILED(m_pGraph->Init())) {
+        g_strError.Set(FormatWithPath(u"Can't read file %ls", input.m_strPath));
+        ReleaseGraph();
+        return;
+    }
+    if (firstFile) {
+        const WAVEFORMATEX* negotiated = m_pGraph->ConnectedType().WaveFormat();
+        if (negotiated != nullptr)
+            std::memcpy(bookFormat, negotiated, sizeof(WAVEFORMATEX));
+    }
+    if (!OpenAacEncoder(*bookFormat, input))
+        ReleaseGraph();
+}
+
+CEncoder::~CEncoder()
+{
+    ReleaseGraph();
+}
+
+void CEncoder::ReleaseGraph()
+{
+    if (m_pGraph) {
+        m_pGraph->Close();
+        m_pGraph.reset();
+    }
+}
+
+bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format, const sInputFile& input)
+{
+    m_nChannels = format.nChannels;
+    unsigned long inputSamples = 0;
+    unsigned long maxOutputBytes = 0;
+    if (m_nChannels > 0)
+        m_hEncoder = aac::Encoder::Open(format.nSamplesPerSec, static_cast<unsigned>(m_nChannels), inputSamples,
+                                        maxOutputBytes);
+    if (!m_hEncoder) {
+        // The format could not be encoded; end the conversion with a message
+        // instead of leaving the writer waiting.
+        g_strError.Set(FormatWithPath(u"Can't encode file %ls", input.m_strPath));
+        return false;
+    }
+    m_nInputSamples = static_cast<uint32_t>(inputSamples);
+    m_nMaxOutputBytes = static_cast<uint32_t>(maxOutputBytes);
+    m_nFrameLength = m_nMaxFrameDuration = m_nInputSamples / static_cast<uint32_t>(m_nChannels);
+    m_output.resize(m_nMaxOutputBytes);
+    m_queue.SetBlockSize(static_cast<int>(m_nInputSamples));
+
+    aac::Configuration config = m_hEncoder->GetCurrentConfiguration();
+    config.mpegVersion = aac::MPEG4;
+    config.aacObjectType = aac::LOW;
+    config.allowMidside = 1;
+    config.useTns = 0;
+    config.bitRate = ConfiguredBitrate(config.bitRate);
+    config.bandWidth = 0;
+    config.outputFormat = aac::RAW_STREAM;
+    config.inputFormat = aac::INPUT_16BIT;
+    config.shortctl = aac::SHORTCTL_NORMAL;
+    if (!m_hEncoder->SetConfiguration(config)) {
+        std::fputs("Unsupported output format!\n", stderr);
+    }
+    return true;
+}
+
+void CEncoder::Run()
+{
+    m_queue.SetEnd(false);
+    m_pGraph->m_pCallback = &m_queue;
+    m_pGraph->Run();
+    while (auto block = m_queue.Pop())
+        EncodeBlock(block->samples.get(), block->count);
+    if (g_bAbort.load() != 0)
+        m_pGraph->Stop();
+
+    for (;;) {
+        const int bytes = m_hEncoder->Encode(nullptr, 0, m_output.data(), m_nMaxOutputBytes);
+        if (bytes == 0)
+            break;
+        if (bytes < 0) {
+            std::fputs("faacEncEncode() failed\n", stderr);
+            break;
+        }
+        HandOnFrame(bytes);
+    }
+    m_pWriter->OnEnd();
+}
+
+int CEncoder::EncodeBlock(const int16_t* samples, int count)
+{
+    m_nSamplesIn += static_cast<uint64_t>(count / m_nChannels);
+    const int bytes = m_hEncoder->Encode(samples, static_cast<unsigned>(count), m_output.data(), m_nMaxOutputBytes);
+    if (bytes < 0) {
+        std::fputs("faacEncEncode() failed\n", stderr);
+        return 0;
+    }
+    if (bytes > 0)
+        HandOnFrame(bytes);
+    return 1;
+}
+
+void CEncoder::HandOnFrame(int bytes)
+{
+    // While the encoder lags behind its input every frame lasts one frame
+    // length; the frame that reaches samples in + one frame length gets the
+    // remainder, any later one 0.
+    const uint64_t d = uint64_t{m_nFrameLength} + m_nSamplesIn - m_nSamplesOut;
+    const uint64_t duration = d <= m_nMaxFrameDuration ? d : m_nMaxFrameDuration;
+    m_pWriter->OnFrame(m_output.data(), bytes, duration);
+    m_nSamplesOut += duration;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The AAC stage of one input file: opens the file's decoding graph, encodes
+// its PCM block by block with a fresh AAC encoder, flushes it at the file's
+// end and hands every frame with its duration to the writer callback.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "AacEncoder.h"
+#include "BookTypes.h"
+#include "Graph.h"
+#include "Interfaces.h"
+#include "PcmQueue.h"
+#include "WaveFormat.h"
+
+class CEncoder {
+public:
+    using CQueue = CPcmQueue;
+
+    // Opens the graph (requiring `bookFormat` unless its nChannels is 0, in
+    // which case the negotiated format is copied into it) and the AAC encoder.
+    // Without a graph afterwards, g_strError holds the reason.
+    CEncoder(WAVEFORMATEX* bookFormat, const sInputFile& input, IWriterCallback* writer);
+    ~CEncoder();
+    CEncoder(const CEncoder&) = delete;
+    CEncoder& operator=(const CEncoder&) = delete;
+
+    // Runs the graph, encodes every block, flushes, then calls OnEnd.
+    void Run();
+    // Encodes one block; 1, or 0 when the encoder reported an error.
+    int EncodeBlock(const int16_t* samples, int count);
+
+    bool HasGraph() const { return m_pGraph != nullptr; }
+    CGraphSound* Graph() const { return m_pGraph.get(); }
+    // Closes and destroys the graph.
+    void ReleaseGraph();
+
+    aac::Encoder* Handle() const { return m_hEncoder.get(); }
+    uint64_t SamplesIn() const { return m_nSamplesIn; }
+    uint64_t SamplesOut() const { return m_nSamplesOut; }
+    CQueue& Queue() { return m_queue; }
+
+private:
+    bool OpenAacEncoder(const WAVEFORMATEX& format, const sInputFile& input);
+    void HandOnFrame(int bytes);
+
+    IWriterCallback* m_pWriter;
+    std::unique_ptr<CGraphSound> m_pGraph;
+    std::unique_ptr<aac::Encoder> m_hEncoder;
+    std::vector<uint8_t> m_output;
+    uint32_t m_nInputSamples = 0;
+    uint32_t m_nMaxOutputBytes = 0;
+    uint64_t m_nSamplesIn = 0;
+    uint64_t m_nSamplesOut = 0;
+    uint32_t m_nFrameLength = 0;
+    uint32_t m_nMaxFrameDuration = 0;
+    int m_nChannels = 0;
+    CQueue m_queue;
+};

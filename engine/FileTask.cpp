@@ -1,0 +1,116 @@
+#include "FileTask.h"
+
+#include "BookWriter.h"
+#include "Diagnostics.h"
+#include "EngineState.h"
+#include "Text.h"
+#include "ThreadPool.h"
+
+std::atomic<int> g_nTaskCount{0};
+
+CFileTask::CFileTask(WAVEFORMATEX* format, const sTagInfo* metadata, CBookWriter* writer, const sInputFile* input)
+    : m_pPool(&g_ThreadPool),
+      m_pWriter(writer),
+      m_pFormat(format),
+      m_pMetadata(metadata),
+      m_drained(true, false),
+      m_finished(true, false),
+      m_pInput(input),
+      m_nNumber(g_nTaskCount.fetch_add(1))
+{
+}
+
+CFileTask::~CFileTask()
+{
+    Join();
+}
+
+void CFileTask::StartThread()
+{
+    m_thread = std::thread([this] { Run(); });
+}
+
+void CFileTask::Join()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void CFileTask::EndWithoutThread()
+{
+    m_frames.SetEnd(true);
+    Finish();
+    m_pWriter->SetReady();
+}
+
+void CFileTask::Run()
+{
+    TraceLine(ToUtf8(m_pInput->m_strTitle) + "\n");
+    const bool first = m_pFormat->nChannels == 0;
+
+    if (g_bAbort.load() != 0) {
+        // Started after an abort: the file is not opened.
+        if (first)
+            m_pWriter->SetReady();
+        m_frames.SetEnd(true);
+    } else {
+        auto encoder = std::make_unique<CEncoder>(m_pFormat, *m_pInput, &m_frames);
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_pEncoder = std::move(encoder);
+        }
+        if (m_pEncoder->HasGraph()) {
+            {
+                std::lock_guard<std::mutex> lock(m_lock);
+                m_nDuration = static_cast<int>(m_pEncoder->Graph()->m_llDuration / 10000 / 1000);
+            }
+            if (first) {
+                m_pWriter->CreateOutput(m_pFormat, m_pMetadata, m_pEncoder->Handle());
+                m_pWriter->SetReady();
+            }
+            m_frames.SetEnd(false);
+            m_pEncoder->Run();
+        } else {
+            // The message is in g_strError already.
+            g_bAbort.store(1);
+            if (first)
+                m_pWriter->SetReady();
+            m_frames.SetEnd(true);
+        }
+    }
+
+    Finish();
+    m_pPool->OnTaskFinished(this);
+    m_drained.Wait(INFINITE_WAIT);
+    m_pPool->OnTaskReleased(this);
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_pEncoder.reset();
+}
+
+void CFileTask::Finish()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_finished.Set();
+    m_bFinished.store(1);
+    if (m_pEncoder && m_pEncoder->HasGraph())
+        m_pEncoder->ReleaseGraph();
+}
+
+void CFileTask::GetProgress(unsigned& position, unsigned& duration)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_bFinished.load() != 0) {
+        position = duration = static_cast<unsigned>(m_nDuration);
+    } else if (m_pEncoder && m_pEncoder->HasGraph()) {
+        CGraphSound* graph = m_pEncoder->Graph();
+        position = static_cast<unsigned>(graph->GetPosition() / 10000 / 1000);
+        duration = static_cast<unsigned>(graph->m_llDuration / 10000 / 1000);
+    } else {
+        duration = 0;
+    }
+}
+
+uint64_t CFileTask::SamplesIn() const
+{
+    return m_pEncoder ? m_pEncoder->SamplesIn() : 0;
+}

@@ -1,0 +1,70 @@
+#pragma once
+// One input file of a conversion: decoded and encoded on a thread of the pool,
+// its frames handed to the book writer through its frame queue.
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "BookTypes.h"
+#include "Encoder.h"
+#include "Event.h"
+#include "FrameQueue.h"
+#include "Interfaces.h"
+#include "WaveFormat.h"
+
+class CBookWriter;
+
+// Numbers the file tasks of every conversion of one program run.
+extern std::atomic<int> g_nTaskCount;
+
+class CFileTask {
+public:
+    CFileTask(WAVEFORMATEX* format, const sTagInfo* metadata, CBookWriter* writer, const sInputFile* input);
+    ~CFileTask();
+    CFileTask(const CFileTask&) = delete;
+    CFileTask& operator=(const CFileTask&) = delete;
+
+    // The body of the task's thread.
+    void Run();
+    // Marks the task finished and releases its decoding graph. Idempotent.
+    void Finish();
+    // The task's share of the job's progress, in whole seconds; duration 0
+    // when nothing is known (position then untouched).
+    void GetProgress(unsigned& position, unsigned& duration);
+
+    // Starts the task's thread (the pool does this). Throws std::system_error
+    // when the thread cannot be created.
+    void StartThread();
+    // Ends a task that will never get a thread: its queue ends, it finishes,
+    // and the writer is released if it still waits for the first file.
+    void EndWithoutThread();
+    // Waits for the task's thread, if it has one.
+    void Join();
+
+    CQueue& Frames() { return m_frames; }
+    CEvent& FinishedEvent() { return m_finished; }
+    CEvent& DrainedEvent() { return m_drained; }
+    bool IsFinished() const { return m_bFinished.load() != 0; }
+    const sInputFile& Input() const { return *m_pInput; }
+    int Number() const { return m_nNumber; }
+    // Samples per channel handed to this file's AAC encoder; only valid after
+    // the task has finished and before it is drained.
+    uint64_t SamplesIn() const;
+
+private:
+    IThreadPool* m_pPool;
+    CBookWriter* m_pWriter;
+    WAVEFORMATEX* m_pFormat;
+    const sTagInfo* m_pMetadata;
+    int m_nDuration = 0;
+    CEvent m_drained;
+    CEvent m_finished;
+    std::atomic<int> m_bFinished{0};
+    std::thread m_thread;
+    CQueue m_frames;
+    const sInputFile* m_pInput;
+    std::unique_ptr<CEncoder> m_pEncoder;
+    int m_nNumber;
+    std::mutex m_lock;
+};

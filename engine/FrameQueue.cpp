@@ -1,0 +1,24 @@
+#include "FrameQueue.h"
+
+#include <cstdio>
+#include <cstring>
+
+void CQueue::OnFrame(const uint8_t* data, int size, uint64_t duration)
+{
+    ++m_nFrames;
+    m_nBytes += size;
+    // The encoder reuses its output buffer, so the frame is copied once here.
+    auto frame = std::make_unique<sEncodedFrame>();
+    frame->data = std::make_unique<uint8_t[]>(static_cast<size_t>(size));
+    std::memcpy(frame->data.get(), data, static_cast<size_t>(size));
+    frame->size = size;
+    frame->duration = duration;
+    PushBack(std::move(frame));
+}
+
+void CQueue::OnEnd()
+{
+    SetEnd(true);
+    std::printf("Encoded %d %d\n", m_nFrames, m_nBytes);
+    std::fflush(stdout);
+}

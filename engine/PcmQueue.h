@@ -1,0 +1,39 @@
+#pragma once
+// The PCM queue of one file: cuts the decoded samples into blocks of exactly
+// one encoder frame and holds at most 64 of them, so that a fast decoder waits
+// for a slow encoder.
+#include <cstdint>
+#include <memory>
+
+#include "BlockingQueue.h"
+#include "EncodedFrame.h"
+#include "MediaType.h"
+
+constexpr size_t kMaxQueuedPcmBlocks = 64;
+
+class CPcmQueue : public IGraphCallback, public CBlockingQueue<sPcmBlock> {
+public:
+    CPcmQueue() = default;
+    ~CPcmQueue() override;
+
+    // Streaming-thread side.
+    void OnSample(IMediaSample* sample) override;
+    // Queues the partly filled last block, then sets the end flag. A repeat
+    // is a no-op.
+    void OnEndOfStream() override;
+    void Append(const int16_t* samples, int count);
+    void PushBlock(std::unique_ptr<int16_t[]> buffer, int count);
+
+    // Encoder-thread side.
+    std::unique_ptr<sPcmBlock> TryPop();
+    std::unique_ptr<sPcmBlock> Pop();
+
+    // Set by the encoder when it opens: samples per block, all channels.
+    void SetBlockSize(int blockSize);
+    int BlockSize() const { return m_nBlockSize; }
+
+private:
+    int m_nBlockSize = 0;
+    std::unique_ptr<int16_t[]> m_pCurrent;
+    int m_nFill = 0;
+};

@@ -1,0 +1,92 @@
+#include "Settings.h"
+
+#include <atomic>
+#include <cctype>
+#include <mutex>
+#include <strings.h>
+#include <unistd.h>
+
+#include <ini.h>
+
+namespace {
+std::mutex g_settingsMutex;
+std::optional<std::filesystem::path> g_settingsPath;
+std::optional<unsigned long> g_bitrateOverride;
+
+struct ProfileQuery {
+    const std::string* section;
+    const std::string* key;
+    std::optional<std::string> value;
+};
+
+int OnIniEntry(void* user, const char* section, const char* name, const char* value)
+{
+    auto* query = static_cast<ProfileQuery*>(user);
+    if (!query->value && strcasecmp(section, query->section->c_str()) == 0 &&
+        strcasecmp(name, query->key->c_str()) == 0)
+        query->value = value;
+    return 1;
+}
+
+std::string ExecutablePath()
+{
+    std::string buffer(4096, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (n <= 0)
+        return {};
+    buffer.resize(static_cast<size_t>(n));
+    return buffer;
+}
+}  // namespace
+
+std::filesystem::path SettingsPathFor(const std::string& executablePath)
+{
+    const auto slash = executablePath.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : executablePath.substr(0, slash + 1);
+    return std::filesystem::path(folder + "Tavlin.ini");
+}
+
+std::filesystem::path SettingsPath()
+{
+    std::lock_guard<std::mutex> lock(g_settingsMutex);
+    if (g_settingsPath)
+        return *g_settingsPath;
+    return SettingsPathFor(ExecutablePath());
+}
+
+void SetSettingsPath(std::optional<std::filesystem::path> path)
+{
+    std::lock_guard<std::mutex> lock(g_settingsMutex);
+    g_settingsPath = std::move(path);
+}
+
+unsigned long ReadProfileInt(const std::filesystem::path& file, const std::string& section, const std::string& key,
+                             unsigned long defaultValue)
+{
+    ProfileQuery query{&section, &key, std::nullopt};
+    if (ini_parse(file.c_str(), OnIniEntry, &query) < 0 || !query.value)
+        return defaultValue;
+    unsigned long value = 0;
+    for (const char c : *query.value) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            break;
+        value = value * 10 + static_cast<unsigned long>(c - '0');
+    }
+    return value;
+}
+
+void SetBitrateOverride(std::optional<unsigned long> bitsPerSecondPerChannel)
+{
+    std::lock_guard<std::mutex> lock(g_settingsMutex);
+    g_bitrateOverride = bitsPerSecondPerChannel;
+}
+
+unsigned long ConfiguredBitrate(unsigned long defaultValue)
+{
+    {
+        std::lock_guard<std::mutex> lock(g_settingsMutex);
+        if (g_bitrateOverride)
+            return *g_bitrateOverride;
+    }
+    return ReadProfileInt(SettingsPath(), "options", "bitrate", defaultValue);
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The one setting, the AAC bit rate per channel, from "Tavlin.ini" beside the
+// executable: section "options", key "bitrate". Read anew for every file.
+#include <filesystem>
+#include <optional>
+#include <string>
+
+// The settings file for an executable path: its folder (cut after the last
+// separator; nothing when there is none) followed by "Tavlin.ini".
+std::filesystem::path SettingsPathFor(const std::string& executablePath);
+// The settings file of this process (or the path given to SetSettingsPath).
+std::filesystem::path SettingsPath();
+void SetSettingsPath(std::optional<std::filesystem::path> path);
+
+// The integer under [section] key in an initialisation file, section and key
+// compared without regard to case; `defaultValue` when the file or the key
+// is missing. A value is read as its leading decimal digits (none: 0).
+unsigned long ReadProfileInt(const std::filesystem::path& file, const std::string& section, const std::string& key,
+                             unsigned long defaultValue);
+
+// A bit rate that takes the place of the settings file (the command line's
+// --bitrate); nullopt restores the file.
+void SetBitrateOverride(std::optional<unsigned long> bitsPerSecondPerChannel);
+// The bit rate per channel for the next file: the override, else the file's
+// setting, else `defaultValue`.
+unsigned long ConfiguredBitrate(unsigned long defaultValue);

@@ -1,0 +1,46 @@
+#pragma once
+// Gives file tasks their threads: as many run at once as the process may use
+// processors; the others wait in submission order. No new task starts while
+// too many finished tasks still wait for the writer.
+#include <atomic>
+#include <deque>
+#include <mutex>
+
+#include "Event.h"
+#include "Interfaces.h"
+
+class CThreadPool : public IThreadPool {
+public:
+    CThreadPool();  // size from the processors this process may run on
+    explicit CThreadPool(int size);
+    CThreadPool(const CThreadPool&) = delete;
+    CThreadPool& operator=(const CThreadPool&) = delete;
+
+    void Submit(CFileTask* task);
+    void OnTaskFinished(CFileTask* task) override;
+    void OnTaskReleased(CFileTask* task) override;
+
+    int Size() const { return m_nSize.load(); }
+    int Active() const { return m_nActive.load(); }
+    int Completed() const { return m_nCompleted.load(); }
+    // Changes the size while no conversion runs (tests, and machines whose
+    // affinity changed).
+    void Resize(int size);
+
+    // The number of processors in this process's affinity mask, at least 1.
+    static int ProcessorsAvailable();
+
+private:
+    // Starts the task's thread; a thread that cannot be created ends the
+    // conversion with a message and ends the task without a thread.
+    void StartTask(CFileTask* task);
+
+    std::atomic<int> m_nSize{1};
+    std::atomic<int> m_nActive{0};
+    std::atomic<int> m_nCompleted{0};
+    CEvent m_event;
+    std::deque<CFileTask*> m_pending;
+    std::mutex m_lock;
+};
+
+extern CThreadPool g_ThreadPool;

@@ -1,0 +1,282 @@
+// The conversion job over PCM sources standing in for decoders, with the real
+// AAC encoder and the real book writer; books are read back with ffprobe.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "Converter.h"
+#include "Event.h"
+#include "FakeGraph.h"
+#include "Probe.h"
+#include "TestSupport.h"
+#include "Text.h"
+#include "ThreadPool.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class ConverterTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_bAbort.store(0);
+        g_strError.Clear();
+        m_output = FromPath(m_dir / "book.m4b");
+    }
+    void TearDown() override
+    {
+        g_ThreadPool.Resize(CThreadPool::ProcessorsAvailable());
+        g_bAbort.store(0);
+    }
+
+    void AddFile(const std::string& name, const FakeSource& source, uint32_t size = 1000)
+    {
+        const std::u16string path = u"/fake/" + FromUtf8(name);
+        FakeSources::Instance().Add(path, source);
+        m_files.push_back({path, FromUtf8(name), size});
+    }
+
+    // Runs the whole job; true when it ended within the time limit.
+    bool Convert(const std::function<void(CConverter&)>& whileRunning = {})
+    {
+        CConverter job(&m_metadata, &m_files, &m_cover, &m_output);
+        job.Start();
+        if (whileRunning)
+            whileRunning(job);
+        const bool ended = job.WaitForEnd(30000);
+        if (!ended) {
+            job.Abort();
+            job.WaitForEnd(INFINITE_WAIT);
+        }
+        job.GetProgress(m_position, m_total);
+        return ended;
+    }
+
+    bool OutputExists() const { return std::filesystem::exists(ToPath(m_output)); }
+
+    testsupport::TempDir m_dir;
+    FakeSources::Installed m_fakes;
+    sTagInfo m_metadata;
+    sCoverData m_cover;
+    std::vector<sInputFile> m_files;
+    std::u16string m_output;
+    int m_position = -1;
+    int m_total = -1;
+};
+
+FakeSource Seconds(double seconds)
+{
+    FakeSource s;
+    s.frames = static_cast<uint64_t>(seconds * 44100);
+    return s;
+}
+
+// Chapter k spans file k's frames: its samples plus one priming frame,
+// rounded up to whole frames.
+double ChapterSeconds(uint64_t frames)
+{
+    const uint64_t blocks = (frames + 1023) / 1024;
+    return static_cast<double>(std::min(frames + 1024, (blocks + 1) * 1024)) / 44100.0;
+}
+
+TEST_F(ConverterTest, FramesAndChaptersFollowTheListWhenLaterFilesFinishFirst)
+{
+    FakeSource slow = Seconds(3.0);
+    slow.pace = 2ms;
+    AddFile("first slow", slow);
+    AddFile("second", Seconds(1.0));
+    AddFile("third", Seconds(2.0));
+    AddFile("fourth", Seconds(0.5));
+    ASSERT_TRUE(Convert());
+    EXPECT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+
+    const auto chapters = testsupport::ProbeChapters(ToPath(m_output));
+    ASSERT_EQ(chapters.size(), 4u);
+    const char* titles[] = {"first slow", "second", "third", "fourth"};
+    const double lengths[] = {3.0, 1.0, 2.0, 0.5};
+    double start = 0;
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(chapters[i].title, titles[i]);
+        const double expected = ChapterSeconds(static_cast<uint64_t>(lengths[i] * 44100));
+        EXPECT_NEAR(chapters[i].start, start, 0.01) << i;
+        EXPECT_NEAR(chapters[i].end - chapters[i].start, expected, 0.01) << i;
+        start += expected;
+    }
+    EXPECT_TRUE(testsupport::DecodesCleanly(ToPath(m_output)));
+    // Once every file is finished the total is the exact sum of the lengths.
+    EXPECT_EQ(m_total, 3 + 1 + 2 + 0);
+    EXPECT_EQ(m_position, m_total);
+}
+
+TEST_F(ConverterTest, MoreFilesThanThreadsStartOneByOneOldestFirstWithinThePoolLimits)
+{
+    g_ThreadPool.Resize(2);
+    for (int i = 0; i < 10; ++i) {
+        FakeSource s = Seconds(0.3 + 0.05 * (i % 3));
+        s.pace = 1ms;
+        AddFile("file " + std::to_string(i), s);
+    }
+    std::atomic<int> maxActive{0};
+    std::atomic<int> maxCompleted{0};
+    ASSERT_TRUE(Convert([&](CConverter& job) {
+        while (!job.WaitForEnd(1)) {
+            maxActive.store(std::max(maxActive.load(), g_ThreadPool.Active()));
+            maxCompleted.store(std::max(maxCompleted.load(), g_ThreadPool.Completed()));
+        }
+    }));
+    EXPECT_LE(maxActive.load(), 2);
+    EXPECT_GE(maxActive.load(), 1);
+    EXPECT_LE(maxCompleted.load(), 2 * 2 + 1);
+    const auto order = FakeSources::Instance().OpenOrder();
+    ASSERT_EQ(order.size(), 10u);
+    for (size_t i = 0; i < order.size(); ++i)
+        EXPECT_EQ(order[i], m_files[i].m_strPath);
+    EXPECT_EQ(testsupport::ProbeChapters(ToPath(m_output)).size(), 10u);
+    EXPECT_EQ(g_ThreadPool.Active(), 0);
+    EXPECT_EQ(g_ThreadPool.Completed(), 0);
+}
+
+TEST_F(ConverterTest, APoolOfOneRunsTheFilesOneAfterTheOther)
+{
+    g_ThreadPool.Resize(1);
+    for (int i = 0; i < 4; ++i)
+        AddFile("f" + std::to_string(i), Seconds(0.2));
+    std::atomic<int> maxActive{0};
+    ASSERT_TRUE(Convert([&](CConverter& job) {
+        while (!job.WaitForEnd(1))
+            maxActive.store(std::max(maxActive.load(), g_ThreadPool.Active()));
+    }));
+    EXPECT_EQ(maxActive.load(), 1);
+    EXPECT_EQ(testsupport::ProbeChapters(ToPath(m_output)).size(), 4u);
+}
+
+TEST_F(ConverterTest, AnEmptyListEndsAtOnceWithoutAFile)
+{
+    ASSERT_TRUE(Convert());
+    EXPECT_FALSE(OutputExists());
+    EXPECT_EQ(m_total, 0);
+}
+
+TEST_F(ConverterTest, AnUnreadableFirstFileStopsBeforeAnyOtherFileOrOutput)
+{
+    FakeSource broken;
+    broken.failOpen = true;
+    AddFile("broken one", broken);
+    AddFile("fine", Seconds(0.5));
+    ASSERT_TRUE(Convert());
+    EXPECT_EQ(g_bAbort.load(), 1);
+    EXPECT_EQ(g_strError.Get(), u"Can't read file /fake/broken one");
+    EXPECT_FALSE(OutputExists());
+    EXPECT_EQ(FakeSources::Instance().OpenOrder().size(), 1u);
+}
+
+TEST_F(ConverterTest, AnUnreadableThirdFileAbortsAndAddsNoChapterAfterIt)
+{
+    g_ThreadPool.Resize(1);  // deterministic: the first two finish before the third opens
+    AddFile("one", Seconds(0.5));
+    AddFile("two", Seconds(0.5));
+    FakeSource broken;
+    broken.failOpen = true;
+    AddFile("three", broken);
+    AddFile("four", Seconds(0.5));
+    AddFile("five", Seconds(0.5));
+    ASSERT_TRUE(Convert());
+    EXPECT_EQ(g_strError.Get(), u"Can't read file /fake/three");
+    const auto chapters = testsupport::ProbeChapters(ToPath(m_output));
+    ASSERT_LE(chapters.size(), 2u);
+    for (size_t i = 0; i < chapters.size(); ++i)
+        EXPECT_EQ(chapters[i].title, ToUtf8(m_files[i].m_strTitle));
+    EXPECT_LE(FakeSources::Instance().OpenOrder().size(), 3u);
+    EXPECT_TRUE(testsupport::DecodesCleanly(ToPath(m_output)));
+}
+
+TEST_F(ConverterTest, AbortRightAfterStartEndsPromptly)
+{
+    for (int i = 0; i < 5; ++i)
+        AddFile("f" + std::to_string(i), Seconds(5));
+    const auto before = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Convert([](CConverter& job) { job.Abort(); }));
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
+    EXPECT_EQ(g_ThreadPool.Active(), 0);
+}
+
+TEST_F(ConverterTest, AbortWhileTheFirstFileOpensStillCreatesTheOutputThenStops)
+{
+    FakeSource slowOpen = Seconds(30);
+    slowOpen.openDelay = 300ms;
+    AddFile("slow open", slowOpen);
+    AddFile("next", Seconds(30));
+    ASSERT_TRUE(Convert([](CConverter& job) {
+        std::this_thread::sleep_for(100ms);
+        job.Abort();
+    }));
+    EXPECT_TRUE(OutputExists());
+    EXPECT_TRUE(testsupport::ProbeChapters(ToPath(m_output)).empty());
+    EXPECT_EQ(FakeSources::Instance().OpenOrder().size(), 1u);
+}
+
+TEST_F(ConverterTest, AbortMidEncodeWithPendingFilesDrainsEveryTask)
+{
+    g_ThreadPool.Resize(2);
+    for (int i = 0; i < 8; ++i) {
+        FakeSource s = Seconds(20);
+        s.pace = 1ms;
+        AddFile("f" + std::to_string(i), s);
+    }
+    const auto before = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Convert([](CConverter& job) {
+        std::this_thread::sleep_for(300ms);
+        job.Abort();
+    }));
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 10s);
+    EXPECT_TRUE(testsupport::ProbeChapters(ToPath(m_output)).empty());
+    EXPECT_TRUE(testsupport::DecodesCleanly(ToPath(m_output)));
+    EXPECT_LE(FakeSources::Instance().OpenOrder().size(), 2u);
+}
+
+TEST_F(ConverterTest, ASourceThatNeverEndsIsStoppedByAnAbort)
+{
+    FakeSource stuck;
+    stuck.neverEnds = true;
+    AddFile("stuck", stuck);
+    ASSERT_TRUE(Convert([](CConverter& job) {
+        std::this_thread::sleep_for(100ms);
+        job.Abort();
+    }));
+}
+
+TEST_F(ConverterTest, AnUnwritableOutputIsReportedWithThePathAsChosen)
+{
+    AddFile("a", Seconds(0.5));
+    m_output = FromPath(m_dir / "no such folder" / "bøøk.m4b");
+    ASSERT_TRUE(Convert());
+    EXPECT_EQ(g_bAbort.load(), 1);
+    EXPECT_EQ(g_strError.Get(), u"Couldn't create output file " + m_output + u"\n");
+}
+
+TEST_F(ConverterTest, AFullDiskIsReportedAsAFailureNotAsSuccess)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    AddFile("a", Seconds(2));
+    m_output = u"/dev/full";
+    ASSERT_TRUE(Convert());
+    EXPECT_EQ(g_bAbort.load(), 1);
+    EXPECT_EQ(g_strError.Get(), u"Couldn't write output file /dev/full\n");
+}
+
+TEST_F(ConverterTest, ProgressIsZeroUntilEveryFileIsSubmitted)
+{
+    AddFile("a", Seconds(1));
+    CConverter job(&m_metadata, &m_files, &m_cover, &m_output);
+    int position = 42;
+    int total = 42;
+    job.GetProgress(position, total);
+    EXPECT_EQ(total, 0);
+    EXPECT_EQ(position, 42);
+}
+
+}  // namespace

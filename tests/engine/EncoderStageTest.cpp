@@ -1,0 +1,231 @@
+// The AAC stage of one file, fed by a PCM source standing in for the decoder.
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "Encoder.h"
+#include "EngineState.h"
+#include "FakeGraph.h"
+#include "Settings.h"
+#include "TestSupport.h"
+
+namespace {
+
+struct RecordedFrame {
+    int size;
+    uint64_t duration;
+};
+
+class CRecordingWriter : public IWriterCallback {
+public:
+    void OnFrame(const uint8_t*, int size, uint64_t duration) override { frames.push_back({size, duration}); }
+    void OnEnd() override { ++ends; }
+    uint64_t TotalDuration() const
+    {
+        uint64_t sum = 0;
+        for (const auto& f : frames)
+            sum += f.duration;
+        return sum;
+    }
+    uint64_t TotalBytes() const
+    {
+        uint64_t sum = 0;
+        for (const auto& f : frames)
+            sum += static_cast<uint64_t>(f.size);
+        return sum;
+    }
+    std::vector<RecordedFrame> frames;
+    int ends = 0;
+};
+
+class EncoderStageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_bAbort.store(0);
+        g_strError.Clear();
+        SetSettingsPath(m_dir / "Tavlin.ini");
+    }
+    void TearDown() override
+    {
+        SetSettingsPath(std::nullopt);
+        g_bAbort.store(0);
+    }
+
+    // Encodes one fake file from the first-file state; returns the stage's
+    // samples-in count.
+    uint64_t Encode(const FakeSource& source, CRecordingWriter& writer, WAVEFORMATEX& format)
+    {
+        FakeSources::Instance().Add(u"/fake/file.wav", source);
+        sInputFile input{u"/fake/file.wav", u"file", 0};
+        CEncoder encoder(&format, input, &writer);
+        EXPECT_TRUE(encoder.HasGraph());
+        if (!encoder.HasGraph())
+            return 0;
+        encoder.Run();
+        return encoder.SamplesIn();
+    }
+
+    testsupport::TempDir m_dir;
+    FakeSources::Installed m_fakes;
+};
+
+TEST_F(EncoderStageTest, StereoTenBlocksGiveFramesOfOneFrameLengthAndExactSamplesIn)
+{
+    FakeSource source;
+    source.frames = 10 * 1024;
+    CRecordingWriter writer;
+    WAVEFORMATEX format{};
+    EXPECT_EQ(Encode(source, writer, format), 10u * 1024u);
+    EXPECT_EQ(format.nChannels, 2);  // the first file fixes the book's format
+    EXPECT_EQ(format.nSamplesPerSec, 44100u);
+    EXPECT_EQ(writer.ends, 1);
+    EXPECT_LE(writer.TotalDuration(), 11u * 1024u);
+    EXPECT_EQ(writer.TotalDuration(), 11u * 1024u);  // priming frame + 10 frames
+    for (const auto& frame : writer.frames)
+        EXPECT_LE(frame.duration, 1024u);
+}
+
+TEST_F(EncoderStageTest, MonoUsesBlocksOf1024Samples)
+{
+    FakeSource source;
+    source.channels = 1;
+    source.frames = 3 * 1024;
+    FakeSources::Instance().Add(u"/fake/mono.wav", source);
+    sInputFile input{u"/fake/mono.wav", u"mono", 0};
+    WAVEFORMATEX format{};
+    CRecordingWriter writer;
+    CEncoder encoder(&format, input, &writer);
+    ASSERT_TRUE(encoder.HasGraph());
+    EXPECT_EQ(encoder.Queue().BlockSize(), 1024);
+    encoder.Run();
+    EXPECT_EQ(encoder.SamplesIn(), 3u * 1024u);
+}
+
+TEST_F(EncoderStageTest, ALengthThatIsNotAWholeNumberOfBlocksKeepsEverySample)
+{
+    FakeSource source;
+    source.frames = 10 * 1024 + 333;
+    CRecordingWriter writer;
+    WAVEFORMATEX format{};
+    const uint64_t samplesIn = Encode(source, writer, format);
+    EXPECT_EQ(samplesIn, 10u * 1024u + 333u);
+    EXPECT_EQ(writer.TotalDuration(), samplesIn + 1024u);
+}
+
+TEST_F(EncoderStageTest, BitRateComesFromTheSettingsFileReadForEveryFile)
+{
+    FakeSource source;
+    source.frames = 44100 * 4;
+    const double seconds = 4.0;
+
+    testsupport::WriteText(m_dir / "Tavlin.ini", "[Options]\nBitRate=32000\n");
+    CRecordingWriter low;
+    WAVEFORMATEX format{};
+    Encode(source, low, format);
+
+    testsupport::WriteText(m_dir / "Tavlin.ini", "[options]\nbitrate=96000\n");
+    CRecordingWriter high;
+    Encode(source, high, format);
+
+    const double lowRate = static_cast<double>(low.TotalBytes()) * 8 / seconds;
+    const double highRate = static_cast<double>(high.TotalBytes()) * 8 / seconds;
+    EXPECT_NEAR(lowRate, 2 * 32000.0, 2 * 32000.0 * 0.25);
+    EXPECT_NEAR(highRate, 2 * 96000.0, 2 * 96000.0 * 0.25);
+}
+
+TEST_F(EncoderStageTest, RefusedOrMissingSettingsStillEncodeAtTheDefaultRate)
+{
+    FakeSource source;
+    source.frames = 44100 * 4;
+    struct Case {
+        const char* ini;  // nullptr: no settings file
+        bool refused;
+    };
+    const Case cases[] = {{nullptr, false}, {"[options]\nother=1\n", false}, {"[options]\nbitrate=abc\n", true},
+                          {"[options]\nbitrate=5000000\n", true}};
+    for (const auto& c : cases) {
+        std::filesystem::remove(m_dir / "Tavlin.ini");
+        if (c.ini != nullptr)
+            testsupport::WriteText(m_dir / "Tavlin.ini", c.ini);
+        CRecordingWriter writer;
+        WAVEFORMATEX format{};
+        testing::internal::CaptureStderr();
+        const uint64_t samplesIn = Encode(source, writer, format);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err.find("Unsupported output format!\n") != std::string::npos, c.refused) << (c.ini ? c.ini : "");
+        EXPECT_EQ(samplesIn, 44100u * 4u);
+        const double rate = static_cast<double>(writer.TotalBytes()) * 8 / 4.0;
+        EXPECT_NEAR(rate, 2 * 64000.0, 2 * 64000.0 * 0.25) << (c.ini ? c.ini : "");
+    }
+}
+
+TEST_F(EncoderStageTest, AbortMidFileStillHandsOnEncodedAndFlushedFramesThenEnds)
+{
+    FakeSource source;
+    source.frames = 44100 * 60;
+    source.pace = std::chrono::microseconds(200);
+    FakeSources::Instance().Add(u"/fake/long.wav", source);
+    sInputFile input{u"/fake/long.wav", u"long", 0};
+    WAVEFORMATEX format{};
+    CRecordingWriter writer;
+    CEncoder encoder(&format, input, &writer);
+    ASSERT_TRUE(encoder.HasGraph());
+    std::thread aborter([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        g_bAbort.store(1);
+    });
+    encoder.Run();
+    aborter.join();
+    EXPECT_EQ(writer.ends, 1);
+    EXPECT_GT(writer.frames.size(), 1u);
+    EXPECT_LT(encoder.SamplesIn(), 44100u * 60u);
+    // Flushed frames carry what the encoder still held: the durations cover
+    // exactly what went in plus the priming frame.
+    EXPECT_EQ(writer.TotalDuration(), encoder.SamplesIn() + 1024u);
+}
+
+TEST_F(EncoderStageTest, AnUnreadableFileLeavesNoGraphAndTheMessage)
+{
+    FakeSource broken;
+    broken.failOpen = true;
+    FakeSources::Instance().Add(u"/fake/broken name.mp3", broken);
+    sInputFile input{u"/fake/broken name.mp3", u"x", 0};
+    WAVEFORMATEX format{};
+    CRecordingWriter writer;
+    CEncoder encoder(&format, input, &writer);
+    EXPECT_FALSE(encoder.HasGraph());
+    EXPECT_EQ(g_strError.Get(), u"Can't read file /fake/broken name.mp3");
+    EXPECT_EQ(format.nChannels, 0);
+}
+
+TEST_F(EncoderStageTest, AFormatTheEncoderCannotTakeEndsWithAMessage)
+{
+    FakeSource odd;
+    odd.sampleRate = 12345;  // not an AAC rate
+    FakeSources::Instance().Add(u"/fake/odd.wav", odd);
+    sInputFile input{u"/fake/odd.wav", u"x", 0};
+    WAVEFORMATEX format{};
+    CRecordingWriter writer;
+    CEncoder encoder(&format, input, &writer);
+    EXPECT_FALSE(encoder.HasGraph());
+    EXPECT_EQ(g_strError.Get(), u"Can't encode file /fake/odd.wav");
+}
+
+TEST(SettingsTest, SettingsFileSitsBesideTheExecutable)
+{
+    EXPECT_EQ(SettingsPathFor("/opt/tavlin/bin/tavlin"), std::filesystem::path("/opt/tavlin/bin/Tavlin.ini"));
+    EXPECT_EQ(SettingsPathFor("tavlin"), std::filesystem::path("Tavlin.ini"));
+}
+
+TEST(SettingsTest, OverrideTakesThePlaceOfTheFile)
+{
+    SetBitrateOverride(48000);
+    EXPECT_EQ(ConfiguredBitrate(64000), 48000u);
+    SetBitrateOverride(std::nullopt);
+    SetSettingsPath(std::filesystem::path("/nonexistent/Tavlin.ini"));
+    EXPECT_EQ(ConfiguredBitrate(64000), 64000u);
+    SetSettingsPath(std::nullopt);
+}
+
+}  // namespace

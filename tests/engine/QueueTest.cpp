@@ -1,0 +1,192 @@
+// The PCM queue's blocking and the frame queue's hand-over.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "EngineState.h"
+#include "FrameQueue.h"
+#include "PcmQueue.h"
+
+namespace {
+
+class CBytes : public IMediaSample {
+public:
+    explicit CBytes(std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)) {}
+    const uint8_t* GetPointer() const override { return m_bytes.data(); }
+    long GetActualDataLength() const override { return static_cast<long>(m_bytes.size()); }
+
+private:
+    std::vector<uint8_t> m_bytes;
+};
+
+std::vector<uint8_t> SamplesAsBytes(int count, int16_t first)
+{
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < count; ++i) {
+        const auto v = static_cast<int16_t>(first + i);
+        bytes.push_back(static_cast<uint8_t>(v & 0xFF));
+        bytes.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+    }
+    return bytes;
+}
+
+class PcmQueueTest : public ::testing::Test {
+protected:
+    void SetUp() override { g_bAbort.store(0); }
+    void TearDown() override { g_bAbort.store(0); }
+};
+
+TEST_F(PcmQueueTest, CutsSamplesIntoBlocksInOrderAndIgnoresEmptyAndOddBytes)
+{
+    CPcmQueue queue;
+    queue.SetBlockSize(4);
+    CBytes empty({});
+    queue.OnSample(&empty);
+    EXPECT_EQ(queue.Count(), 0u);
+
+    // 9 samples and one stray byte: two full blocks, one sample left over.
+    auto bytes = SamplesAsBytes(9, 100);
+    bytes.push_back(0x7F);
+    CBytes sample(bytes);
+    queue.OnSample(&sample);
+    ASSERT_EQ(queue.Count(), 2u);
+    auto first = queue.TryPop();
+    auto second = queue.TryPop();
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->count, 4);
+    EXPECT_EQ(first->samples[0], 100);
+    EXPECT_EQ(second->samples[3], 107);
+
+    // The leftover sample starts the next block and, at the end of the
+    // stream, is queued as a short last block rather than lost.
+    queue.OnEndOfStream();
+    auto last = queue.Pop();
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->count, 1);
+    EXPECT_EQ(last->samples[0], 108);
+    EXPECT_FALSE(queue.Pop());
+    queue.OnEndOfStream();  // a repeat changes nothing
+    EXPECT_EQ(queue.Count(), 0u);
+}
+
+TEST_F(PcmQueueTest, ProducerWaitsAtSixtyFourBlocksAndResumesWhenOneIsTaken)
+{
+    CPcmQueue queue;
+    queue.SetBlockSize(2);
+    std::atomic<int> pushed{0};
+    std::thread producer([&] {
+        for (int i = 0; i < 65; ++i) {
+            const int16_t samples[2] = {static_cast<int16_t>(i), 0};
+            queue.Append(samples, 2);
+            pushed.store(i + 1);
+        }
+    });
+    while (pushed.load() < 64)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(pushed.load(), 64);
+    EXPECT_EQ(queue.Count(), 64u);
+
+    auto block = queue.TryPop();
+    ASSERT_TRUE(block);
+    EXPECT_EQ(block->samples[0], 0);
+    producer.join();
+    EXPECT_EQ(pushed.load(), 65);
+    EXPECT_EQ(queue.Count(), 64u);
+}
+
+TEST_F(PcmQueueTest, WithTheEndFlagSetA65thBlockIsQueuedWithoutWaiting)
+{
+    CPcmQueue queue;
+    queue.SetBlockSize(1);
+    for (int16_t i = 0; i < 64; ++i)
+        queue.Append(&i, 1);
+    queue.SetEnd(true);
+    const int16_t extra = 64;
+    queue.Append(&extra, 1);  // would block for ever without the end flag
+    EXPECT_EQ(queue.Count(), 65u);
+    int taken = 0;
+    while (auto block = queue.Pop())
+        EXPECT_EQ(block->samples[0], taken++);
+    EXPECT_EQ(taken, 65);
+}
+
+TEST_F(PcmQueueTest, AbortReleasesAWaitingProducerAndAWaitingConsumer)
+{
+    CPcmQueue full;
+    full.SetBlockSize(1);
+    for (int16_t i = 0; i < 64; ++i)
+        full.Append(&i, 1);
+    CPcmQueue empty;
+    empty.SetBlockSize(1);
+
+    std::thread producer([&] {
+        const int16_t extra = 1;
+        full.Append(&extra, 1);
+    });
+    std::thread consumer([&] { EXPECT_FALSE(empty.Pop()); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    g_bAbort.store(1);
+    producer.join();
+    consumer.join();
+    EXPECT_EQ(full.Count(), 64u);  // the block in hand was dropped
+    EXPECT_TRUE(empty.IsEnded());
+    EXPECT_FALSE(full.TryPop());   // queued blocks are no longer handed out
+}
+
+TEST_F(PcmQueueTest, DestructionReportsTheBlocksStillQueued)
+{
+    testing::internal::CaptureStdout();
+    {
+        CPcmQueue queue;
+        queue.SetBlockSize(1);
+        for (int16_t i = 0; i < 3; ++i)
+            queue.Append(&i, 1);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "~CQueue 3\n");
+}
+
+TEST(FrameQueueTest, CopiesFramesAndEndsWithTheEncodedLine)
+{
+    CQueue queue;
+    std::vector<uint8_t> buffer = {1, 2, 3};
+    queue.OnFrame(buffer.data(), 3, 1024);
+    buffer[0] = 9;  // the encoder reuses its buffer
+    queue.OnFrame(buffer.data(), 2, 512);
+    testing::internal::CaptureStdout();
+    queue.OnEnd();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Encoded 2 5\n");
+
+    auto first = queue.Pop();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->data[0], 1);
+    EXPECT_EQ(first->duration, 1024u);
+    auto second = queue.Pop();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->data[0], 9);
+    EXPECT_EQ(second->size, 2);
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_FALSE(queue.Pop());
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(5));
+}
+
+TEST(FrameQueueTest, ConsumerSeesFramesPushedFromAnotherThreadInOrder)
+{
+    CQueue queue;
+    std::thread producer([&] {
+        for (int i = 0; i < 500; ++i) {
+            const auto byte = static_cast<uint8_t>(i & 0xFF);
+            queue.OnFrame(&byte, 1, static_cast<uint64_t>(i));
+        }
+        queue.OnEnd();
+    });
+    uint64_t expected = 0;
+    while (auto frame = queue.Pop())
+        EXPECT_EQ(frame->duration, expected++);
+    producer.join();
+    EXPECT_EQ(expected, 500u);
+}
+
+}  // namespace
