@@ -1,0 +1,240 @@
+// Whole conversions of real files through the engine: FFmpeg decoding, the
+// AAC encoder and the book writer, read back with ffprobe and ffmpeg.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "Converter.h"
+#include "Probe.h"
+#include "TestSupport.h"
+#include "Text.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace ts = testsupport;
+
+class EndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_bAbort.store(0);
+        g_strError.Clear();
+        m_output = FromPath(m_dir / "book.m4b");
+    }
+
+    std::filesystem::path Tone(const std::string& name, double seconds, int rate, int channels,
+                               const std::vector<std::string>& codec, double frequency = 440.0)
+    {
+        const auto path = m_dir / name;
+        ts::GenerateTone(path, seconds, rate, channels, frequency, codec);
+        return path;
+    }
+
+    void Add(const std::filesystem::path& path, const std::string& title = {})
+    {
+        m_files.push_back({FromPath(path), FromUtf8(title.empty() ? path.stem().string() : title),
+                           QueryFileSizeLow32(FromPath(path))});
+    }
+
+    // Converts the list; `abortAfter` > 0 aborts after that long.
+    void Convert(std::chrono::milliseconds abortAfter = 0ms)
+    {
+        CConverter job(&m_metadata, &m_files, &m_cover, &m_output);
+        g_strError.Clear();
+        job.Start();
+        if (abortAfter.count() > 0) {
+            std::this_thread::sleep_for(abortAfter);
+            job.Abort();
+        }
+        ASSERT_TRUE(job.WaitForEnd(120000));
+    }
+
+    std::filesystem::path Output() const { return ToPath(m_output); }
+
+    double InputSeconds(const std::filesystem::path& file)
+    {
+        return ts::ProbeFormat(file).duration;
+    }
+
+    ts::TempDir m_dir;
+    sTagInfo m_metadata;
+    sCoverData m_cover;
+    std::vector<sInputFile> m_files;
+    std::u16string m_output;
+};
+
+const std::vector<std::string> kMp3 = {"-c:a", "libmp3lame", "-b:a", "128k"};
+const std::vector<std::string> kWma = {"-c:a", "wmav2", "-b:a", "96k"};
+const std::vector<std::string> kWav16 = {"-c:a", "pcm_s16le"};
+const std::vector<std::string> kWav8 = {"-c:a", "pcm_u8"};
+const std::vector<std::string> kWav24 = {"-c:a", "pcm_s24le"};
+
+TEST_F(EndToEndTest, FormatsAndOddNamesConvertIntoOneCleanBook)
+{
+    const std::vector<std::filesystem::path> inputs = {
+        Tone("01 lame stereo.mp3", 2.0, 44100, 2, kMp3),
+        Tone("02 \"quoted\" 'name'.wma", 1.5, 44100, 2, kWma),
+        Tone("03 kapitel \xc3\xbc\xc3\xa9 \xd0\xba\xd0\xbd.wav", 1.0, 48000, 1, kWav16),
+        Tone("04 eight bit.wav", 1.0, 22050, 1, kWav8),
+        Tone("05 twentyfour.wav", 1.0, 44100, 2, kWav24),
+        Tone("06 surround.wav", 1.0, 48000, 6, kWav16),
+    };
+    double total = 0;
+    for (const auto& input : inputs) {
+        Add(input);
+        total += InputSeconds(input);
+    }
+    m_metadata.m_strPerformer = u"Perf\u00f6rmer";
+    m_metadata.m_strAlbum = u"Album";
+    Convert();
+    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+
+    std::string errors;
+    EXPECT_TRUE(ts::DecodesCleanly(Output(), &errors)) << errors;
+    const auto format = ts::ProbeFormat(Output());
+    EXPECT_EQ(format.audioStreams, 1);
+    // Each file adds its encoder's priming frame; nothing is lost.
+    const double frame = 1024.0 / 44100.0;
+    EXPECT_GE(format.duration, total - 0.01);
+    EXPECT_LE(format.duration, total + inputs.size() * 2 * frame);
+    EXPECT_EQ(format.tags["artist"], "Perf\xc3\xb6rmer");
+
+    const auto chapters = ts::ProbeChapters(Output());
+    ASSERT_EQ(chapters.size(), inputs.size());
+    for (size_t i = 0; i < inputs.size(); ++i)
+        EXPECT_EQ(chapters[i].title, inputs[i].stem().string());
+}
+
+TEST_F(EndToEndTest, MixedRatesAndChannelsConvertInTheFirstFilesFormat)
+{
+    Add(Tone("a.wav", 1.0, 22050, 1, kWav16));
+    Add(Tone("b.mp3", 1.0, 48000, 2, kMp3));
+    Add(Tone("c.wav", 1.0, 44100, 6, kWav16));
+    Convert();
+    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    const auto r = ts::Run({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
+                            "stream=sample_rate,channels", "-of", "csv=p=0", Output().string()});
+    EXPECT_EQ(r.output, "22050,1\n");
+    EXPECT_EQ(ts::ProbeChapters(Output()).size(), 3u);
+    EXPECT_TRUE(ts::DecodesCleanly(Output()));
+}
+
+// Each file is a tone burst followed by silence, so that its start can be
+// found in the decoded book and compared with its chapter's start.
+TEST_F(EndToEndTest, FiftyChaptersStartWhereTheirAudioStartsWithoutDrift)
+{
+    const int files = 50;
+    for (int i = 0; i < files; ++i) {
+        const auto path = m_dir / ("part " + std::to_string(100 + i) + ".wav");
+        const auto r = ts::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                "sine=frequency=1000:sample_rate=44100:duration=0.3", "-af",
+                                "apad=whole_dur=0.5" + std::string(i % 2 ? "1" : "3"), "-ac", "1", "-c:a",
+                                "pcm_s16le", path.string()});
+        ASSERT_EQ(r.exitCode, 0) << r.output;
+        Add(path);
+    }
+    Convert();
+    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    const auto chapters = ts::ProbeChapters(Output());
+    ASSERT_EQ(chapters.size(), static_cast<size_t>(files));
+
+    const auto pcmFile = m_dir / "decoded.raw";
+    const auto r = ts::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", Output().string(), "-f", "s16le",
+                            "-ac", "1", "-ar", "44100", pcmFile.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    const auto bytes = ts::ReadAll(pcmFile);
+    std::vector<int16_t> pcm(bytes.size() / 2);
+    std::memcpy(pcm.data(), bytes.data(), pcm.size() * 2);
+
+    // Onsets: the first loud sample after at least 50 ms of quiet.
+    std::vector<double> onsets;
+    size_t quiet = 44100;
+    for (size_t i = 0; i < pcm.size(); ++i) {
+        if (std::abs(pcm[i]) > 3000) {
+            if (quiet >= 2205)
+                onsets.push_back(static_cast<double>(i) / 44100.0);
+            quiet = 0;
+        } else {
+            ++quiet;
+        }
+    }
+    ASSERT_EQ(onsets.size(), static_cast<size_t>(files));
+    for (int i = 0; i < files; ++i)
+        EXPECT_NEAR(onsets[static_cast<size_t>(i)], chapters[static_cast<size_t>(i)].start, 0.030) << "chapter " << i;
+}
+
+TEST_F(EndToEndTest, AnMp3WithACoverPictureAndATruncatedMp3Convert)
+{
+    const auto png = m_dir / "cover.png";
+    auto r = ts::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", "color=c=red:s=32x32",
+                      "-frames:v", "1", png.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    const auto tone = Tone("plain.mp3", 2.0, 44100, 2, kMp3);
+    const auto withCover = m_dir / "with cover.mp3";
+    r = ts::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", tone.string(), "-i", png.string(), "-map", "0",
+                 "-map", "1", "-c:a", "copy", "-c:v", "png", "-disposition:v", "attached_pic", "-id3v2_version", "3",
+                 withCover.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    auto bytes = ts::ReadAll(Tone("whole.mp3", 3.0, 44100, 2, kMp3));
+    bytes.resize(bytes.size() * 2 / 3);
+    ts::WriteAll(m_dir / "truncated.mp3", bytes);
+
+    Add(withCover);
+    Add(m_dir / "truncated.mp3");
+    Convert();
+    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    EXPECT_EQ(ts::ProbeChapters(Output()).size(), 2u);
+    EXPECT_TRUE(ts::DecodesCleanly(Output()));
+    EXPECT_GT(ts::ProbeFormat(Output()).duration, 3.5);
+}
+
+TEST_F(EndToEndTest, UnreadableFirstFilesStopWithTheirPathAndNoBook)
+{
+    ts::WriteAll(m_dir / "empty.mp3", {});
+    ts::WriteText(m_dir / "notes.mp3", "this is not audio at all\n");
+    for (const char* name : {"empty.mp3", "notes.mp3", "missing.wav"}) {
+        m_files.clear();
+        Add(m_dir / name);
+        Add(Tone("fine.wav", 0.5, 44100, 2, kWav16));
+        Convert();
+        EXPECT_EQ(g_strError.Get(), u"Can't read file " + FromPath(m_dir / name)) << name;
+        EXPECT_FALSE(std::filesystem::exists(Output())) << name;
+    }
+}
+
+TEST_F(EndToEndTest, AnUnreadableThirdOfFiveKeepsTheEarlierChaptersOnly)
+{
+    Add(Tone("1.wav", 1.0, 44100, 2, kWav16));
+    Add(Tone("2.wav", 1.0, 44100, 2, kWav16));
+    ts::WriteText(m_dir / "3.mp3", "garbage");
+    Add(m_dir / "3.mp3");
+    Add(Tone("4.wav", 1.0, 44100, 2, kWav16));
+    Add(Tone("5.wav", 1.0, 44100, 2, kWav16));
+    Convert();
+    EXPECT_EQ(g_strError.Get(), u"Can't read file " + FromPath(m_dir / "3.mp3"));
+    const auto chapters = ts::ProbeChapters(Output());
+    EXPECT_LE(chapters.size(), 2u);
+    for (size_t i = 0; i < chapters.size(); ++i)
+        EXPECT_EQ(chapters[i].title, std::to_string(i + 1));
+    EXPECT_TRUE(ts::DecodesCleanly(Output()));
+}
+
+TEST_F(EndToEndTest, AnAbortMidBookLeavesAReadableFileWithTheFinishedChapters)
+{
+    for (int i = 0; i < 6; ++i)
+        Add(Tone("long " + std::to_string(i) + ".wav", 40.0, 44100, 2, kWav16));
+    Convert(700ms);
+    EXPECT_TRUE(g_strError.IsEmpty());
+    ASSERT_TRUE(std::filesystem::exists(Output()));
+    std::string errors;
+    EXPECT_TRUE(ts::DecodesCleanly(Output(), &errors)) << errors;
+    const auto chapters = ts::ProbeChapters(Output());
+    EXPECT_LT(chapters.size(), 6u);
+    for (size_t i = 0; i < chapters.size(); ++i)
+        EXPECT_EQ(chapters[i].title, "long " + std::to_string(i));
+}
+
+}  // namespace
