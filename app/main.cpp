@@ -1,0 +1,60 @@
+// The window program: lowers its own priority, then runs the main window
+// until it ends; its end code is the exit code. Files and folders given as
+// arguments are taken as one drop when the window opens.
+#include <QApplication>
+#include <QStringList>
+#include <QTimer>
+#include <cerrno>
+#include <sys/resource.h>
+
+#include "MainDlg.h"
+
+namespace {
+
+// Conversions keep the machine responsive: run a little below normal.
+void LowerPriority()
+{
+    constexpr int kBelowNormal = 5;
+    errno = 0;
+    const int current = getpriority(PRIO_PROCESS, 0);
+    if (errno == 0 && current < kBelowNormal)
+        setpriority(PRIO_PROCESS, 0, kBelowNormal);
+}
+
+struct sArguments {
+    QStringList paths;
+    QString screenshot;  // --screenshot FILE: save the window's picture and end
+};
+
+sArguments ParseArguments(const QStringList& arguments)
+{
+    sArguments parsed;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--screenshot") && i + 1 < arguments.size())
+            parsed.screenshot = arguments[++i];
+        else
+            parsed.paths << arguments[i];
+    }
+    return parsed;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    LowerPriority();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavlin"));
+    const sArguments arguments = ParseArguments(QApplication::arguments());
+
+    CMainDlg dialog;
+    if (!arguments.paths.isEmpty())
+        QTimer::singleShot(0, &dialog, [&dialog, paths = arguments.paths] { dialog.OnDropFiles(paths); });
+    if (!arguments.screenshot.isEmpty()) {
+        QTimer::singleShot(1500, &dialog, [&dialog, file = arguments.screenshot] {
+            const bool saved = dialog.grab().save(file);
+            dialog.done(saved ? MAIN_DIALOG_END_CODE : 1);
+        });
+    }
+    return dialog.exec();
+}

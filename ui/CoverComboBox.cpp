@@ -1,0 +1,97 @@
+#include "CoverComboBox.h"
+
+#include <QAbstractItemView>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QStyle>
+
+#include "PathText.h"
+
+C_ComboBox::C_ComboBox(QWidget* parent) : QComboBox(parent)
+{
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setDuplicatesEnabled(true);
+    setMaxVisibleItems(8);
+    setCompleter(nullptr);
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    lineEdit()->installEventFilter(this);
+    // Typing replaces any selected line by the typed text.
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+        m_choice.SetText(text.toStdU16String());
+    });
+    connect(this, qOverload<int>(&QComboBox::activated), this, [this](int line) {
+        m_choice.Select(line);
+        NotifySelChange();
+    });
+}
+
+void C_ComboBox::TakePictures(const std::vector<std::u16string>& paths)
+{
+    if (paths.empty())
+        return;
+    m_choice.TakePictures(paths);
+    Mirror();
+    FitDropDownWidth();
+}
+
+void C_ComboBox::Reset()
+{
+    m_choice.Reset();
+    Mirror();
+}
+
+void C_ComboBox::AddImage(const std::u16string& path)
+{
+    const std::u16string name(LastPathComponent(path));
+    addItem(QString::fromStdU16String(name), QString::fromStdU16String(path));
+}
+
+void C_ComboBox::SetBrowsedPath(const QString& path)
+{
+    m_choice.SetText(path.toStdU16String());
+    Mirror();
+}
+
+std::u16string C_ComboBox::GetCoverPath() const { return m_choice.GetCoverPath(); }
+
+void C_ComboBox::FitDropDownWidth()
+{
+    const QFontMetrics metrics(view()->font());
+    int widest = 0;
+    for (int i = 0; i < count(); ++i) {
+        const int w = metrics.horizontalAdvance(itemText(i)) + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        widest = std::max(widest, w);
+    }
+    widest += metrics.horizontalAdvance(QStringLiteral("0"));
+    view()->setMinimumWidth(widest);
+}
+
+void C_ComboBox::Mirror()
+{
+    const QSignalBlocker blocker(this);
+    clear();
+    for (const std::u16string& path : m_choice.Paths())
+        AddImage(path);
+    setCurrentIndex(m_choice.Selected());
+    setEditText(QString::fromStdU16String(m_choice.Text()));
+}
+
+void C_ComboBox::NotifySelChange()
+{
+    if (m_onSelChange)
+        m_onSelChange();
+}
+
+bool C_ComboBox::eventFilter(QObject* watched, QEvent* event)
+{
+    // Leaving the edit box counts as a change of selection, so a typed path
+    // is shown; the edit box then handles the focus loss itself.
+    if (watched == lineEdit() && event->type() == QEvent::FocusOut) {
+        const auto* focus = static_cast<QFocusEvent*>(event);
+        if (focus->reason() != Qt::PopupFocusReason)
+            NotifySelChange();
+    }
+    return QComboBox::eventFilter(watched, event);
+}

@@ -1,0 +1,429 @@
+#include "MainDlg.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "AboutDlg.h"
+#include "AboutToResizeEvent.h"
+#include "AppIcon.h"
+#include "BookDetails.h"
+#include "BookProject.h"
+#include "CoverComboBox.h"
+#include "DialogFont.h"
+#include "Item.h"
+#include "ListFiles.h"
+#include "PictureBoxCtrl.h"
+#include "UserDialogs.h"
+
+namespace {
+
+constexpr int kRepaintEveryRows = 10;
+
+// One control of the window's template: id, text, position in dialog units
+// and how it follows the window's size.
+struct sControlTemplate {
+    int id;
+    const char* text;
+    int x, y, width, height;
+    int rules;
+};
+
+constexpr int MOVE_RIGHT_DOWN = RESIZE_MOVE_X | RESIZE_MOVE_Y;
+constexpr int GROW_X_MOVE_DOWN = RESIZE_SIZE_X | RESIZE_MOVE_Y;
+
+QString IdName(int id) { return QString::number(id); }
+
+// Wait cursor for the lifetime of the object.
+class CWaitCursor {
+public:
+    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};
+
+QStringList LocalPaths(const QMimeData* data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    return paths;
+}
+
+}  // namespace
+
+CMainDlg::CMainDlg(TagReader readTags, QWidget* parent)
+    : QDialog(parent), m_readTags(readTags ? std::move(readTags) : TagReader([](const std::u16string& path) {
+          return ReadTags(path);
+      }))
+{
+    setObjectName(QStringLiteral("129"));
+    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(DialogFont());
+    setWindowIcon(AppIcon());
+    setAcceptDrops(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_menu = new QMenuBar(this);
+    layout->setMenuBar(m_menu);
+    m_client = new QWidget(this);
+    layout->addWidget(m_client);
+
+    CreateMenu();
+    CreateControls();
+    SetTabOrder();
+
+    // The client area keeps its template size; the menu bar is added on top.
+    const sDialogUnits du = DialogUnitsOf(font());
+    m_nInitialWidth = du.X(327);
+    m_nInitialHeight = du.Y(360);
+    const int menuHeight = m_menu->sizeHint().height();
+    resize(m_nInitialWidth, m_nInitialHeight + menuHeight);
+    m_client->resize(m_nInitialWidth, m_nInitialHeight);
+    LayoutControls(m_nInitialWidth, m_nInitialHeight);
+    m_client->installEventFilter(this);
+
+    setSizeGripEnabled(true);
+    int minWidth = 0;
+    int minHeight = 0;
+    MinimumTrackSize(m_nInitialWidth, m_nInitialHeight + menuHeight, minWidth, minHeight);
+    setMinimumSize(minWidth, minHeight);
+
+    // Drops anywhere in the window are the window's: the controls take none.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->setAcceptDrops(false);
+
+    EnableStart(false);
+}
+
+CMainDlg::~CMainDlg() = default;
+
+void CMainDlg::CreateMenu()
+{
+    auto add = [this](QMenu* menu, int id, const char* text, const char* shortcut) {
+        QAction* action = menu->addAction(QString::fromUtf8(text));
+        action->setObjectName(IdName(id));
+        action->setData(id);
+        if (shortcut) {
+            action->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
+        addAction(action);  // window-wide, also while an edit field has the focus
+        m_commands[id] = action;
+        return action;
+    };
+
+    QMenu* file = m_menu->addMenu(QStringLiteral("&File"));
+    connect(add(file, ID_FILE_NEW, "&New\tCtrl+N", "Ctrl+N"), &QAction::triggered, this, [this] { OnNew(); });
+    connect(add(file, ID_FILE_ADD, "Add Files...\tCtrl+O", "Ctrl+O"), &QAction::triggered, this,
+            [this] { OnAddFiles(); });
+    file->addSeparator();
+    connect(add(file, ID_START_CONVERSION, "Save AudioBook &As...\tCtrl+S", "Ctrl+S"), &QAction::triggered, this,
+            [this] { StartConversion(); });
+    file->addSeparator();
+    connect(add(file, ID_CANCEL, "E&xit", nullptr), &QAction::triggered, this, [this] { done(MAIN_DIALOG_END_CODE); });
+
+    QMenu* chapters = m_menu->addMenu(QStringLiteral("&Chapters"));
+    auto* group = new QActionGroup(this);
+    group->setExclusive(true);
+    for (auto [id, text] : {std::pair{ID_CHAPTERS_FILENAME, "From FileName"}, std::pair{ID_CHAPTERS_TAG, "From MP3 Tag"}}) {
+        QAction* action = add(chapters, id, text, nullptr);
+        action->setCheckable(true);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, id] { OnChapterSource(id); });
+    }
+    m_commands[g_nChapterMode != 0 ? ID_CHAPTERS_TAG : ID_CHAPTERS_FILENAME]->setChecked(true);
+
+    QMenu* help = m_menu->addMenu(QStringLiteral("&Help"));
+    connect(add(help, ID_APP_ABOUT, "&About Tavlin...", nullptr), &QAction::triggered, this, [this] { OnAbout(); });
+}
+
+void CMainDlg::CreateControls()
+{
+    static constexpr sControlTemplate kControls[] = {
+        {1025, "Start Conversion", 193, 332, 127, 21, MOVE_RIGHT_DOWN},
+        {1000, nullptr, 7, 7, 313, 204, RESIZE_SIZE_X | RESIZE_SIZE_Y},
+        {1010, nullptr, 7, 227, 178, 14, GROW_X_MOVE_DOWN},
+        {1003, nullptr, 193, 227, 102, 14, MOVE_RIGHT_DOWN},
+        {1016, "...", 300, 227, 20, 14, MOVE_RIGHT_DOWN},
+        {1013, nullptr, 7, 256, 178, 14, GROW_X_MOVE_DOWN},
+        {1012, nullptr, 7, 282, 178, 14, GROW_X_MOVE_DOWN},
+        {1011, nullptr, 7, 309, 46, 14, RESIZE_MOVE_Y},
+        {1014, nullptr, 59, 309, 126, 14, GROW_X_MOVE_DOWN},
+        {1015, nullptr, 7, 335, 178, 14, GROW_X_MOVE_DOWN},
+        {1023, "Cover:", 194, 217, 22, 8, MOVE_RIGHT_DOWN},
+        {1024, nullptr, 193, 246, 127, 77, MOVE_RIGHT_DOWN},
+        {1017, "Artist:", 8, 217, 18, 8, RESIZE_MOVE_Y},
+        {1018, "Writer:", 8, 245, 22, 8, RESIZE_MOVE_Y},
+        {1019, "Album:", 8, 271, 22, 8, RESIZE_MOVE_Y},
+        {1020, "Year:", 8, 299, 18, 8, RESIZE_MOVE_Y},
+        {1021, "Genre:", 60, 299, 22, 8, RESIZE_MOVE_Y},
+        {1022, "Comment:", 8, 325, 32, 8, RESIZE_MOVE_Y},
+    };
+    const sDialogUnits du = DialogUnitsOf(font());
+    for (const sControlTemplate& t : kControls) {
+        QWidget* widget = nullptr;
+        const QString text = t.text ? QString::fromLatin1(t.text) : QString();
+        sLayoutRect rect = du.Rect(t.x, t.y, t.width, t.height);
+        switch (t.id) {
+        case 1025:
+            m_pStart = new QPushButton(text, m_client);
+            m_pStart->setDefault(true);
+            connect(m_pStart, &QPushButton::clicked, this, [this] { StartConversion(); });
+            widget = m_pStart;
+            break;
+        case 1000:
+            m_list = new CListFiles(m_client);
+            m_list->m_onRowInserted = [this] { EnableStart(true); };
+            m_list->m_onRowDeleting = [this](int countBefore) {
+                if (countBefore <= 1)
+                    EnableStart(false);
+            };
+            widget = m_list;
+            break;
+        case 1003:
+            m_cbCover = new C_ComboBox(m_client);
+            m_cbCover->m_onSelChange = [this] { RefreshCover(); };
+            rect.y += 1;  // sits one pixel lower than its template position
+            widget = m_cbCover;
+            break;
+        case 1016: {
+            auto* button = new QPushButton(text, m_client);
+            button->setAutoDefault(false);
+            connect(button, &QPushButton::clicked, this, [this] { OnBrowseCover(); });
+            widget = button;
+            break;
+        }
+        case 1024:
+            m_picture = new CPictureBoxCtrl(m_client);
+            widget = m_picture;
+            break;
+        default:
+            if (t.text) {
+                auto* label = new QLabel(text, m_client);
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                label->setFocusPolicy(Qt::NoFocus);
+                widget = label;
+            } else {
+                widget = new QLineEdit(m_client);
+            }
+            break;
+        }
+        widget->setObjectName(IdName(t.id));
+        widget->setGeometry(rect.x, rect.y, rect.width, rect.height);
+        m_rules.push_back({widget, rect, t.rules});
+    }
+}
+
+void CMainDlg::SetTabOrder()
+{
+    // Template order is tab order.
+    QWidget* previous = nullptr;
+    for (int id : {1025, 1000, 1010, 1003, 1016, 1013, 1012, 1011, 1014, 1015}) {
+        QWidget* widget = Control(id);
+        if (previous)
+            setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+void CMainDlg::LayoutControls(int clientWidth, int clientHeight)
+{
+    for (const sControlRule& rule : m_rules) {
+        const sLayoutRect r =
+            ApplyResizeRule(rule.initial, rule.rules, m_nInitialWidth, m_nInitialHeight, clientWidth, clientHeight);
+        // The control learns its new size first (the list fits its columns).
+        CAboutToResizeEvent notice(r.width, r.height);
+        QApplication::sendEvent(rule.widget, &notice);
+        rule.widget->setGeometry(r.x, r.y, r.width, r.height);
+    }
+}
+
+bool CMainDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_client && event->type() == QEvent::Resize && m_nInitialWidth > 0)
+        LayoutControls(m_client->width(), m_client->height());
+    return QDialog::eventFilter(watched, event);
+}
+
+void CMainDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_bCentred)
+        return;
+    m_bCentred = true;
+    if (QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    // The first control that can take the focus gets it.
+    for (int id : {1025, 1000}) {
+        QWidget* widget = Control(id);
+        if (widget->isEnabled()) {
+            widget->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+    }
+}
+
+QAction* CMainDlg::Command(int id) const
+{
+    const auto it = m_commands.find(id);
+    return it == m_commands.end() ? nullptr : it->second;
+}
+
+QWidget* CMainDlg::Control(int id) const { return m_client->findChild<QWidget*>(IdName(id), Qt::FindDirectChildrenOnly); }
+
+QLineEdit* CMainDlg::DetailField(int id) const { return qobject_cast<QLineEdit*>(Control(id)); }
+
+void CMainDlg::EnableStart(bool enable)
+{
+    m_pStart->setEnabled(enable);
+    m_commands[ID_START_CONVERSION]->setEnabled(enable);
+}
+
+void CMainDlg::reject() { done(MAIN_DIALOG_END_CODE); }
+
+void CMainDlg::OnAbout()
+{
+    CAboutDlg about(QApplication::activeWindow() ? QApplication::activeWindow() : this);
+    about.exec();
+}
+
+void CMainDlg::OnNew()
+{
+    m_list->DeleteAllRows();
+    m_list->viewport()->repaint();
+    m_cbCover->Reset();
+    RefreshCover();
+    m_strBookName.clear();
+    for (const sDetailField& field : DETAIL_FIELDS)
+        DetailField(field.m_nId)->setText(QString());
+}
+
+void CMainDlg::OnChapterSource(int command)
+{
+    m_commands[command]->setChecked(true);
+    g_nChapterMode = command == ID_CHAPTERS_FILENAME ? CHAPTERS_FROM_FILENAME : CHAPTERS_FROM_TAG;
+    m_list->RefreshChapterColumn();
+}
+
+void CMainDlg::OnDropFiles(const QStringList& paths)
+{
+    activateWindow();
+    const CWaitCursor wait;
+    std::vector<std::u16string> dropped;
+    for (const QString& path : paths)
+        dropped.push_back(path.toStdU16String());
+    sDropPlan plan = PlanDrop(dropped);
+    if (plan.m_bFolderDropped)
+        m_strBookName = plan.m_strBookName;
+    if (plan.m_bReplaceRows) {
+        m_list->DeleteAllRows();
+        m_list->viewport()->repaint();
+    }
+    AddFiles(plan.m_files);
+}
+
+void CMainDlg::OnAddFiles()
+{
+    const QStringList chosen = UserDialogs().GetOpenFileNames(
+        QApplication::activeWindow() ? QApplication::activeWindow() : this,
+        QStringLiteral("Audio Files (*.mp3 *.wav *.wma);;Image Files (*.bmp *.jpg *.gif *.png);;All Files (*)"));
+    if (chosen.isEmpty())
+        return;
+    // Every chosen file is a name inside the dialog's directory.
+    const std::u16string directory = QFileInfo(chosen.first()).absolutePath().toStdU16String();
+    std::vector<std::u16string> names;
+    for (const QString& path : chosen)
+        names.push_back(QFileInfo(path).fileName().toStdU16String());
+    AddFiles(CollectChosenFiles(directory, names));
+}
+
+void CMainDlg::AddFiles(const sCollectedFiles& files)
+{
+    if (!files.m_audio.empty())
+        AddAudioFiles(files.m_audio);
+    if (!files.m_images.empty()) {
+        m_cbCover->TakePictures(files.m_images);
+        RefreshCover();
+    }
+}
+
+void CMainDlg::AddAudioFiles(std::vector<std::u16string> paths)
+{
+    const sAudioBatch batch = PrepareAudioBatch(std::move(paths), m_readTags);
+    if (batch.m_paths.empty())
+        return;
+    const sBookDetails details = DetailsFromTags(batch.m_firstTags);
+    for (const sDetailField& field : DETAIL_FIELDS)
+        DetailField(field.m_nId)->setText(QString::fromStdU16String(details.*field.m_pDetail));
+    repaint();
+
+    for (size_t i = 0; i < batch.m_paths.size(); ++i) {
+        m_list->Add(std::make_unique<sItem>(batch.m_paths[i], batch.m_names[i], m_readTags));
+        if ((i + 1) % kRepaintEveryRows == 0)
+            m_list->viewport()->repaint();
+    }
+    m_list->ResizeColumns(m_list->ClientWidth(), m_list->viewport()->height());
+}
+
+void CMainDlg::OnBrowseCover()
+{
+    const QString path = UserDialogs().GetOpenFileName(
+        QApplication::activeWindow() ? QApplication::activeWindow() : this,
+        QStringLiteral("Image Files (*.bmp *.jpg *.gif *.png);;Bitmap Files (*.bmp);;JPEG Files (*.jpg);;"
+                       "PNG Files (*.png);;GIF Files (*.gif);;All Files (*)"));
+    if (path.isEmpty())
+        return;
+    m_cbCover->SetBrowsedPath(path);
+    RefreshCover();
+}
+
+void CMainDlg::RefreshCover()
+{
+    const std::u16string path = m_cbCover->GetCoverPath();
+    m_picture->SetImage(path.empty() ? QString() : QString::fromStdU16String(path));
+}
+
+void CMainDlg::StartConversion()
+{
+    if (m_list->RowCount() == 0)
+        return;
+}
+
+void CMainDlg::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!LocalPaths(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CMainDlg::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!LocalPaths(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CMainDlg::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = LocalPaths(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    OnDropFiles(paths);
+}

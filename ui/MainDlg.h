@@ -1,0 +1,106 @@
+#pragma once
+// The main window: the file list, the book details, the cover field and
+// picture, the menu and the "Start Conversion" command.
+#include <QDialog>
+#include <QStringList>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "CollectedFiles.h"
+#include "DialogLayout.h"
+#include "TagReader.h"
+
+class QAction;
+class QLineEdit;
+class QMenuBar;
+class QPushButton;
+class CListFiles;
+class C_ComboBox;
+class CPictureBoxCtrl;
+
+// Command ids of the menu, the accelerators and the buttons.
+enum eCommand : int {
+    ID_CANCEL = 2,
+    ID_START_CONVERSION = 1025,
+    ID_BROWSE_COVER = 1016,
+    ID_FILE_NEW = 57600,
+    ID_FILE_ADD = 57601,
+    ID_APP_ABOUT = 57664,
+    ID_CHAPTERS_FILENAME = 32775,
+    ID_CHAPTERS_TAG = 32777,
+};
+
+// The window's end code: every way out ends it with this.
+constexpr int MAIN_DIALOG_END_CODE = 2;
+
+class CMainDlg : public QDialog {
+public:
+    static constexpr const char* kCaption = "Tavlin - iPod AudioBook Converter";
+
+    // `readTags` reads the tags of each added file (MediaInfo by default).
+    explicit CMainDlg(TagReader readTags = {}, QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    // A drop of these files and folders, as from the desktop.
+    void OnDropFiles(const QStringList& paths);
+    // The commands of the menu and buttons.
+    void OnAddFiles();
+    void OnNew();
+    void OnAbout();
+    void OnBrowseCover();
+    void OnChapterSource(int command);
+    void StartConversion();
+    // Shows the current cover choice in the picture.
+    void RefreshCover();
+
+    const std::u16string& BookName() const { return m_strBookName; }
+    CListFiles& List() { return *m_list; }
+    C_ComboBox& Cover() { return *m_cbCover; }
+    CPictureBoxCtrl& Picture() { return *m_picture; }
+    QAction* Command(int id) const;
+    QLineEdit* DetailField(int id) const;
+    // The control with id `id` (its object name).
+    QWidget* Control(int id) const;
+
+    // Client size the controls' initial positions belong to.
+    QSize InitialClientSize() const { return QSize(m_nInitialWidth, m_nInitialHeight); }
+
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct sControlRule {
+        QWidget* widget;
+        sLayoutRect initial;
+        int rules;
+    };
+
+    void CreateMenu();
+    void CreateControls();
+    void SetTabOrder();
+    void LayoutControls(int clientWidth, int clientHeight);
+    void AddFiles(const sCollectedFiles& files);
+    void AddAudioFiles(std::vector<std::u16string> paths);
+    void EnableStart(bool enable);
+
+    TagReader m_readTags;
+    QMenuBar* m_menu = nullptr;
+    QWidget* m_client = nullptr;
+    CListFiles* m_list = nullptr;
+    C_ComboBox* m_cbCover = nullptr;
+    CPictureBoxCtrl* m_picture = nullptr;
+    QPushButton* m_pStart = nullptr;
+    std::map<int, QAction*> m_commands;
+    std::vector<sControlRule> m_rules;
+    int m_nInitialWidth = 0;
+    int m_nInitialHeight = 0;
+    bool m_bCentred = false;
+    std::u16string m_strBookName;
+};

@@ -1,0 +1,51 @@
+#include "UserDialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+class CQtDialogs final : public IUserDialogs {
+public:
+    QStringList GetOpenFileNames(QWidget* parent, const QString& filter) override
+    {
+        return QFileDialog::getOpenFileNames(parent, QString(), QString(), filter);
+    }
+
+    QString GetOpenFileName(QWidget* parent, const QString& filter) override
+    {
+        return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+    }
+
+    QString GetSaveFileName(QWidget* parent, const QString& initialName, const QString& filter,
+                            const QString& defaultSuffix) override
+    {
+        QFileDialog dialog(parent, QString(), QString(), filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(defaultSuffix);
+        dialog.selectFile(initialName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().first();
+    }
+
+    bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) override
+    {
+        return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    }
+
+    void ShowError(QWidget* parent, const QString& caption, const QString& text) override
+    {
+        QMessageBox::critical(parent, caption, text, QMessageBox::Ok);
+    }
+};
+
+CQtDialogs g_qtDialogs;
+IUserDialogs* g_pDialogs = nullptr;
+
+}  // namespace
+
+IUserDialogs& UserDialogs() { return g_pDialogs ? *g_pDialogs : g_qtDialogs; }
+
+void SetUserDialogs(IUserDialogs* dialogs) { g_pDialogs = dialogs; }
