@@ -1,6 +1,8 @@
 #pragma once
 // A small AAC-LC encoder interface over FFmpeg's native AAC encoder: blocks of
 // interleaved signed 16-bit samples in, raw AAC frames (no ADTS header) out.
+// One Encoder is used by one thread at a time; separate encoders may run on
+// separate threads at once.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,17 +27,20 @@ struct Configuration {
     int allowMidside = 1;
     int useTns = 0;
     unsigned long bitRate = 64000;  // bits per second per channel
-    unsigned int bandWidth = 0;     // 0: chosen by the encoder
+    unsigned int bandWidth = 0;     // Hz; 0: chosen by the encoder
     int outputFormat = RAW_STREAM;
     int inputFormat = INPUT_16BIT;
     int shortctl = SHORTCTL_NORMAL;
+
+    bool operator==(const Configuration&) const = default;
 };
 
 class Encoder {
 public:
-    // Opens an encoder for `sampleRate` and 1 or 2 channels. Reports the
-    // samples (all channels together) taken per call and the largest frame in
-    // bytes. Null when the encoder cannot be opened for that format.
+    // Opens an encoder for `sampleRate` (one of the standard AAC rates) and 1
+    // or 2 channels with the default Configuration. Reports the samples (all
+    // channels together) taken per call and the largest frame in bytes. Null,
+    // with both reports 0, when the encoder cannot be opened for that format.
     static std::unique_ptr<Encoder> Open(unsigned long sampleRate, unsigned int channels,
                                          unsigned long& inputSamples, unsigned long& maxOutputBytes);
     ~Encoder();
@@ -43,15 +48,18 @@ public:
     Encoder& operator=(const Encoder&) = delete;
 
     Configuration GetCurrentConfiguration() const;
-    // 1 when accepted; 0 when the encoder cannot honour it, in which case the
-    // previous configuration stays in force.
+    // 1 when accepted and in force; 0 when the encoder cannot honour it (see
+    // IsHonourable) or encoding has already begun, in which case the previous
+    // configuration stays in force.
     int SetConfiguration(const Configuration& config);
 
-    // Encodes one block of `count` interleaved samples (at most inputSamples;
-    // a shorter block is accepted as a file's last). With no samples (count 0)
-    // flushes: call until it returns 0. Returns the byte count of one raw
-    // frame written to `output`, 0 when the encoder holds the input, negative
-    // on error.
+    // Encodes one block of `count` interleaved samples (at most inputSamples
+    // and a whole number of sample frames). A shorter block is taken as the
+    // stream's last: after it only flushing is accepted. With no samples
+    // (count 0) flushes: call until it returns 0. Returns the byte count of
+    // one raw frame written to `output`, 0 when the encoder holds the input,
+    // negative on error. `outputSize` must be at least maxOutputBytes; a call
+    // refused for bad arguments consumes no input.
     int Encode(const int16_t* samples, unsigned int count, uint8_t* output, unsigned int outputSize);
 
     // The AudioSpecificConfig bytes for the stream's decoder configuration.
@@ -70,9 +78,20 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
-// Sample rates the encoder takes (the standard AAC rates).
+// Sample rates the encoder takes (the standard AAC rates, 7350 to 96000 Hz).
 bool IsSupportedSampleRate(unsigned long sampleRate);
-// The supported rate nearest to `sampleRate`.
+// The supported rate nearest to `sampleRate`; halfway between two, the higher.
 unsigned long NearestSupportedSampleRate(unsigned long sampleRate);
+
+// Bit rates per channel that a configuration may ask for: below the minimum
+// the encoder's rate control cannot reach the target; the maximum is the
+// format's limit of 6144 bits per channel in each 1024-sample frame.
+unsigned long MinBitRatePerChannel();
+unsigned long MaxBitRatePerChannel(unsigned long sampleRate);
+
+// Whether the encoder can honour `config` at `sampleRate`: AAC-LC (MPEG-4 or
+// MPEG-2), raw frames, 16-bit input, normal block switching, a bit rate per
+// channel within the limits above and a bandwidth of at most half the rate.
+bool IsHonourable(const Configuration& config, unsigned long sampleRate);
 
 }  // namespace aac

@@ -1,0 +1,47 @@
+// Encoders of different files run on different threads at once: each must
+// give exactly what it gives alone.
+#include "AacEncoder.h"
+#include "AacTestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+aactest::EncodedStream EncodeAlone(const std::vector<int16_t>& pcm, unsigned int channels)
+{
+    unsigned long inputSamples = 0, maxOutputBytes = 0;
+    auto encoder = aac::Encoder::Open(44100, channels, inputSamples, maxOutputBytes);
+    if (!encoder)
+        return aactest::EncodedStream{{}, 0, true};
+    return aactest::EncodeAll(*encoder, pcm, inputSamples, maxOutputBytes);
+}
+
+}  // namespace
+
+TEST(AacEncoderConcurrency, ParallelEncodersMatchSequentialOutput)
+{
+    const auto stereo = aactest::NoisyContent(3 * 44100, 2, 44100);
+    const auto mono = aactest::Sweep(3 * 44100, 1, 44100, 100.0, 8000.0, 0.5);
+    const aactest::EncodedStream stereoAlone = EncodeAlone(stereo, 2);
+    const aactest::EncodedStream monoAlone = EncodeAlone(mono, 1);
+    ASSERT_FALSE(stereoAlone.failed);
+    ASSERT_FALSE(monoAlone.failed);
+
+    constexpr int kThreads = 4;
+    std::vector<aactest::EncodedStream> results(kThreads);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&, i] {
+            results[static_cast<size_t>(i)] = i % 2 == 0 ? EncodeAlone(stereo, 2) : EncodeAlone(mono, 1);
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int i = 0; i < kThreads; ++i) {
+        const aactest::EncodedStream& expected = i % 2 == 0 ? stereoAlone : monoAlone;
+        EXPECT_FALSE(results[static_cast<size_t>(i)].failed) << i;
+        EXPECT_EQ(results[static_cast<size_t>(i)].frames, expected.frames) << i;
+    }
+}
