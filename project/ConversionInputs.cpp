@@ -1,0 +1,93 @@
+#include "ConversionInputs.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "Text.h"
+
+namespace {
+
+class CFileDescriptor {
+public:
+    explicit CFileDescriptor(int fd) : m_fd(fd) {}
+    ~CFileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    CFileDescriptor(const CFileDescriptor&) = delete;
+    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+constexpr uint64_t MAX_COVER_SIZE = std::numeric_limits<uint32_t>::max();
+
+}  // namespace
+
+std::vector<sInputFile> BuildInputFiles(const std::vector<const sItem*>& rows)
+{
+    std::vector<sInputFile> files;
+    files.reserve(rows.size());
+    for (const sItem* row : rows) {
+        sInputFile file;
+        file.m_strPath = row->m_strPath;
+        file.m_strTitle = row->GetColumnText(1);
+        file.m_nSize = QueryFileSizeLow32(row->m_strPath);
+        files.push_back(std::move(file));
+    }
+    return files;
+}
+
+std::vector<sInputFile> BuildInputFiles(const std::vector<std::unique_ptr<sItem>>& rows)
+{
+    std::vector<const sItem*> view;
+    view.reserve(rows.size());
+    for (const auto& row : rows)
+        view.push_back(row.get());
+    return BuildInputFiles(view);
+}
+
+sTagInfo BuildMetadata(const sTagInfo& firstRowTags, const sBookDetails& details)
+{
+    sTagInfo metadata = firstRowTags;
+    metadata.m_strPerformer = details.m_strArtist;
+    metadata.m_strPublisher = details.m_strWriter;
+    metadata.m_strAlbum = details.m_strAlbum;
+    metadata.m_strRecordedDate = details.m_strYear;
+    metadata.m_strGenre = details.m_strGenre;
+    metadata.m_strComment = details.m_strComment;
+    return metadata;
+}
+
+sCoverData ReadCoverBytes(const std::u16string& path)
+{
+    if (path.empty())
+        return {};
+    CFileDescriptor file(::open(ToPath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<uint64_t>(st.st_size) > MAX_COVER_SIZE)
+        return {};
+    sCoverData cover;
+    cover.m_data.resize(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (done < cover.m_data.size()) {
+        const ssize_t got = ::read(file.Get(), cover.m_data.data() + done, cover.m_data.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return {};
+        if (got == 0)
+            break;  // the file shrank since its size was taken
+        done += static_cast<size_t>(got);
+    }
+    cover.m_data.resize(done);
+    return cover;
+}

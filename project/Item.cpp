@@ -1,0 +1,27 @@
+#include "Item.h"
+
+#include "PathText.h"
+
+int g_nChapterMode = CHAPTERS_FROM_TAG;
+
+sItem::sItem(std::u16string path, std::u16string name, const TagReader& readTags)
+    : m_strPath(std::move(path)), m_strName(RemoveExtension(name))
+{
+    m_Tags = readTags(m_strPath);
+    if (m_Tags.m_strTrackName.empty())
+        m_Tags.m_strTrackName = m_strName;
+}
+
+sItem::sItem(std::u16string path, std::u16string name) : sItem(std::move(path), std::move(name), MediaInfoTagReader()) {}
+
+std::u16string sItem::GetColumnText(int column) const
+{
+    switch (column) {
+    case 0:
+        return m_strName;
+    case 1:
+        return g_nChapterMode == CHAPTERS_FROM_FILENAME ? m_strName : m_Tags.m_strTrackName;
+    default:
+        return {};
+    }
+}

@@ -1,0 +1,88 @@
+#include "TagReader.h"
+
+#include "MediaInfoLibrary.h"
+
+namespace {
+
+constexpr std::u16string_view AUDIO_SECTION = u"\nAudio";
+
+// Position of the first occurrence of `label` that lies in the label part of
+// its line (before the line's first ":"), or npos. A label inside a longer
+// label still counts ("Performer" in "Album/Performer"); one inside a value
+// (a folder named "Album" in the "Complete name" line) does not.
+size_t FindLabel(std::u16string_view report, std::u16string_view label)
+{
+    size_t at = report.find(label);
+    while (at != std::u16string_view::npos) {
+        const size_t lineEnd = report.rfind(u'\n', at);
+        const size_t lineStart = lineEnd == std::u16string_view::npos ? 0 : lineEnd + 1;
+        if (report.substr(lineStart, at - lineStart).find(u':') == std::u16string_view::npos)
+            return at;
+        at = report.find(label, at + 1);
+    }
+    return std::u16string_view::npos;
+}
+
+}  // namespace
+
+std::u16string_view CutBeforeAudioSection(std::u16string_view report)
+{
+    size_t end = report.find(AUDIO_SECTION);
+    if (end == std::u16string_view::npos)
+        return report;
+    // Keep the line feed that ends the blank line's predecessor, drop the
+    // carriage return that a CR LF report puts before the heading's line feed.
+    if (end > 0 && report[end - 1] == u'\r')
+        --end;
+    return report.substr(0, end);
+}
+
+bool ExtractField(std::u16string_view report, std::u16string_view label, std::u16string& value)
+{
+    const size_t at = FindLabel(report, label);
+    if (at == std::u16string_view::npos)
+        return false;
+    const size_t colon = report.find(u':', at + label.size());
+    if (colon == std::u16string_view::npos)
+        return false;
+    // The line ends at a line feed, or at the carriage return before it, or
+    // at the end of the text.
+    size_t lineEnd = report.find(u'\n', colon);
+    if (lineEnd == std::u16string_view::npos)
+        lineEnd = report.size();
+    if (lineEnd > colon && report[lineEnd - 1] == u'\r')
+        --lineEnd;
+    // The value starts after the ":" and the blank the report puts after it.
+    const size_t start = colon + 2;
+    value = start < lineEnd ? std::u16string(report.substr(start, lineEnd - start)) : std::u16string();
+    return true;
+}
+
+sTagInfo ParseTagReport(std::u16string_view report)
+{
+    const std::u16string_view general = CutBeforeAudioSection(report);
+    sTagInfo tags;
+    ExtractField(general, u"Album", tags.m_strAlbum);
+    ExtractField(general, u"Track name", tags.m_strTrackName);
+    ExtractField(general, u"Performer", tags.m_strPerformer);
+    ExtractField(general, u"Genre", tags.m_strGenre);
+    ExtractField(general, u"Recorded date", tags.m_strRecordedDate);
+    ExtractField(general, u"Comment", tags.m_strComment);
+    ExtractField(general, u"Publisher", tags.m_strPublisher);
+    return tags;
+}
+
+sTagInfo ReadTags(const std::u16string& path, CMediaInfoLibrary& library)
+{
+    return ParseTagReport(library.Report(path));
+}
+
+sTagInfo ReadTags(const std::u16string& path)
+{
+    return ReadTags(path, CMediaInfoLibrary::Shared());
+}
+
+TagReader MediaInfoTagReader()
+{
+    return [](const std::u16string& path) { return ReadTags(path); };
+}

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "BookProject.h"
+#include "TestSupport.h"
+#include "Text.h"
+
+namespace fs = std::filesystem;
+using testsupport::TempDir;
+using testsupport::WriteText;
+using Paths = std::vector<std::u16string>;
+
+namespace {
+
+std::u16string U(const fs::path& path)
+{
+    return FromPath(path);
+}
+
+// Tags by file name; files not listed have none. Counts the reads.
+struct sFakeTags {
+    std::map<std::u16string, sTagInfo> m_byName;
+    int m_nReads = 0;
+    TagReader Reader()
+    {
+        return [this](const std::u16string& path) {
+            ++m_nReads;
+            const auto it = m_byName.find(FromPath(ToPath(path).filename()));
+            return it == m_byName.end() ? sTagInfo{} : it->second;
+        };
+    }
+};
+
+sTagInfo Tags(std::u16string track, std::u16string performer)
+{
+    sTagInfo tags;
+    tags.m_strTrackName = std::move(track);
+    tags.m_strPerformer = std::move(performer);
+    return tags;
+}
+
+Paths Names(const CBookProject& project)
+{
+    Paths names;
+    for (const auto& row : project.Rows())
+        names.push_back(row->m_strName);
+    return names;
+}
+
+// Restores the process-wide chapter source after a test.
+struct sChapterModeGuard {
+    int m_nSaved = g_nChapterMode;
+    ~sChapterModeGuard() { g_nChapterMode = m_nSaved; }
+};
+
+class BookProjectTest : public ::testing::Test {
+protected:
+    void MakeFile(const std::string& relative)
+    {
+        fs::create_directories((m_dir / relative).parent_path());
+        WriteText(m_dir / relative, "x");
+    }
+    std::u16string P(const std::string& relative) const { return U(m_dir / relative); }
+
+    TempDir m_dir;
+    sFakeTags m_tags;
+    CBookProject m_project{m_tags.Reader()};
+};
+
+}  // namespace
+
+TEST_F(BookProjectTest, DroppingAFolderGivesRowsCoverAndBookName)
+{
+    MakeFile("Book One/02.mp3");
+    MakeFile("Book One/01.mp3");
+    MakeFile("Book One/notes.txt");
+    MakeFile("Book One/Cover.JPG");
+    m_tags.m_byName[u"01.mp3"] = Tags(u"Opening", u"Reader A");
+
+    const sProjectChange change = m_project.Drop({P("Book One")});
+    EXPECT_EQ(Names(m_project), (Paths{u"01", u"02"}));
+    EXPECT_EQ(m_project.BookName(), u"Book One");
+    EXPECT_EQ(m_project.Cover().GetCoverPath(), P("Book One/Cover.JPG"));
+    EXPECT_EQ(m_project.Details().m_strArtist, u"Reader A");
+    EXPECT_TRUE(change.m_bBookNameChanged && change.m_bCoverChanged && change.m_bDetailsPrefilled);
+    EXPECT_EQ(change.m_nNewRows, 2u);
+    // The first file is read for the details and again for its row.
+    EXPECT_EQ(m_tags.m_nReads, 3);
+}
+
+TEST_F(BookProjectTest, TwoCdFoldersGiveRelativeNamesInOrder)
+{
+    MakeFile("Book/CD2/01.mp3");
+    MakeFile("Book/CD1/01.mp3");
+    m_project.Drop({P("Book/CD2"), P("Book/CD1")});
+    EXPECT_EQ(Names(m_project), (Paths{u"1/01", u"2/01"}));
+    EXPECT_EQ(m_project.BookName(), u"CD1");  // the last dropped folder wins
+    EXPECT_EQ(m_project.Rows()[0]->m_strPath, P("Book/CD1/01.mp3"));
+}
+
+TEST_F(BookProjectTest, DroppedFilesKeepTheBookNameOfAnEarlierFolder)
+{
+    MakeFile("Saga/01.mp3");
+    MakeFile("loose/a.b.mp3");
+    m_project.Drop({P("Saga/"), P("loose/a.b.mp3")});
+    EXPECT_EQ(m_project.BookName(), u"Saga");
+    m_project.Drop({P("loose/a.b.mp3")});
+    EXPECT_EQ(m_project.BookName(), u"Saga");
+    EXPECT_EQ(Names(m_project), (Paths{u"a.b"}));
+}
+
+TEST_F(BookProjectTest, PicturesAloneKeepRowsAudioReplacesThem)
+{
+    MakeFile("a/01.mp3");
+    MakeFile("a/02.mp3");
+    MakeFile("b/x.mp3");
+    MakeFile("pics/front.png");
+    m_project.Drop({P("a/01.mp3"), P("a/02.mp3")});
+    m_project.Details().m_strArtist = u"typed";
+
+    sProjectChange change = m_project.Drop({P("pics/front.png")});
+    EXPECT_FALSE(change.m_bRowsReplaced);
+    EXPECT_EQ(Names(m_project), (Paths{u"01", u"02"}));
+    EXPECT_EQ(m_project.Details().m_strArtist, u"typed");  // no audio: no prefill
+    EXPECT_EQ(m_project.Cover().GetCoverPath(), P("pics/front.png"));
+
+    change = m_project.Drop({P("b/x.mp3")});
+    EXPECT_TRUE(change.m_bRowsReplaced);
+    EXPECT_EQ(Names(m_project), (Paths{u"x"}));
+    EXPECT_EQ(m_project.Cover().GetCoverPath(), P("pics/front.png"));  // no pictures: cover stays
+}
+
+TEST_F(BookProjectTest, AddFilesAppendsAndTheSameFileTwiceGivesTwoRows)
+{
+    MakeFile("Saga/01.mp3");
+    MakeFile("more/02.mp3");
+    m_project.Drop({P("Saga")});
+    const sProjectChange change = m_project.AddFiles(P("more"), {u"02.mp3", u"readme.txt"});
+    EXPECT_EQ(change.m_nFirstNewRow, 1u);
+    m_project.AddFiles(P("Saga"), {u"01.mp3"});
+    EXPECT_EQ(Names(m_project), (Paths{u"01", u"02", u"01"}));
+    EXPECT_EQ(m_project.BookName(), u"Saga");
+}
+
+TEST_F(BookProjectTest, EachBatchOverwritesAllDetailsAlsoWithEmptyValues)
+{
+    MakeFile("one/01.mp3");
+    MakeFile("two/01.mp3");
+    sTagInfo full = Tags(u"T", u"Artist");
+    full.m_strPublisher = u"Writer";
+    full.m_strAlbum = u"Album";
+    full.m_strRecordedDate = u"1999";
+    full.m_strGenre = u"Speech";
+    full.m_strComment = u"Note";
+    m_tags.m_byName[u"01.mp3"] = full;
+    m_project.Drop({P("one")});
+    EXPECT_EQ(m_project.Details(), (sBookDetails{u"Artist", u"Writer", u"Album", u"1999", u"Speech", u"Note"}));
+
+    m_tags.m_byName.clear();
+    m_project.AddFiles(P("two"), {u"01.mp3"});
+    EXPECT_EQ(m_project.Details(), sBookDetails{});
+}
+
+TEST_F(BookProjectTest, NewClearsEverythingButTheChapterSource)
+{
+    sChapterModeGuard guard;
+    MakeFile("Saga/01.mp3");
+    MakeFile("Saga/cover.png");
+    m_project.Drop({P("Saga")});
+    g_nChapterMode = CHAPTERS_FROM_FILENAME;
+    m_project.New();
+    EXPECT_TRUE(m_project.Rows().empty());
+    EXPECT_TRUE(m_project.BookName().empty());
+    EXPECT_EQ(m_project.Details(), sBookDetails{});
+    EXPECT_TRUE(m_project.Cover().GetCoverPath().empty());
+    EXPECT_EQ(g_nChapterMode, CHAPTERS_FROM_FILENAME);
+}
+
+TEST_F(BookProjectTest, DeleteRemovesExactlyTheSelectedRows)
+{
+    for (const char* name : {"0", "1", "2", "3", "4", "5"})
+        MakeFile(std::string("d/") + name + ".mp3");
+    m_project.Drop({P("d")});
+    m_project.DeleteRows({1, 4, 3, 3, 17});
+    EXPECT_EQ(Names(m_project), (Paths{u"0", u"2", u"5"}));
+}
+
+TEST(Item, ConstructorCutsTheExtensionAndFallsBackToTheName)
+{
+    const sItem withTag(u"/x/a.b.mp3", u"a.b.mp3", [](const std::u16string&) { return Tags(u"Chapter One", u""); });
+    EXPECT_EQ(withTag.m_strName, u"a.b");
+    EXPECT_EQ(withTag.GetText(), u"a.b");
+    EXPECT_EQ(withTag.m_Tags.m_strTrackName, u"Chapter One");
+
+    const sItem without(u"/x/CD1/01.mp3", u"1/01.mp3", [](const std::u16string&) { return sTagInfo{}; });
+    EXPECT_EQ(without.m_strName, u"1/01");
+    EXPECT_EQ(without.m_Tags.m_strTrackName, u"1/01");
+}
+
+TEST(Item, ChapterColumnFollowsTheChapterSource)
+{
+    sChapterModeGuard guard;
+    const sItem item(u"/x/01.mp3", u"01.mp3", [](const std::u16string&) { return Tags(u"Intro", u""); });
+    g_nChapterMode = CHAPTERS_FROM_TAG;
+    EXPECT_EQ(item.GetColumnText(0), u"01");
+    EXPECT_EQ(item.GetColumnText(1), u"Intro");
+    EXPECT_EQ(item.GetColumnText(2), u"");
+    g_nChapterMode = CHAPTERS_FROM_FILENAME;
+    EXPECT_EQ(item.GetColumnText(1), u"01");
+    g_nChapterMode = CHAPTERS_FROM_TAG;
+    EXPECT_EQ(item.GetColumnText(1), u"Intro");
+}
+
+TEST(Item, ChapterSourceStartsWithTheTag)
+{
+    // Every test that changes the source restores it, so this holds in any order.
+    EXPECT_EQ(g_nChapterMode, 1);
+}

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <unistd.h>
+
+#include "BatchNames.h"
+#include "CollectedFiles.h"
+#include "TestSupport.h"
+#include "Text.h"
+
+namespace fs = std::filesystem;
+using testsupport::TempDir;
+using testsupport::WriteText;
+using Paths = std::vector<std::u16string>;
+
+namespace {
+
+std::u16string U(const fs::path& path)
+{
+    return FromPath(path);
+}
+
+Paths Sorted(Paths paths)
+{
+    SortPathsOrdinal(paths);
+    return paths;
+}
+
+}  // namespace
+
+TEST(CollectedFiles, ClassifiesByLastExtensionWithoutCase)
+{
+    EXPECT_EQ(ClassifyPath(u"/a/Cover.JPG"), eFileKind::Image);
+    EXPECT_EQ(ClassifyPath(u"/a/x.Bmp"), eFileKind::Image);
+    EXPECT_EQ(ClassifyPath(u"/a/x.gif"), eFileKind::Image);
+    EXPECT_EQ(ClassifyPath(u"/a/x.png"), eFileKind::Image);
+    EXPECT_EQ(ClassifyPath(u"/a/a.b.mp3"), eFileKind::Audio);
+    EXPECT_EQ(ClassifyPath(u"/a/x.WMA"), eFileKind::Audio);
+    EXPECT_EQ(ClassifyPath(u"/a/x.wav"), eFileKind::Audio);
+    EXPECT_EQ(ClassifyPath(u"/a/mp3"), eFileKind::Other);        // no dot: no extension
+    EXPECT_EQ(ClassifyPath(u"/a.mp3/readme"), eFileKind::Other);  // the folder's dot does not count
+    EXPECT_EQ(ClassifyPath(u"/a/x.mp3.txt"), eFileKind::Other);
+    EXPECT_EQ(ClassifyPath(u"/a/x.jpeg"), eFileKind::Other);
+}
+
+TEST(CollectedFiles, CollectPathSortsFilesIntoTheirLists)
+{
+    sCollectedFiles files;
+    files.CollectPath(u"/nowhere/01.mp3");  // a file need not exist to be classified
+    files.CollectPath(u"/nowhere/Front.png");
+    files.CollectPath(u"/nowhere/notes.txt");
+    EXPECT_EQ(files.m_audio, (Paths{u"/nowhere/01.mp3"}));
+    EXPECT_EQ(files.m_images, (Paths{u"/nowhere/Front.png"}));
+}
+
+TEST(CollectedFiles, ScanFolderDescendsIntoSubFoldersAndHiddenEntries)
+{
+    TempDir dir;
+    fs::create_directories(dir / "book/CD1");
+    fs::create_directories(dir / "book/.hidden");
+    WriteText(dir / "book/CD1/01.mp3", "x");
+    WriteText(dir / "book/.hidden/02.wav", "x");
+    WriteText(dir / "book/.secret.wma", "x");
+    WriteText(dir / "book/Cover.JPG", "x");
+    WriteText(dir / "book/notes.txt", "x");
+    WriteText(dir / "book/noext", "x");
+
+    sCollectedFiles files;
+    files.CollectPath(U(dir / "book"));
+    const std::u16string root = U(dir / "book");
+    EXPECT_EQ(Sorted(files.m_audio), Sorted({root + u"/.hidden/02.wav", root + u"/.secret.wma", root + u"/CD1/01.mp3"}));
+    EXPECT_EQ(files.m_images, (Paths{root + u"/Cover.JPG"}));
+}
+
+TEST(CollectedFiles, MissingOrUnreadableFoldersContributeNothing)
+{
+    TempDir dir;
+    sCollectedFiles files;
+    files.ScanFolder(U(dir / "missing"));
+    EXPECT_TRUE(files.IsEmpty());
+
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    fs::create_directories(dir / "locked");
+    WriteText(dir / "locked/01.mp3", "x");
+    fs::permissions(dir / "locked", fs::perms::none);
+    files.ScanFolder(U(dir / "locked"));
+    EXPECT_TRUE(files.IsEmpty());
+}
+
+TEST(CollectedFiles, LinkLoopsEndAndLinkedFoldersAreScanned)
+{
+    TempDir dir;
+    fs::create_directories(dir / "book/part/deeper");
+    fs::create_directories(dir / "other");
+    WriteText(dir / "book/part/deeper/01.mp3", "x");
+    WriteText(dir / "other/02.mp3", "x");
+    fs::create_directory_symlink(dir / "book", dir / "book/part/deeper/back-to-top");
+    fs::create_directory_symlink("..", dir / "book/part/up");
+    fs::create_directory_symlink(dir / "other", dir / "book/other-link");
+
+    sCollectedFiles files;
+    files.ScanFolder(U(dir / "book"));
+    const std::u16string root = U(dir / "book");
+    EXPECT_EQ(Sorted(files.m_audio), Sorted({root + u"/other-link/02.mp3", root + u"/part/deeper/01.mp3"}));
+}
+
+TEST(CollectedFiles, LoopThroughTheScannedRootItselfEnds)
+{
+    TempDir dir;
+    fs::create_directories(dir / "a");
+    WriteText(dir / "a/01.mp3", "x");
+    fs::create_directory_symlink(dir / "a", dir / "a/self");
+    fs::create_directory_symlink(dir / "a", dir / "entry");
+
+    sCollectedFiles files;
+    files.CollectPath(U(dir / "entry"));
+    EXPECT_EQ(files.m_audio, (Paths{U(dir / "entry") + u"/01.mp3"}));
+}

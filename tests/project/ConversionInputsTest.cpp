@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "BookProject.h"
+#include "ConversionInputs.h"
+#include "TestSupport.h"
+#include "Text.h"
+
+namespace fs = std::filesystem;
+using testsupport::TempDir;
+using testsupport::WriteAll;
+using testsupport::WriteText;
+
+namespace {
+
+struct sChapterModeGuard {
+    int m_nSaved = g_nChapterMode;
+    ~sChapterModeGuard() { g_nChapterMode = m_nSaved; }
+};
+
+TagReader TrackNames(std::u16string first)
+{
+    // The first file has a track name, every other file none.
+    return [first](const std::u16string& path) {
+        sTagInfo tags;
+        if (path.ends_with(u"/01.mp3"))
+            tags.m_strTrackName = first;
+        tags.m_strPerformer = u"From Tag";
+        tags.m_strAlbum = u"Tag Album";
+        return tags;
+    };
+}
+
+}  // namespace
+
+TEST(ConversionInputs, TitlesFollowTheChapterSourceAndSizesAreRead)
+{
+    sChapterModeGuard guard;
+    TempDir dir;
+    WriteText(dir / "01.mp3", std::string(1234, 'x'));
+    const sItem first(FromPath(dir / "01.mp3"), u"01.mp3", TrackNames(u"Prologue"));
+    const sItem second(FromPath(dir / "gone.mp3"), u"gone.mp3", TrackNames(u""));
+
+    g_nChapterMode = CHAPTERS_FROM_TAG;
+    std::vector<sInputFile> files = BuildInputFiles(std::vector<const sItem*>{&first, &second});
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].m_strPath, FromPath(dir / "01.mp3"));
+    EXPECT_EQ(files[0].m_strTitle, u"Prologue");
+    EXPECT_EQ(files[0].m_nSize, 1234u);
+    EXPECT_EQ(files[1].m_strTitle, u"gone");  // no track name: the display name
+    EXPECT_EQ(files[1].m_nSize, 0u);          // not found
+
+    g_nChapterMode = CHAPTERS_FROM_FILENAME;
+    files = BuildInputFiles(std::vector<const sItem*>{&first, &second});
+    EXPECT_EQ(files[0].m_strTitle, u"01");
+}
+
+TEST(ConversionInputs, MetadataTakesAllSixFieldsAlsoWhenEmpty)
+{
+    sTagInfo row0;
+    row0.m_strTrackName = u"First Track";
+    row0.m_strPerformer = u"P";
+    row0.m_strPublisher = u"W";
+    row0.m_strAlbum = u"A";
+    row0.m_strRecordedDate = u"Y";
+    row0.m_strGenre = u"G";
+    row0.m_strComment = u"C";
+    const sBookDetails details{u"Artist", u"", u"Album", u"", u"Genre", u""};
+    const sTagInfo metadata = BuildMetadata(row0, details);
+    EXPECT_EQ(metadata.m_strPerformer, u"Artist");
+    EXPECT_EQ(metadata.m_strPublisher, u"");
+    EXPECT_EQ(metadata.m_strAlbum, u"Album");
+    EXPECT_EQ(metadata.m_strRecordedDate, u"");
+    EXPECT_EQ(metadata.m_strGenre, u"Genre");
+    EXPECT_EQ(metadata.m_strComment, u"");
+    EXPECT_EQ(metadata.m_strTrackName, u"First Track");
+}
+
+TEST(ConversionInputs, CoverBytesAreReadWholeOrNotAtAll)
+{
+    TempDir dir;
+    std::vector<uint8_t> bytes(70000);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
+    bytes[3] = '\r';
+    bytes[4] = '\n';
+    WriteAll(dir / "cover.png", bytes);
+
+    const sCoverData cover = ReadCoverBytes(FromPath(dir / "cover.png"));
+    EXPECT_EQ(cover.m_data, bytes);
+    EXPECT_EQ(cover.Size(), 70000u);
+    EXPECT_EQ(ReadCoverBytes(u"").Size(), 0u);
+    EXPECT_EQ(ReadCoverBytes(FromPath(dir / "missing.png")).Size(), 0u);
+    EXPECT_EQ(ReadCoverBytes(FromPath(dir.Path())).Size(), 0u);  // a folder
+    WriteAll(dir / "empty.png", {});
+    EXPECT_EQ(ReadCoverBytes(FromPath(dir / "empty.png")).Size(), 0u);
+}
+
+TEST(ConversionInputs, ProjectBuildsEverythingFromRowsDetailsAndCover)
+{
+    sChapterModeGuard guard;
+    g_nChapterMode = CHAPTERS_FROM_TAG;
+    TempDir dir;
+    fs::create_directories(dir / "Book");
+    WriteText(dir / "Book/02.mp3", "22");
+    WriteText(dir / "Book/01.mp3", "1");
+    WriteAll(dir / "Book/folder.jpg", {0xFF, 0xD8, 0xFF});
+
+    CBookProject project(TrackNames(u"Prologue"));
+    project.Drop({FromPath(dir / "Book")});
+    project.Details().m_strWriter = u"Typed Writer";
+    project.Details().m_strAlbum = u"";
+
+    const sConversionInputs inputs = project.BuildInputs();
+    ASSERT_EQ(inputs.m_files.size(), 2u);
+    EXPECT_EQ(inputs.m_files[0].m_strTitle, u"Prologue");
+    EXPECT_EQ(inputs.m_files[1].m_strTitle, u"02");
+    EXPECT_EQ(inputs.m_files[1].m_nSize, 2u);
+    EXPECT_EQ(inputs.m_metadata.m_strPerformer, u"From Tag");  // prefilled, untouched
+    EXPECT_EQ(inputs.m_metadata.m_strPublisher, u"Typed Writer");
+    EXPECT_EQ(inputs.m_metadata.m_strAlbum, u"");
+    EXPECT_EQ(inputs.m_metadata.m_strTrackName, u"Prologue");
+    EXPECT_EQ(inputs.m_cover.m_data, (std::vector<uint8_t>{0xFF, 0xD8, 0xFF}));
+
+    project.Cover().SetText(u"");
+    EXPECT_EQ(project.BuildInputs().m_cover.Size(), 0u);
+}

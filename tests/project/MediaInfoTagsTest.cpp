@@ -1,0 +1,174 @@
+// Tags read through the real MediaInfo library from files whose tags the
+// ffmpeg tool writes.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <dlfcn.h>
+#include <filesystem>
+
+#include "MediaInfoLibrary.h"
+#include "TagReader.h"
+#include "TestSupport.h"
+#include "Text.h"
+
+namespace fs = std::filesystem;
+using testsupport::GenerateTone;
+using testsupport::TempDir;
+
+namespace {
+
+std::vector<std::string> TagArguments()
+{
+    return {"-metadata", "title=Chapter: One",   "-metadata", "artist=Jane Reader",
+            "-metadata", "album=Long Book",      "-metadata", "genre=Speech",
+            "-metadata", "date=2004",            "-metadata", "comment=Read aloud",
+            "-metadata", "publisher=House \xc3\xa9"};  // "House é"
+}
+
+std::vector<std::string> With(std::vector<std::string> codec)
+{
+    std::vector<std::string> args = TagArguments();
+    args.insert(args.end(), codec.begin(), codec.end());
+    return args;
+}
+
+// The file that the dynamic loader finds for the library's usual name.
+std::string InstalledLibraryFile()
+{
+    void* library = dlopen("libmediainfo.so.0", RTLD_LAZY);
+    if (!library)
+        return {};
+    Dl_info info{};
+    void* symbol = dlsym(library, "MediaInfo_New");
+    std::string file = symbol && dladdr(symbol, &info) && info.dli_fname ? info.dli_fname : "";
+    dlclose(library);
+    return file;
+}
+
+std::string Dump(const std::u16string& report)
+{
+    return "report:\n" + ToUtf8(report);
+}
+
+class MediaInfoTags : public ::testing::Test {
+protected:
+    std::u16string Make(const std::string& name, const std::vector<std::string>& args)
+    {
+        const fs::path file = m_dir / name;
+        GenerateTone(file, 0.5, 44100, 1, 440.0, args);
+        return FromPath(file);
+    }
+    TempDir m_dir;
+    CMediaInfoLibrary m_library{"libmediainfo.so.0"};
+};
+
+}  // namespace
+
+TEST_F(MediaInfoTags, Id3v2Mp3)
+{
+    const std::u16string path = Make("tagged.mp3", With({"-c:a", "libmp3lame", "-id3v2_version", "3"}));
+    const sTagInfo tags = ReadTags(path, m_library);
+    const std::string report = Dump(m_library.Report(path));
+    EXPECT_EQ(tags.m_strTrackName, u"Chapter: One") << report;
+    EXPECT_EQ(tags.m_strPerformer, u"Jane Reader") << report;
+    EXPECT_EQ(tags.m_strAlbum, u"Long Book") << report;
+    EXPECT_EQ(tags.m_strGenre, u"Speech") << report;
+    EXPECT_EQ(tags.m_strRecordedDate, u"2004") << report;
+    EXPECT_EQ(tags.m_strPublisher, u"House \u00e9") << report;
+    // The tool stores the comment so that the report labels it "comment";
+    // the case-sensitive search for "Comment" does not find it.
+    EXPECT_EQ(tags.m_strComment, u"") << report;
+}
+
+TEST_F(MediaInfoTags, WindowsMediaAudio)
+{
+    const std::u16string path = Make("tagged.wma", With({"-c:a", "wmav2"}));
+    const sTagInfo tags = ReadTags(path, m_library);
+    const std::string report = Dump(m_library.Report(path));
+    EXPECT_EQ(tags.m_strTrackName, u"Chapter: One") << report;
+    EXPECT_EQ(tags.m_strPerformer, u"Jane Reader") << report;
+    EXPECT_EQ(tags.m_strAlbum, u"Long Book") << report;
+    EXPECT_EQ(tags.m_strGenre, u"Speech") << report;
+    EXPECT_EQ(tags.m_strPublisher, u"House \u00e9") << report;
+    // The comment is reported as "Description" and the date under "date".
+    EXPECT_EQ(tags.m_strComment, u"") << report;
+    EXPECT_EQ(tags.m_strRecordedDate, u"") << report;
+}
+
+TEST_F(MediaInfoTags, WaveInfoChunk)
+{
+    const std::u16string path = Make("tagged.wav", TagArguments());
+    const sTagInfo tags = ReadTags(path, m_library);
+    const std::string report = Dump(m_library.Report(path));
+    EXPECT_EQ(tags.m_strTrackName, u"Chapter: One") << report;
+    EXPECT_EQ(tags.m_strGenre, u"Speech") << report;
+    EXPECT_EQ(tags.m_strRecordedDate, u"2004") << report;
+    EXPECT_EQ(tags.m_strComment, u"Read aloud") << report;
+    // A wave file's artist is reported as "Director" and its album as
+    // "Original source form/Name": neither label is searched.
+    EXPECT_EQ(tags.m_strPerformer, u"") << report;
+    EXPECT_EQ(tags.m_strAlbum, u"") << report;
+}
+
+TEST_F(MediaInfoTags, FileWithoutTagsOrUnreadableGivesEmptyRecord)
+{
+    const std::u16string plain = Make("plain.mp3", {"-c:a", "libmp3lame"});
+    const sTagInfo tags = ReadTags(plain, m_library);
+    EXPECT_EQ(tags.m_strTrackName, u"");
+    EXPECT_EQ(tags.m_strAlbum, u"");
+    EXPECT_EQ(tags.m_strPerformer, u"");
+    EXPECT_FALSE(m_library.Report(plain).empty());  // the library was there
+
+    const sTagInfo missing = ReadTags(FromPath(m_dir / "missing.mp3"), m_library);
+    EXPECT_EQ(missing.m_strTrackName, u"");
+    EXPECT_EQ(missing.m_strAlbum, u"");
+}
+
+TEST_F(MediaInfoTags, FolderNamedLikeALabelDoesNotLeakIntoTags)
+{
+    fs::create_directories(m_dir / "Album 1");
+    const std::u16string path = Make("Album 1/plain.mp3", {"-c:a", "libmp3lame"});
+    EXPECT_EQ(ReadTags(path, m_library).m_strAlbum, u"");
+}
+
+TEST_F(MediaInfoTags, NonAsciiPathIsOpenedUnderAnyLocale)
+{
+    fs::create_directories(m_dir / "H\xc3\xb6rbuch");
+    const std::u16string path = Make("H\xc3\xb6rbuch/\xe7\xab\xa0.mp3", With({"-c:a", "libmp3lame"}));
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    for (const char* locale : {"C", "C.UTF-8"}) {
+        if (!std::setlocale(LC_CTYPE, locale))
+            continue;
+        EXPECT_EQ(ReadTags(path, m_library).m_strPerformer, u"Jane Reader") << locale;
+    }
+    std::setlocale(LC_CTYPE, saved.c_str());
+}
+
+TEST_F(MediaInfoTags, MissingLibraryGivesEmptyRecordAndIsRetriedLater)
+{
+    const std::u16string path = Make("tagged.mp3", With({"-c:a", "libmp3lame"}));
+    const fs::path stand_in = m_dir / "libstand-in.so";
+    CMediaInfoLibrary library(stand_in.string());
+
+    const sTagInfo none = ReadTags(path, library);
+    EXPECT_FALSE(library.IsLoaded());
+    EXPECT_EQ(none.m_strTrackName, u"");
+    EXPECT_EQ(none.m_strPerformer, u"");
+    EXPECT_EQ(none.m_strAlbum, u"");
+
+    // The library appears under that name; the next read loads it.
+    const std::string real = InstalledLibraryFile();
+    ASSERT_FALSE(real.empty()) << "MediaInfo is not installed";
+    fs::create_symlink(real, stand_in);
+    EXPECT_EQ(ReadTags(path, library).m_strPerformer, u"Jane Reader");
+    EXPECT_TRUE(library.IsLoaded());
+}
+
+TEST(MediaInfoLibraryName, EnvironmentOverridesTheDefault)
+{
+    ::unsetenv("TAVLIN_MEDIAINFO_LIBRARY");
+    EXPECT_EQ(DefaultMediaInfoLibraryName(), "libmediainfo.so.0");
+    ::setenv("TAVLIN_MEDIAINFO_LIBRARY", "/nonexistent/libnone.so", 1);
+    EXPECT_EQ(DefaultMediaInfoLibraryName(), "/nonexistent/libnone.so");
+    ::unsetenv("TAVLIN_MEDIAINFO_LIBRARY");
+}
