@@ -6,12 +6,15 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "HResult.h"
 #include "MediaType.h"
 #include "WaveFormat.h"
 
+class CBaseRenderer;
 class CRender;
+class CRendererInputPin;
 
 // Base: owns the demuxer/decoder state and the streaming thread.
 class CGraph {
@@ -33,7 +36,27 @@ public:
 
 protected:
     virtual HRESULT AddFilters() = 0;
+
+    // The pieces AddFilters puts together. The renderer is not owned.
+    HRESULT AddFilter(CBaseRenderer* renderer);
+    HRESULT AddSourceFilter(const std::u16string& path);
+    // Connects the source's first audio stream to the renderer's input pin,
+    // offering the renderer the PCM types the stream can be converted to;
+    // `required` (may be null) is the exact format a later file must have.
+    HRESULT ConnectFilters(CBaseRenderer* renderer, const WAVEFORMATEX* required);
+    // Takes the renderer out of the graph (streaming ends first).
+    void RemoveFilter(CBaseRenderer* renderer);
+
     std::unique_ptr<State> m_state;
+
+private:
+    CRendererInputPin* FindUnconnectedPin(CBaseRenderer* renderer);
+    HRESULT Connect(CRendererInputPin* pin, const WAVEFORMATEX* required);
+    // Ends the streaming thread and stops the renderer; no-op when idle.
+    void EndStreaming();
+    // The streaming thread: decode, convert, deliver, then end the stream.
+    void Stream();
+    bool Deliver(const std::vector<uint8_t>& buffer);
 };
 
 class CGraphSound : public CGraph {
@@ -58,4 +81,7 @@ public:
 
 protected:
     HRESULT AddFilters() override;
+
+private:
+    std::unique_ptr<CRender> m_render;  // what m_pAudioRender points to
 };

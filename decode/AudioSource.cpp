@@ -1,0 +1,173 @@
+#include "AudioSource.h"
+
+#include <cerrno>
+
+extern "C" {
+#include <libavutil/mathematics.h>
+}
+
+namespace {
+constexpr AVRational k100ns = {1, 10000000};
+// Read errors in a row after which a damaged file is treated as ended.
+constexpr int kMaxReadErrorsInARow = 64;
+// Decoding errors in a row while draining after which the decoder is given up.
+constexpr int kMaxDrainErrorsInARow = 64;
+
+HRESULT OpenFailure(int avError)
+{
+    switch (avError) {
+    case AVERROR(ENOENT):
+    case AVERROR(ENOTDIR):
+        return HRESULT_FILE_NOT_FOUND;
+    case AVERROR(EACCES):
+    case AVERROR(EPERM):
+        return E_ACCESSDENIED;
+    case AVERROR(ENOMEM):
+        return E_OUTOFMEMORY;
+    default:
+        return VFW_E_UNKNOWN_FILE_TYPE;
+    }
+}
+
+bool IsUsableAudio(const AVStream& stream)
+{
+    const AVCodecParameters& par = *stream.codecpar;
+    return par.codec_type == AVMEDIA_TYPE_AUDIO && !(stream.disposition & AV_DISPOSITION_ATTACHED_PIC);
+}
+}  // namespace
+
+HRESULT CAudioSource::Open(ffmpeg::FormatContext context, const std::string& utf8Path)
+{
+    if (!context)
+        return E_POINTER;
+    AVFormatContext* raw = context.release();
+    // On failure FFmpeg frees the context it was given.
+    const int opened = avformat_open_input(&raw, utf8Path.c_str(), nullptr, nullptr);
+    if (opened < 0)
+        return OpenFailure(opened);
+    m_format.reset(raw);
+
+    // Its failure still leaves what could be learned; the stream check below decides.
+    avformat_find_stream_info(m_format.get(), nullptr);
+
+    for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+        AVStream* stream = m_format->streams[i];
+        if (!m_pStream && IsUsableAudio(*stream))
+            m_pStream = stream;
+        else
+            stream->discard = AVDISCARD_ALL;
+    }
+    if (!m_pStream)
+        return VFW_E_UNSUPPORTED_STREAM;
+    const AVCodecParameters& par = *m_pStream->codecpar;
+    if (par.sample_rate <= 0 || par.ch_layout.nb_channels <= 0)
+        return VFW_E_UNSUPPORTED_STREAM;
+    return S_OK;
+}
+
+HRESULT CAudioSource::OpenDecoder()
+{
+    if (!m_pStream)
+        return E_UNEXPECTED;
+    const AVCodec* decoder = avcodec_find_decoder(m_pStream->codecpar->codec_id);
+    if (!decoder)
+        return VFW_E_CANNOT_CONNECT;
+    m_codec.reset(avcodec_alloc_context3(decoder));
+    if (!m_codec)
+        return E_OUTOFMEMORY;
+    if (avcodec_parameters_to_context(m_codec.get(), m_pStream->codecpar) < 0)
+        return VFW_E_CANNOT_CONNECT;
+    m_codec->pkt_timebase = m_pStream->time_base;
+    const int opened = avcodec_open2(m_codec.get(), decoder, nullptr);
+    if (opened < 0)
+        return opened == AVERROR(ENOMEM) ? E_OUTOFMEMORY : VFW_E_CANNOT_CONNECT;
+    if (m_codec->sample_rate <= 0 || m_codec->ch_layout.nb_channels <= 0)
+        return VFW_E_CANNOT_CONNECT;
+    return S_OK;
+}
+
+HRESULT CAudioSource::AllocatePacket()
+{
+    m_packet.reset(av_packet_alloc());
+    return m_packet ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT CAudioSource::AllocateFrame()
+{
+    m_frame.reset(av_frame_alloc());
+    return m_frame ? S_OK : E_OUTOFMEMORY;
+}
+
+uint32_t CAudioSource::SampleRate() const
+{
+    return m_codec ? static_cast<uint32_t>(m_codec->sample_rate) : 0;
+}
+
+int CAudioSource::Channels() const { return m_codec ? m_codec->ch_layout.nb_channels : 0; }
+
+int64_t CAudioSource::Duration() const
+{
+    if (m_pStream && m_pStream->duration != AV_NOPTS_VALUE && m_pStream->duration > 0)
+        return av_rescale_q(m_pStream->duration, m_pStream->time_base, k100ns);
+    if (m_format && m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
+        return av_rescale_q(m_format->duration, AV_TIME_BASE_Q, k100ns);
+    return 0;
+}
+
+CAudioSource::ReadResult CAudioSource::ReadFrame(const std::atomic<bool>& stop)
+{
+    if (!m_codec || !m_packet || !m_frame)
+        return ReadResult::End;
+    int drainErrors = 0;
+    while (!stop) {
+        const int received = avcodec_receive_frame(m_codec.get(), m_frame.get());
+        if (received >= 0) {
+            TrackPosition();
+            return ReadResult::Frame;
+        }
+        if (received == AVERROR_EOF)
+            return ReadResult::End;
+        if (received == AVERROR(EAGAIN)) {
+            if (m_bDraining)
+                return ReadResult::End;
+            FeedDecoder();
+        } else if (m_bDraining && ++drainErrors > kMaxDrainErrorsInARow) {
+            return ReadResult::End;
+        }
+        // Any other result is a frame the decoder could not decode: skip it.
+    }
+    return ReadResult::End;
+}
+
+void CAudioSource::FeedDecoder()
+{
+    const int read = av_read_frame(m_format.get(), m_packet.get());
+    if (read < 0) {
+        const bool atEnd = read == AVERROR_EOF || (m_format->pb && avio_feof(m_format->pb));
+        if (atEnd || ++m_nReadErrors > kMaxReadErrorsInARow) {
+            avcodec_send_packet(m_codec.get(), nullptr);
+            m_bDraining = true;
+        }
+        return;
+    }
+    m_nReadErrors = 0;
+    // A packet the decoder refuses (damaged data) is dropped; decoding goes on.
+    if (m_packet->stream_index == m_pStream->index)
+        avcodec_send_packet(m_codec.get(), m_packet.get());
+    av_packet_unref(m_packet.get());
+}
+
+void CAudioSource::TrackPosition()
+{
+    const AVFrame& frame = *m_frame;
+    const int rate = frame.sample_rate > 0 ? frame.sample_rate : m_codec->sample_rate;
+    const int64_t length = rate > 0 ? av_rescale(frame.nb_samples, k100ns.den, rate) : 0;
+    const int64_t ts = frame.best_effort_timestamp;
+    if (ts == AV_NOPTS_VALUE) {
+        m_llPosition += length;
+        return;
+    }
+    const int64_t start = m_pStream->start_time != AV_NOPTS_VALUE ? m_pStream->start_time : 0;
+    const int64_t position = av_rescale_q(ts - start, m_pStream->time_base, k100ns) + length;
+    m_llPosition = position > 0 ? position : 0;
+}

@@ -1,0 +1,226 @@
+#include "Graph.h"
+
+#include <new>
+#include <system_error>
+
+#include "Diagnostics.h"
+#include "GraphState.h"
+#include "MediaSample.h"
+#include "Negotiation.h"
+#include "RenderBase.h"
+#include "Text.h"
+
+void DebugFailure(HRESULT hr, const char* where)
+{
+    DebugLine(Printf("FAILED(hr=0x%x) in %s\n", static_cast<unsigned>(hr), where));
+}
+
+CGraph::CGraph() : m_state(std::make_unique<State>()) {}
+
+CGraph::~CGraph() { CGraph::Close(); }
+
+HRESULT CGraph::Init()
+{
+    // The container context plays the part of the graph the file opens into.
+    m_state->pendingContext.reset(avformat_alloc_context());
+    if (!m_state->pendingContext) {
+        DebugFailure(E_OUTOFMEMORY, "g_pGB.CoCreateInstance(CLSID_FilterGraph, NULL, CLSCTX_INPROC)");
+        return E_OUTOFMEMORY;
+    }
+    HRESULT hr = AddFilters();
+    if (FAILED(hr)) {
+        DebugFailure(hr, "AddFilters()");
+        return hr;
+    }
+    // Streaming needs a packet (control of the stream) and a frame (which
+    // carries the timestamps that position is read from).
+    hr = m_state->source ? m_state->source->AllocatePacket() : E_UNEXPECTED;
+    if (FAILED(hr)) {
+        DebugFailure(hr, "g_pGB.QueryInterface(&g_pMC)");
+        return hr;
+    }
+    hr = m_state->source->AllocateFrame();
+    if (FAILED(hr)) {
+        DebugFailure(hr, "g_pGB.QueryInterface(&g_pMS)");
+        return hr;
+    }
+    m_state->hasControl = true;
+    return S_OK;
+}
+
+HRESULT CGraph::Close()
+{
+    EndStreaming();
+    if (m_state->sinkPin)
+        m_state->sinkPin->Disconnect();
+    m_state->sinkPin = nullptr;
+    m_state->sink = nullptr;
+    m_state->converter.reset();
+    m_state->source.reset();
+    m_state->pendingContext.reset();
+    m_state->hasControl = false;
+    m_state->position = 0;
+    return S_OK;
+}
+
+HRESULT CGraph::Run()
+{
+    State& s = *m_state;
+    if (!s.hasControl || !s.sinkPin)
+        return E_FAIL;
+    if (s.thread.joinable())
+        return S_FALSE;
+    s.stop = false;
+    const HRESULT hr = s.sink->Run();
+    if (FAILED(hr))
+        return hr;
+    try {
+        s.thread = std::thread(&CGraph::Stream, this);
+    } catch (const std::system_error&) {
+        s.sink->Stop();
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+HRESULT CGraph::Stop()
+{
+    if (!m_state->hasControl)
+        return E_FAIL;
+    EndStreaming();
+    return S_OK;
+}
+
+int64_t CGraph::GetPosition() { return m_state->position.load(); }
+
+HRESULT CGraph::AddFilter(CBaseRenderer* renderer)
+{
+    if (!renderer)
+        return E_POINTER;
+    // One sink per graph.
+    if (m_state->sink)
+        return E_UNEXPECTED;
+    m_state->sink = renderer;
+    return S_OK;
+}
+
+HRESULT CGraph::AddSourceFilter(const std::u16string& path)
+{
+    if (!m_state->pendingContext)
+        return E_UNEXPECTED;
+    auto source = std::unique_ptr<CAudioSource>(new (std::nothrow) CAudioSource);
+    if (!source)
+        return E_OUTOFMEMORY;
+    // The "file:" prefix keeps a name that looks like a protocol or a device
+    // ("pipe:", "concat:...") a plain file name.
+    const HRESULT hr = source->Open(std::move(m_state->pendingContext), "file:" + ToUtf8(path));
+    if (FAILED(hr))
+        return hr;
+    m_state->source = std::move(source);
+    return S_OK;
+}
+
+HRESULT CGraph::ConnectFilters(CBaseRenderer* renderer, const WAVEFORMATEX* required)
+{
+    // The source's only output is its first audio stream.
+    if (!m_state->source || m_state->source->IsConnected())
+        return E_FAIL;
+    CRendererInputPin* pin = FindUnconnectedPin(renderer);
+    if (!pin)
+        return E_FAIL;
+    const HRESULT hr = Connect(pin, required);
+    if (FAILED(hr)) {
+        DebugFailure(hr, "g_pGB->Connect(pFSrcPinOut, pFTRPinIn)");
+        return hr;
+    }
+    return S_OK;
+}
+
+void CGraph::RemoveFilter(CBaseRenderer* renderer)
+{
+    if (!renderer || renderer != m_state->sink)
+        return;
+    EndStreaming();
+    if (m_state->sinkPin)
+        m_state->sinkPin->Disconnect();
+    m_state->sinkPin = nullptr;
+    m_state->sink = nullptr;
+    m_state->hasControl = false;
+}
+
+CRendererInputPin* CGraph::FindUnconnectedPin(CBaseRenderer* renderer)
+{
+    if (!renderer)
+        return nullptr;
+    CRendererInputPin* pin = renderer->GetPin(0);
+    return pin && !pin->IsConnected() ? pin : nullptr;
+}
+
+HRESULT CGraph::Connect(CRendererInputPin* pin, const WAVEFORMATEX* required)
+{
+    CAudioSource& source = *m_state->source;
+    const HRESULT hr = source.OpenDecoder();
+    if (FAILED(hr))
+        return hr;
+    for (const CMediaType& type : CandidateTypes(source.SampleRate(), source.Channels(), required)) {
+        if (FAILED(pin->ReceiveConnection(type)))
+            continue;
+        m_state->converter.reset(new (std::nothrow) CPcmConverter(*type.WaveFormat()));
+        if (!m_state->converter) {
+            pin->Disconnect();
+            return E_OUTOFMEMORY;
+        }
+        source.SetConnected(true);
+        m_state->sinkPin = pin;
+        return S_OK;
+    }
+    return VFW_E_CANNOT_CONNECT;
+}
+
+void CGraph::EndStreaming()
+{
+    State& s = *m_state;
+    s.stop = true;
+    if (s.thread.joinable())
+        s.thread.join();
+    if (s.sink)
+        s.sink->Stop();
+}
+
+bool CGraph::Deliver(const std::vector<uint8_t>& buffer)
+{
+    if (buffer.empty())
+        return true;
+    CMemorySample sample(buffer.data(), buffer.size());
+    return SUCCEEDED(m_state->sinkPin->Receive(&sample));
+}
+
+void CGraph::Stream()
+{
+    State& s = *m_state;
+    std::vector<uint8_t> buffer;
+    bool refused = false;
+    bool failed = false;
+    while (!s.stop && s.source->ReadFrame(s.stop) == CAudioSource::ReadResult::Frame) {
+        s.position = s.source->Position();
+        buffer.clear();
+        if (!s.converter->Convert(s.source->Frame(), buffer)) {
+            failed = true;
+            break;
+        }
+        if (!Deliver(buffer)) {
+            refused = true;
+            break;
+        }
+    }
+    if (failed)
+        DebugLine("PCM conversion failed; the stream ends early\n");
+    if (!s.stop && !refused && !failed) {
+        buffer.clear();
+        if (s.converter->Flush(buffer))
+            Deliver(buffer);
+    }
+    // A stop is not the end of the stream; everything else is.
+    if (!s.stop)
+        s.sinkPin->EndOfStream();
+}

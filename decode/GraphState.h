@@ -1,0 +1,33 @@
+#pragma once
+// What a decoding graph holds between Init and Close: the source, the
+// converter to the negotiated PCM type, the connected renderer and the
+// streaming thread.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <thread>
+
+#include "AudioSource.h"
+#include "Graph.h"
+#include "HResult.h"
+#include "PcmConverter.h"
+
+class CBaseRenderer;
+class CRendererInputPin;
+
+struct CGraph::State {
+    // Allocated by Init, taken over by the source when the file opens.
+    ffmpeg::FormatContext pendingContext;
+    std::unique_ptr<CAudioSource> source;
+    std::unique_ptr<CPcmConverter> converter;
+    CBaseRenderer* sink = nullptr;         // the renderer in the graph; not owned
+    CRendererInputPin* sinkPin = nullptr;  // its pin, once connected
+    bool hasControl = false;               // Init completed: Run and Stop may act
+
+    std::thread thread;
+    std::atomic<bool> stop{false};
+    std::atomic<int64_t> position{0};  // 100 ns units
+};
+
+// Writes "FAILED(hr=0x%x) in <where>\n" to the debug output.
+void DebugFailure(HRESULT hr, const char* where);

@@ -1,0 +1,304 @@
+// Real files, generated with the ffmpeg tool, decoded through the graph.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "DecodeTestSupport.h"
+#include "EngineState.h"
+#include "Graph.h"
+#include "TestSupport.h"
+#include "Text.h"
+
+using namespace decodetest;
+namespace fs = std::filesystem;
+using testsupport::GenerateTone;
+
+namespace {
+
+constexpr double kToneHz = 440.0;
+
+void ExpectFormat(const WAVEFORMATEX& format, uint32_t rate, uint16_t channels)
+{
+    EXPECT_TRUE(SameFormatBytes(format, MakePcm16Format(rate, channels)))
+        << format.nSamplesPerSec << " Hz, " << format.nChannels << " ch, " << format.wBitsPerSample << " bit";
+}
+
+// The tone's frequency, seen through the zero crossings of every channel.
+void ExpectTone(const DecodeResult& r, double seconds)
+{
+    for (int c = 0; c < r.format.nChannels; ++c) {
+        const double crossings = ZeroCrossings(r.pcm, r.format.nChannels, c);
+        EXPECT_NEAR(crossings / (2.0 * seconds), kToneHz, kToneHz * 0.03) << "channel " << c;
+    }
+}
+
+void ExpectFailureLines(const DecodeResult& r, const std::vector<std::string>& places)
+{
+    std::vector<std::string> expected;
+    for (const auto& place : places)
+        expected.push_back(FailureLine(r.hr, place));
+    EXPECT_EQ(r.debugLines, expected);
+}
+
+const std::vector<std::string> kUnreadableLines = {
+    "g_pGB->AddSourceFilter(m_strFile, L\"SOURCE\", &m_pFSrc)", "AddFilters()", "__super::Init()"};
+const std::vector<std::string> kRefusedLines = {"g_pGB->Connect(pFSrcPinOut, pFTRPinIn)",
+                                                "ConnectFilters(m_pFSrc, m_pAudioRender)", "AddFilters()",
+                                                "__super::Init()"};
+
+class DecodeFiles : public ::testing::Test {
+protected:
+    void SetUp() override { g_bAbort = 0; }
+    void TearDown() override { g_bAbort = 0; }
+    testsupport::TempDir m_dir;
+};
+
+struct WavCase {
+    const char* codec;
+    int rate;
+    int channels;
+    uint16_t expectedChannels;
+};
+
+class DecodeWav : public DecodeFiles, public ::testing::WithParamInterface<WavCase> {};
+
+}  // namespace
+
+TEST_P(DecodeWav, NegotiatesSixteenBitAndDeliversEverySample)
+{
+    const WavCase& c = GetParam();
+    const fs::path file = m_dir / "tone.wav";
+    GenerateTone(file, 1.0, c.rate, c.channels, kToneHz, {"-c:a", c.codec});
+    const DecodeResult r = DecodeFile(file);
+    ASSERT_EQ(r.hr, S_OK);
+    ExpectFormat(r.format, static_cast<uint32_t>(c.rate), c.expectedChannels);
+    EXPECT_EQ(r.FramesPerChannel(), static_cast<size_t>(c.rate));
+    EXPECT_NEAR(static_cast<double>(r.duration), 1e7, 1e5);
+    EXPECT_NEAR(static_cast<double>(r.finalPosition), 1e7, 1e5);
+    EXPECT_EQ(r.ends, 1);
+    EXPECT_EQ(r.samplesAfterEnd, 0);
+    ExpectTone(r, 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, DecodeWav,
+    ::testing::Values(WavCase{"pcm_u8", 44100, 1, 1}, WavCase{"pcm_u8", 22050, 2, 2}, WavCase{"pcm_s16le", 44100, 2, 2},
+                      WavCase{"pcm_s16le", 48000, 1, 1}, WavCase{"pcm_s16le", 22050, 6, 2},
+                      WavCase{"pcm_s24le", 48000, 2, 2}, WavCase{"pcm_s24le", 44100, 6, 2},
+                      WavCase{"pcm_s24le", 22050, 1, 1}),
+    [](const ::testing::TestParamInfo<WavCase>& info) {
+        return std::string(info.param.codec) + "_" + std::to_string(info.param.rate) + "_" +
+               std::to_string(info.param.channels) + "ch";
+    });
+
+TEST_F(DecodeFiles, Mp3WithCoverPictureDecodesItsAudio)
+{
+    const fs::path tone = m_dir / "tone.wav";
+    const fs::path cover = m_dir / "cover.png";
+    const fs::path mp3 = m_dir / "with cover.mp3";
+    GenerateTone(tone, 2.0, 44100, 2, kToneHz);
+    auto r1 = testsupport::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                "color=c=red:s=64x64", "-frames:v", "1", cover.string()});
+    ASSERT_EQ(r1.exitCode, 0) << r1.output;
+    // The picture is the first stream, so "first audio stream" is really tested.
+    auto r2 = testsupport::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", cover.string(), "-i", tone.string(),
+                                "-map", "0", "-map", "1", "-c:v", "png", "-disposition:v", "attached_pic", "-c:a",
+                                "libmp3lame", "-b:a", "128k", "-id3v2_version", "3", mp3.string()});
+    ASSERT_EQ(r2.exitCode, 0) << r2.output;
+
+    const DecodeResult r = DecodeFile(mp3);
+    ASSERT_EQ(r.hr, S_OK);
+    ExpectFormat(r.format, 44100, 2);
+    EXPECT_NEAR(static_cast<double>(r.FramesPerChannel()), 2.0 * 44100, 1152 * 2);
+    // The container's figure includes the encoder's delay and padding.
+    EXPECT_NEAR(static_cast<double>(r.duration), 2e7, 6e5);
+    EXPECT_EQ(r.ends, 1);
+    ExpectTone(r, 2.0);
+}
+
+TEST_F(DecodeFiles, WmaDecodes)
+{
+    const fs::path wma = m_dir / "tone.wma";
+    GenerateTone(wma, 2.0, 44100, 2, kToneHz, {"-c:a", "wmav2", "-b:a", "128k"});
+    const DecodeResult r = DecodeFile(wma);
+    ASSERT_EQ(r.hr, S_OK);
+    ExpectFormat(r.format, 44100, 2);
+    EXPECT_NEAR(static_cast<double>(r.FramesPerChannel()), 2.0 * 44100, 4096);
+    EXPECT_GT(r.duration, 0);
+    EXPECT_EQ(r.ends, 1);
+    ExpectTone(r, 2.0);
+}
+
+TEST_F(DecodeFiles, LaterFileIsConvertedToTheBookFormat)
+{
+    const fs::path file = m_dir / "second.wav";
+    GenerateTone(file, 1.0, 22050, 1, kToneHz);
+    const WAVEFORMATEX book = MakePcm16Format(44100, 2);
+    const DecodeResult r = DecodeFile(file, &book);
+    ASSERT_EQ(r.hr, S_OK);
+    ExpectFormat(r.format, 44100, 2);
+    EXPECT_NEAR(static_cast<double>(r.FramesPerChannel()), 44100, 64);
+    ExpectTone(r, 1.0);
+
+    // Six channels at 48 kHz into mono 22.05 kHz.
+    const fs::path surround = m_dir / "surround.wav";
+    GenerateTone(surround, 1.0, 48000, 6, kToneHz);
+    const WAVEFORMATEX monoBook = MakePcm16Format(22050, 1);
+    const DecodeResult r2 = DecodeFile(surround, &monoBook);
+    ASSERT_EQ(r2.hr, S_OK);
+    ExpectFormat(r2.format, 22050, 1);
+    EXPECT_NEAR(static_cast<double>(r2.FramesPerChannel()), 22050, 64);
+    ExpectTone(r2, 1.0);
+}
+
+TEST_F(DecodeFiles, RequiredFormatThatCannotBeProducedRefusesTheConnection)
+{
+    const fs::path file = m_dir / "tone.wav";
+    GenerateTone(file, 0.5, 48000, 2, kToneHz);
+    WAVEFORMATEX deep = MakePcm16Format(44100, 2);
+    deep.wBitsPerSample = 24;
+    const DecodeResult r = DecodeFile(file, &deep);
+    EXPECT_EQ(r.hr, VFW_E_CANNOT_CONNECT);
+    ExpectFailureLines(r, kRefusedLines);
+    EXPECT_TRUE(r.pcm.empty());
+    EXPECT_EQ(r.ends, 0);
+}
+
+TEST_F(DecodeFiles, StandardLowRateIsKept)
+{
+    const fs::path file = m_dir / "low.wav";
+    GenerateTone(file, 1.0, 11025, 1, kToneHz);
+    const DecodeResult r = DecodeFile(file);
+    ASSERT_EQ(r.hr, S_OK);
+    ExpectFormat(r.format, 11025, 1);
+    EXPECT_EQ(r.FramesPerChannel(), 11025u);
+}
+
+TEST_F(DecodeFiles, FirstFileAtAnOddRateIsResampledToTheNearestStandardRate)
+{
+    const fs::path file = m_dir / "odd.wav";
+    GenerateTone(file, 1.0, 12345, 2, kToneHz);
+    const DecodeResult r = DecodeFile(file);
+    ASSERT_EQ(r.hr, S_OK);
+    ExpectFormat(r.format, 12000, 2);
+    EXPECT_NEAR(static_cast<double>(r.FramesPerChannel()), 12000, 32);
+    EXPECT_NEAR(static_cast<double>(r.duration), 1e7, 1e5);
+    ExpectTone(r, 1.0);
+}
+
+TEST_F(DecodeFiles, UnreadableInputsFailAtTheSource)
+{
+    const fs::path empty = m_dir / "empty.mp3";
+    testsupport::WriteAll(empty, {});
+    const fs::path text = m_dir / "notes.mp3";
+    std::string prose;
+    for (int i = 0; i < 200; ++i)
+        prose += "This is not audio at all, just a line of text in a file.\n";
+    testsupport::WriteText(text, prose);
+    const fs::path picture = m_dir / "picture.png";
+    auto made = testsupport::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                  "color=c=blue:s=32x32", "-frames:v", "1", picture.string()});
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+
+    const std::vector<std::pair<fs::path, HRESULT>> inputs = {
+        {m_dir / "missing.mp3", HRESULT_FILE_NOT_FOUND},
+        {m_dir.Path(), S_OK},  // a folder: any failure code
+        {empty, S_OK},
+        {text, S_OK},
+        {picture, VFW_E_UNSUPPORTED_STREAM},  // opens, but holds no audio
+    };
+    for (const auto& [path, code] : inputs) {
+        const DecodeResult r = DecodeFile(path);
+        EXPECT_TRUE(FAILED(r.hr)) << path;
+        if (code != S_OK) {
+            EXPECT_EQ(r.hr, code) << path;
+        }
+        ExpectFailureLines(r, kUnreadableLines);
+        EXPECT_EQ(r.ends, 0) << path;
+    }
+}
+
+TEST_F(DecodeFiles, TruncatedMp3DecodesWhatIsThere)
+{
+    const fs::path whole = m_dir / "whole.mp3";
+    GenerateTone(whole, 4.0, 44100, 2, kToneHz, {"-c:a", "libmp3lame", "-b:a", "128k"});
+    auto bytes = testsupport::ReadAll(whole);
+    ASSERT_GT(bytes.size(), 1000u);
+    bytes.resize(bytes.size() / 2 + 17);  // cut inside a frame
+    const fs::path cut = m_dir / "cut.mp3";
+    testsupport::WriteAll(cut, bytes);
+
+    const DecodeResult r = DecodeFile(cut);
+    ASSERT_EQ(r.hr, S_OK);
+    EXPECT_NEAR(static_cast<double>(r.FramesPerChannel()), 2.0 * 44100, 0.15 * 44100);
+    EXPECT_EQ(r.ends, 1);
+}
+
+TEST_F(DecodeFiles, CorruptDataInsideIsSkipped)
+{
+    const fs::path whole = m_dir / "whole.mp3";
+    GenerateTone(whole, 4.0, 44100, 2, kToneHz, {"-c:a", "libmp3lame", "-b:a", "128k"});
+    auto bytes = testsupport::ReadAll(whole);
+    // Overwrite a stretch in the middle with noise-like garbage.
+    for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 3000 && i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 131 + 7);
+    const fs::path damaged = m_dir / "damaged.mp3";
+    testsupport::WriteAll(damaged, bytes);
+
+    const DecodeResult r = DecodeFile(damaged);
+    ASSERT_EQ(r.hr, S_OK);
+    // Most of the file survives: audio from before and after the damage.
+    EXPECT_GT(static_cast<double>(r.FramesPerChannel()), 3.0 * 44100);
+    EXPECT_EQ(r.ends, 1);
+}
+
+TEST_F(DecodeFiles, NamesWithSpacesQuotesAndNonAsciiLetters)
+{
+    for (const char* name : {"my book  chapter 1.wav", "it's \"quoted\".wav", "Kapitel Ärger ÖÜ ß ж 章.wav",
+                             "pipe:looks like a protocol.wav"}) {
+        const fs::path file = m_dir / name;
+        GenerateTone(file, 0.5, 44100, 1, kToneHz);
+        const DecodeResult r = DecodeFile(file);
+        EXPECT_EQ(r.hr, S_OK) << name;
+        EXPECT_EQ(r.FramesPerChannel(), 22050u) << name;
+    }
+}
+
+TEST_F(DecodeFiles, LifecycleCallsOutsideTheirStateAreHarmless)
+{
+    CGraphSound graph(FromPath(m_dir / "never.wav"), nullptr);
+    EXPECT_EQ(graph.GetPosition(), 0);
+    EXPECT_EQ(graph.m_llDuration, 0);
+    EXPECT_EQ(graph.Run(), E_FAIL);
+    EXPECT_EQ(graph.Stop(), E_FAIL);
+    EXPECT_FALSE(graph.ConnectedType().HasFormat());
+    graph.NotifyEndOfStream();  // no consumer: nothing happens
+    EXPECT_EQ(graph.Close(), S_OK);
+
+    {
+        CDebugCapture quiet;
+        EXPECT_TRUE(FAILED(graph.Init()));
+    }
+    EXPECT_EQ(graph.Close(), S_OK);
+    EXPECT_EQ(graph.Close(), S_OK);
+    EXPECT_EQ(graph.m_pAudioRender, nullptr);
+    EXPECT_EQ(graph.Run(), E_FAIL);
+}
+
+TEST_F(DecodeFiles, CloseTwiceAfterAFullRun)
+{
+    const fs::path file = m_dir / "tone.wav";
+    GenerateTone(file, 0.5, 44100, 2, kToneHz);
+    CPcmCollector consumer;
+    CGraphSound graph(FromPath(file), nullptr);
+    ASSERT_EQ(graph.Init(), S_OK);
+    graph.m_pCallback = &consumer;
+    ASSERT_EQ(graph.Run(), S_OK);
+    ASSERT_TRUE(consumer.WaitForEnd(30000));
+    EXPECT_EQ(graph.Close(), S_OK);
+    EXPECT_EQ(graph.Close(), S_OK);
+    EXPECT_EQ(graph.GetPosition(), 0);
+    EXPECT_EQ(graph.Run(), E_FAIL);
+    EXPECT_EQ(graph.Stop(), E_FAIL);
+    EXPECT_EQ(consumer.EndsOfStream(), 1);
+}
