@@ -1,11 +1,11 @@
 #pragma once
 // A small MP4 writer for audiobooks: one `mdat` written as samples arrive and
 // a `moov` index written on Close. Offers the operations a book writer needs.
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace mp4 {
 
@@ -20,22 +20,26 @@ CoverType DetectCoverType(const uint8_t* data, size_t size);
 
 class File {
 public:
-    // Creates (truncates) the file and writes `ftyp` and the `mdat` header.
+    // Creates (truncates) the file and starts `ftyp` and the `mdat` header.
     // Null when the file cannot be created; `error` then says why.
     static std::unique_ptr<File> Create(const std::filesystem::path& path, std::string* error = nullptr);
-    // Closes without an index if Close was not called.
+    // Without Close: finishes `mdat` and closes the file, without an index.
     ~File();
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
+    // The movie time scale (default 1000).
     bool SetTimeScale(uint32_t timeScale);
-    // An audio track; sampleDuration INVALID_DURATION: per-sample durations.
+    // An audio track; sampleDuration INVALID_DURATION: per-sample durations,
+    // otherwise the duration of samples written with INVALID_DURATION.
+    // Channel count and sample rate come from the ES configuration.
     TrackId AddAudioTrack(uint32_t timeScale, uint64_t sampleDuration, uint8_t audioType);
     // A disabled text track holding chapters, referenced from `refTrack` by `chap`.
     // timeScale 0 lets the writer choose (the reference track's).
     TrackId AddChapterTextTrack(TrackId refTrack, uint32_t timeScale = 0);
     bool SetTrackTimeScale(TrackId track, uint32_t timeScale);
     bool SetAudioProfileLevel(uint8_t level);
+    // The AudioSpecificConfig of an audio track.
     bool SetTrackESConfiguration(TrackId track, const uint8_t* config, uint32_t size);
 
     // Tag items, UTF-8 text. An empty text sets nothing.
@@ -46,26 +50,35 @@ public:
     bool SetMetadataYear(const std::string& text);
     bool SetMetadataGenre(const std::string& text);
     bool SetMetadataComment(const std::string& text);
+    // The picture's bytes unchanged; size 0 sets nothing.
     bool SetMetadataCoverArt(const uint8_t* data, uint32_t size);
     bool SetMetadataMediaKind(uint8_t kind);  // `stik`: 2 = audiobook
 
-    // A Nero chapter list entry (`udta/chpl`): start in 100 ns units, UTF-8 title.
+    // A Nero chapter list entry (`udta/chpl`): start in 100 ns units, UTF-8
+    // title (cut to 255 bytes). False once the list holds 255 entries.
     bool AddNeroChapter(uint64_t start100ns, const std::string& title);
 
-    // Appends one sample to `mdat`. False when the bytes could not be written.
+    // Appends one sample to `mdat`. False when the bytes could not be written
+    // (writes are buffered: a failure may surface on a later sample or on
+    // Close) or the sample does not fit the index (duration over 32 bits,
+    // rendering offset outside 32 bits signed, unknown track).
     bool WriteSample(TrackId track, const uint8_t* data, uint32_t size, uint64_t duration,
                      int64_t renderingOffset = 0, bool isSync = true);
 
     // Writes the index (`moov`), patches the `mdat` size and closes the file.
-    // False on any write or close failure. A second call returns the first result.
+    // False on any write or close failure, now or earlier. A second call
+    // returns the first result.
     bool Close();
 
     // True once any write has failed.
     bool HasFailed() const;
+    // What failed, for diagnostics; empty while nothing has.
+    std::string ErrorText() const;
 
     struct Impl;
 
 private:
+    friend struct FileTestAccess;
     explicit File(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> m_impl;
 };

@@ -1,0 +1,30 @@
+#pragma once
+// What the writer knows of one track while the file is being written.
+#include "Mp4File.h"
+#include "SampleTable.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace mp4 {
+
+enum class TrackKind { Audio, ChapterText };
+
+struct Track {
+    Track(TrackId id, TrackKind kind, uint32_t timeScale)
+        : id(id), kind(kind), timeScale(timeScale), table(kind == TrackKind::Audio ? timeScale : 0)
+    {
+        table.SetWindow(timeScale);
+    }
+
+    TrackId id;
+    TrackKind kind;
+    uint32_t timeScale;
+    uint64_t fixedSampleDuration = INVALID_DURATION;
+    uint8_t audioType = MPEG4_AUDIO_TYPE;
+    std::vector<uint8_t> esConfig;            // AudioSpecificConfig, audio only
+    TrackId chapterTrack = INVALID_TRACK_ID;  // the `chap` reference, audio only
+    SampleTable table;
+};
+
+}  // namespace mp4
