@@ -1,0 +1,120 @@
+#include "BookPlan.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "PathText.h"
+#include "Text.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Absolute and without "." or ".." steps or a trailing separator, so that
+// a folder given as "." or "Book/" is named after the folder itself.
+std::u16string AbsolutePath(const std::string& given, const std::u16string& workingFolder)
+{
+    fs::path path = ToPath(FromUtf8(given));
+    if (path.is_relative())
+        path = ToPath(workingFolder) / path;
+    path = path.lexically_normal();
+    if (path.has_relative_path() && !path.has_filename())
+        path = path.parent_path();
+    return FromPath(path);
+}
+
+sBookPlan Failure(int exitCode, std::string message)
+{
+    sBookPlan plan;
+    plan.m_nExitCode = exitCode;
+    plan.m_strError = std::move(message);
+    return plan;
+}
+
+bool IsSameFile(const std::u16string& a, const std::u16string& b)
+{
+    std::error_code error;
+    return !a.empty() && !b.empty() && fs::equivalent(ToPath(a), ToPath(b), error) && !error;
+}
+
+void Override(std::u16string& detail, const std::optional<std::string>& value)
+{
+    if (value)
+        detail = FromUtf8(*value);
+}
+
+}  // namespace
+
+sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder)
+{
+    std::vector<std::u16string> paths;
+    for (const std::string& given : options.m_paths) {
+        const std::u16string path = AbsolutePath(given, workingFolder);
+        std::error_code error;
+        if (!fs::exists(ToPath(path), error))
+            return Failure(EXIT_FAILED, "Can't find " + given);
+        paths.push_back(path);
+    }
+
+    CBookProject project;
+    project.Drop(paths);
+    if (project.Rows().empty())
+        return Failure(EXIT_FAILED, "No audio files (.mp3, .wma, .wav) in the given paths");
+    g_nChapterMode = options.m_nChapterMode;
+
+    sBookDetails& details = project.Details();
+    Override(details.m_strArtist, options.m_artist);
+    Override(details.m_strWriter, options.m_writer);
+    Override(details.m_strAlbum, options.m_album);
+    Override(details.m_strYear, options.m_year);
+    Override(details.m_strGenre, options.m_genre);
+    Override(details.m_strComment, options.m_comment);
+
+    if (options.m_cover)
+        project.Cover().SetText(AbsolutePath(*options.m_cover, workingFolder));
+    else if (options.m_bNoCover)
+        project.Cover().Reset();
+
+    sBookPlan plan;
+    if (options.m_output) {
+        plan.m_strOutput = AbsolutePath(*options.m_output, workingFolder);
+    } else if (!project.BookName().empty()) {
+        plan.m_strOutput = JoinPath(workingFolder, project.BookName() + u".m4b");
+    } else {
+        return Failure(EXIT_USAGE, "no folder given to name the book after; choose the book's file with -o FILE");
+    }
+
+    plan.m_inputs = project.BuildInputs();
+    plan.m_strCover = project.Cover().GetCoverPath();
+    plan.m_details = project.Details();
+    if (options.m_cover && plan.m_inputs.m_cover.Size() == 0)
+        return Failure(EXIT_FAILED, "Can't read cover picture " + *options.m_cover);
+
+    // Writing the book over one of its own inputs would destroy that input.
+    for (const sInputFile& input : plan.m_inputs.m_files) {
+        if (IsSameFile(input.m_strPath, plan.m_strOutput))
+            return Failure(EXIT_FAILED, "The output file " + ToUtf8(plan.m_strOutput) + " is one of the input files");
+    }
+    if (IsSameFile(plan.m_strCover, plan.m_strOutput))
+        return Failure(EXIT_FAILED, "The output file " + ToUtf8(plan.m_strOutput) + " is the cover picture");
+    return plan;
+}
+
+std::string DescribePlan(const sBookPlan& plan)
+{
+    std::string text = "Chapters:\n";
+    int number = 1;
+    for (const sInputFile& input : plan.m_inputs.m_files)
+        text += std::to_string(number++) + "\t" + ToUtf8(input.m_strTitle) + "\t" + ToUtf8(input.m_strPath) + "\n";
+    for (const sDetailField& field : DETAIL_FIELDS)
+        text += ToUtf8(field.m_szLabel) + " " + ToUtf8(plan.m_details.*field.m_pDetail) + "\n";
+    text += "Cover: ";
+    if (plan.m_strCover.empty())
+        text += "(none)";
+    else if (plan.m_inputs.m_cover.Size() == 0)
+        text += ToUtf8(plan.m_strCover) + " (unreadable: no cover)";
+    else
+        text += ToUtf8(plan.m_strCover);
+    text += "\nOutput: " + ToUtf8(plan.m_strOutput) + "\n";
+    return text;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Turns the command line into a book project and the inputs of one
+// conversion, exactly as a drop of the given paths onto the window would.
+#include <string>
+
+#include "BookProject.h"
+#include "CliOptions.h"
+
+inline constexpr int EXIT_DONE = 0;
+inline constexpr int EXIT_FAILED = 1;
+inline constexpr int EXIT_USAGE = 2;
+inline constexpr int EXIT_INTERRUPTED = 130;
+
+struct sBookPlan {
+    int m_nExitCode = EXIT_DONE;  // not EXIT_DONE: m_strError says why
+    std::string m_strError;
+    sConversionInputs m_inputs;
+    std::u16string m_strOutput;  // absolute path of the book
+    std::u16string m_strCover;   // the cover path chosen (may be empty)
+    sBookDetails m_details;
+};
+
+// `workingFolder` is where relative paths and the default book name lead.
+// Sets g_nChapterMode from the options.
+sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder);
+
+// The chapters (number, title, file), the details, the cover and the output,
+// as --dry-run prints them.
+std::string DescribePlan(const sBookPlan& plan);

@@ -1,0 +1,153 @@
+#include "CliOptions.h"
+
+#include <cctype>
+
+namespace {
+
+// The text option that `name` sets, or null.
+std::optional<std::string>* TextOption(sCliOptions& options, const std::string& name)
+{
+    if (name == "--artist")
+        return &options.m_artist;
+    if (name == "--writer")
+        return &options.m_writer;
+    if (name == "--album")
+        return &options.m_album;
+    if (name == "--year")
+        return &options.m_year;
+    if (name == "--genre")
+        return &options.m_genre;
+    if (name == "--comment")
+        return &options.m_comment;
+    if (name == "--cover")
+        return &options.m_cover;
+    if (name == "-o" || name == "--output")
+        return &options.m_output;
+    return nullptr;
+}
+
+bool TakesValue(const std::string& name)
+{
+    sCliOptions probe;
+    return TextOption(probe, name) || name == "--chapters" || name == "--bitrate";
+}
+
+std::optional<unsigned long> ParseBitrate(const std::string& text)
+{
+    if (text.empty() || text.size() > 9)
+        return std::nullopt;
+    for (char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return std::nullopt;
+    }
+    const unsigned long value = std::stoul(text);
+    return value > 0 ? std::optional<unsigned long>(value) : std::nullopt;
+}
+
+sCliParse UsageError(std::string message)
+{
+    sCliParse result;
+    result.m_action = eCliAction::UsageError;
+    result.m_strError = std::move(message);
+    return result;
+}
+
+}  // namespace
+
+sCliParse ParseCommandLine(const std::vector<std::string>& arguments)
+{
+    sCliParse result;
+    sCliOptions& options = result.m_options;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string argument = arguments[i];
+        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+            options.m_paths.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::optional<std::string> value;
+        if (const size_t equals = argument.find('='); argument.starts_with("--") && equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+            argument.resize(equals);
+        }
+        if (TakesValue(argument) && !value) {
+            if (i + 1 >= arguments.size())
+                return UsageError("option " + argument + " needs a value");
+            value = arguments[++i];
+        } else if (!TakesValue(argument) && value) {
+            return UsageError("option " + argument + " takes no value");
+        }
+
+        if (argument == "-h" || argument == "--help") {
+            result.m_action = eCliAction::Help;
+            return result;
+        }
+        if (argument == "--version") {
+            result.m_action = eCliAction::Version;
+            return result;
+        }
+        if (std::optional<std::string>* text = TextOption(options, argument)) {
+            *text = *value;
+        } else if (argument == "--chapters") {
+            if (*value == "tag")
+                options.m_nChapterMode = 1;
+            else if (*value == "filename")
+                options.m_nChapterMode = 0;
+            else
+                return UsageError("--chapters takes \"tag\" or \"filename\", not \"" + *value + "\"");
+        } else if (argument == "--bitrate") {
+            options.m_bitrate = ParseBitrate(*value);
+            if (!options.m_bitrate)
+                return UsageError("--bitrate takes a positive whole number of bit/s per channel, not \"" + *value + "\"");
+        } else if (argument == "--no-cover") {
+            options.m_bNoCover = true;
+        } else if (argument == "--dry-run") {
+            options.m_bDryRun = true;
+        } else if (argument == "-q" || argument == "--quiet") {
+            options.m_bQuiet = true;
+        } else {
+            return UsageError("unknown option " + argument);
+        }
+    }
+    if (options.m_cover && options.m_bNoCover)
+        return UsageError("--cover and --no-cover exclude each other");
+    if (options.m_paths.empty())
+        return UsageError("no files or folders given");
+    return result;
+}
+
+std::string UsageText()
+{
+    return "usage: tavlin-cli [options] PATH...\n"
+           "Try 'tavlin-cli --help' for the options.\n";
+}
+
+std::string HelpText()
+{
+    return "usage: tavlin-cli [options] PATH...\n"
+           "Converts MP3, WMA and WAV files into one .m4b audiobook, one chapter per file.\n"
+           "Folders are searched with their sub-folders; pictures found become cover candidates.\n"
+           "\n"
+           "  -o, --output FILE       the book (default: \"<last folder's name>.m4b\" here)\n"
+           "      --chapters tag|filename\n"
+           "                          chapter titles from the track-name tag (default) or file names\n"
+           "      --artist TEXT       replace a detail read from the first file's tags;\n"
+           "      --writer TEXT         an empty TEXT clears it\n"
+           "      --album TEXT\n"
+           "      --year TEXT\n"
+           "      --genre TEXT\n"
+           "      --comment TEXT\n"
+           "      --cover FILE        the cover picture (instead of the one found)\n"
+           "      --no-cover          no cover picture\n"
+           "      --bitrate N         AAC bit rate in bit/s per channel (instead of Tavlin.ini)\n"
+           "      --dry-run           show chapters, details and cover; convert nothing\n"
+           "  -q, --quiet             no progress display\n"
+           "  -h, --help              this help\n"
+           "      --version           the version\n"
+           "\n"
+           "Exit status: 0 done, 1 conversion error, 2 usage error, 130 interrupted.\n";
+}

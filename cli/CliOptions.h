@@ -1,0 +1,32 @@
+#pragma once
+// The command line of tavlin-cli.
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sCliOptions {
+    std::vector<std::string> m_paths;  // files and folders, as a drop brings them
+    std::optional<std::string> m_output;
+    int m_nChapterMode = 1;  // 1: track-name tag, 0: file name
+    // Each set detail replaces the prefilled one, also with an empty text.
+    std::optional<std::string> m_artist, m_writer, m_album, m_year, m_genre, m_comment;
+    std::optional<std::string> m_cover;
+    bool m_bNoCover = false;
+    std::optional<unsigned long> m_bitrate;  // bit/s per channel
+    bool m_bDryRun = false;
+    bool m_bQuiet = false;
+};
+
+enum class eCliAction { Convert, Help, Version, UsageError };
+
+struct sCliParse {
+    eCliAction m_action = eCliAction::Convert;
+    sCliOptions m_options;
+    std::string m_strError;  // for UsageError: what was wrong
+};
+
+sCliParse ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The short usage printed with a usage error, and the full help.
+std::string UsageText();
+std::string HelpText();

@@ -1,0 +1,139 @@
+#include "Conversion.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "BookPlan.h"
+#include "Converter.h"
+#include "EngineState.h"
+#include "ProgressDisplay.h"
+#include "Text.h"
+
+namespace {
+
+constexpr int POLL_MILLISECONDS = 100;
+
+volatile std::sig_atomic_t g_nStopSignal = 0;
+
+extern "C" void OnStopSignal(int signal)
+{
+    g_nStopSignal = signal;
+}
+
+// Catches Ctrl+C (and a termination request) for its lifetime.
+class CStopSignals {
+public:
+    CStopSignals()
+    {
+        g_nStopSignal = 0;
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &m_previousInterrupt);
+        sigaction(SIGTERM, &action, &m_previousTerminate);
+    }
+    ~CStopSignals()
+    {
+        sigaction(SIGINT, &m_previousInterrupt, nullptr);
+        sigaction(SIGTERM, &m_previousTerminate, nullptr);
+    }
+    CStopSignals(const CStopSignals&) = delete;
+    CStopSignals& operator=(const CStopSignals&) = delete;
+
+private:
+    struct sigaction m_previousInterrupt {};
+    struct sigaction m_previousTerminate {};
+};
+
+// The engine writes its diagnostic counts to standard output; while it runs,
+// they go to standard error when TAVLIN_DEBUG is set and nowhere otherwise,
+// so that standard output carries only the book's path.
+class CDivertedStdout {
+public:
+    CDivertedStdout()
+    {
+        std::fflush(stdout);
+        m_saved = ::dup(STDOUT_FILENO);
+        const int target = std::getenv("TAVLIN_DEBUG") ? ::dup(STDERR_FILENO) : ::open("/dev/null", O_WRONLY);
+        if (m_saved >= 0 && target >= 0)
+            ::dup2(target, STDOUT_FILENO);
+        if (target >= 0)
+            ::close(target);
+    }
+    ~CDivertedStdout()
+    {
+        std::fflush(stdout);
+        if (m_saved >= 0) {
+            ::dup2(m_saved, STDOUT_FILENO);
+            ::close(m_saved);
+        }
+    }
+    CDivertedStdout(const CDivertedStdout&) = delete;
+    CDivertedStdout& operator=(const CDivertedStdout&) = delete;
+
+private:
+    int m_saved = -1;
+};
+
+std::string WithoutTrailingNewlines(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPath, bool quiet)
+{
+    CStopSignals signals;
+    CProgressDisplay progress(stderr, ::isatty(STDERR_FILENO) == 1);
+    const auto started = std::chrono::steady_clock::now();
+    bool aborted = false;
+    int stopSignal = 0;
+    bool failed = false;
+    {
+        CDivertedStdout diverted;
+        g_strError.Clear();
+        CConverter converter(&inputs.m_metadata, &inputs.m_files, &inputs.m_cover, &outputPath);
+        converter.Start();
+        int position = 0;
+        int total = 0;
+        while (!converter.WaitForEnd(POLL_MILLISECONDS)) {
+            if (g_nStopSignal && !aborted) {
+                stopSignal = g_nStopSignal;
+                converter.Abort();
+                aborted = true;
+            }
+            converter.GetProgress(position, total);
+            if (!quiet && !aborted) {
+                const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
+                progress.Update(position, total, elapsed.count());
+            }
+        }
+        if (!quiet && !aborted && g_bAbort.load() == 0) {
+            converter.GetProgress(position, total);
+            const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
+            progress.Update(total, total, elapsed.count());
+        }
+        progress.Finish();
+        failed = g_bAbort.load() != 0;
+        // Leaving the scope destroys the job, which closes the output file.
+    }
+    if (aborted) {
+        std::fprintf(stderr, "Aborted; the partial book %s was left as it is.\n", ToUtf8(outputPath).c_str());
+        return stopSignal == SIGINT ? EXIT_INTERRUPTED : 128 + stopSignal;
+    }
+    if (failed) {
+        const std::u16string error = g_strError.Get();
+        std::fprintf(stderr, "%s\n",
+                     error.empty() ? "The conversion failed." : WithoutTrailingNewlines(ToUtf8(error)).c_str());
+        return EXIT_FAILED;
+    }
+    std::printf("%s\n", ToUtf8(outputPath).c_str());
+    return EXIT_DONE;
+}

@@ -1,0 +1,10 @@
+#pragma once
+// Runs one conversion with the engine, showing progress and answering
+// Ctrl+C with a clean abort.
+#include <string>
+
+#include "BookProject.h"
+
+// Returns the exit code: EXIT_DONE, EXIT_FAILED (the engine's error text is
+// on standard error) or EXIT_INTERRUPTED.
+int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPath, bool quiet);

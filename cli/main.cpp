@@ -1,0 +1,67 @@
+// tavlin-cli: converts files and folders into one audiobook from the command
+// line, with the same rules as a drop onto the window.
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "BookPlan.h"
+#include "CliOptions.h"
+#include "Conversion.h"
+#include "Settings.h"
+#include "Text.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#ifndef TAVLIN_VERSION
+#define TAVLIN_VERSION "unknown"
+#endif
+
+int main(int argc, char** argv)
+{
+    // File names in the user's character set for the tag library.
+    std::setlocale(LC_CTYPE, "");
+    // The codec libraries' own remarks (encoder statistics) only when debugging.
+    if (!std::getenv("TAVLIN_DEBUG"))
+        av_log_set_level(AV_LOG_ERROR);
+    const sCliParse parse = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (parse.m_action) {
+    case eCliAction::Help:
+        std::fputs(HelpText().c_str(), stdout);
+        return EXIT_DONE;
+    case eCliAction::Version:
+        std::printf("tavlin-cli %s\n", TAVLIN_VERSION);
+        return EXIT_DONE;
+    case eCliAction::UsageError:
+        std::fprintf(stderr, "tavlin-cli: %s\n%s", parse.m_strError.c_str(), UsageText().c_str());
+        return EXIT_USAGE;
+    case eCliAction::Convert:
+        break;
+    }
+
+    const sCliOptions& options = parse.m_options;
+    std::error_code error;
+    const std::filesystem::path here = std::filesystem::current_path(error);
+    if (error) {
+        std::fprintf(stderr, "tavlin-cli: the current folder cannot be read\n");
+        return EXIT_FAILED;
+    }
+    const sBookPlan plan = PlanBook(options, FromPath(here));
+    if (plan.m_nExitCode != EXIT_DONE) {
+        std::fprintf(stderr, "tavlin-cli: %s\n", plan.m_strError.c_str());
+        if (plan.m_nExitCode == EXIT_USAGE)
+            std::fputs(UsageText().c_str(), stderr);
+        return plan.m_nExitCode;
+    }
+    if (options.m_bDryRun) {
+        std::fputs(DescribePlan(plan).c_str(), stdout);
+        return EXIT_DONE;
+    }
+    if (options.m_bitrate)
+        SetBitrateOverride(*options.m_bitrate);
+    return ConvertBook(plan.m_inputs, plan.m_strOutput, options.m_bQuiet);
+}
