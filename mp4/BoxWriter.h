@@ -30,6 +30,7 @@ public:
     size_t BeginDescriptor(uint8_t tag);
     void EndDescriptor(size_t mark);
 
+    void Reserve(size_t bytes) { m_data.reserve(bytes); }
     const std::vector<uint8_t>& Data() const { return m_data; }
     std::vector<uint8_t> Release() { return std::move(m_data); }
     size_t Size() const { return m_data.size(); }

@@ -61,11 +61,27 @@ bool FileSink::Write(const void* data, size_t size)
     if (m_buffer.size() + size > BUFFER_SIZE && !Flush())
         return false;
     if (size >= BUFFER_SIZE) {
-        // Big blocks go straight out; the buffer is empty after the flush.
-        m_buffer.assign(bytes, bytes + size);
-        return Flush();
+        // Big blocks (the index) go straight out, without a copy.
+        if (!WriteAll(bytes, size))
+            return false;
+        m_flushed += size;
+        return true;
     }
     m_buffer.insert(m_buffer.end(), bytes, bytes + size);
+    return true;
+}
+
+bool FileSink::WriteAll(const uint8_t* data, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(m_fd.Get(), data + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return Fail("write", n < 0 ? errno : 0);
+        done += static_cast<size_t>(n);
+    }
     return true;
 }
 
@@ -73,15 +89,8 @@ bool FileSink::Flush()
 {
     if (m_failed || m_closed)
         return false;
-    size_t done = 0;
-    while (done < m_buffer.size()) {
-        const ssize_t n = ::write(m_fd.Get(), m_buffer.data() + done, m_buffer.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return Fail("write", n < 0 ? errno : 0);
-        done += static_cast<size_t>(n);
-    }
+    if (!WriteAll(m_buffer.data(), m_buffer.size()))
+        return false;
     m_flushed += m_buffer.size();
     m_buffer.clear();
     return true;

@@ -46,6 +46,7 @@ public:
 private:
     explicit FileSink(int fd);
     bool Fail(const char* what, int error);
+    bool WriteAll(const uint8_t* data, size_t size);
 
     UniqueFd m_fd;
     std::vector<uint8_t> m_buffer;

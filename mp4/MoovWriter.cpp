@@ -364,6 +364,14 @@ std::vector<uint8_t> BuildMoov(const MovieDescription& movie)
         nextTrackId = std::max(nextTrackId, track->id + 1);
     }
     BoxWriter out;
+    // The tables dominate: reserve for them so the buffer is not grown by doubling.
+    size_t estimate = 64 * 1024;
+    for (const Track* track : movie.tracks) {
+        const SampleTable& t = track->table;
+        estimate += size_t{t.SampleCount()} * 4 + t.ChunkOffsets().size() * 20 + t.Durations().size() * 8 +
+                    t.SyncSamples().size() * 4;
+    }
+    out.Reserve(estimate);
     const size_t moov = out.Begin("moov");
     WriteMovieHeader(out, movie, duration, nextTrackId);
     WriteObjectDescriptor(out, movie.audioProfileLevel);

@@ -18,6 +18,7 @@ enum class CoverType : uint32_t { Gif = 12, Jpeg = 13, Png = 14, Bmp = 27, Unkno
 // The image type from a picture's first bytes (12 GIF, 13 JPEG, 14 PNG, 27 BMP).
 CoverType DetectCoverType(const uint8_t* data, size_t size);
 
+// Not locked: calls may come from different threads, but never at the same time.
 class File {
 public:
     // Creates (truncates) the file and starts `ftyp` and the `mdat` header.

@@ -44,7 +44,8 @@ public:
     uint64_t MostBytesPerWindow() const { return m_windowMax; }
     void SetWindow(uint64_t ticks) { m_window = ticks; }
 
-    const std::vector<uint32_t>& Sizes() const { return m_sizes; }
+    // A deque grows in fixed blocks: no doubling spare, no copy when growing.
+    const std::deque<uint32_t>& Sizes() const { return m_sizes; }
     const std::vector<DurationRun>& Durations() const { return m_durations; }
     // Empty when every rendering offset was zero (no `ctts` needed).
     std::vector<OffsetRun> RenderingOffsets() const;
@@ -60,7 +61,7 @@ private:
     uint64_t m_chunkLength;
     uint64_t m_window = 0;
 
-    std::vector<uint32_t> m_sizes;
+    std::deque<uint32_t> m_sizes;
     std::vector<DurationRun> m_durations;
     std::vector<OffsetRun> m_offsets;
     bool m_nonZeroOffset = false;
