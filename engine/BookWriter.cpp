@@ -11,7 +11,6 @@ constexpr uint32_t kMovieTimeScale = 90000;
 constexpr uint32_t kChapterTimeScale = 600;
 constexpr uint8_t kAudioProfileLevel = 255;
 constexpr uint8_t kMediaKindAudiobook = 2;
-constexpr int64_t kFirstFileRenderingOffset = 1024;
 }  // namespace
 
 CBookWriter::CBookWriter(const sCoverData* cover, const std::u16string* outputPath)
@@ -74,12 +73,10 @@ void CBookWriter::WriteFrames()
             // The chapter spans its file's frames in the audio track, which
             // include the encoder's priming frame; converting positions from
             // the running total keeps the truncation from adding up.
-            const uint64_t samplesIn = task->SamplesIn();
             const uint64_t duration = ToChapterTicks(m_nTrackPosition) - ToChapterTicks(chapterStart);
             const uint64_t start100ns =
                 m_format.nSamplesPerSec ? chapterStart * 10000000ull / m_format.nSamplesPerSec : 0;
             AddChapter(task->Input().m_strTitle, duration, start100ns);
-            m_nChapterTotal += samplesIn;
         }
         task->DrainedEvent().Set();
     }
@@ -89,9 +86,11 @@ void CBookWriter::WriteFrame(const sEncodedFrame& frame)
 {
     if (!m_file || m_bWriteFailed)
         return;
-    const int64_t renderingOffset = m_nChapterTotal == 0 ? kFirstFileRenderingOffset : 0;
+    // Every frame is presented at its decoding time. Shifting the first file
+    // alone by a frame would make presentation times run backwards where the
+    // second file begins, which players and decoders reject.
     if (!m_file->WriteSample(m_nAudioTrack, frame.data.get(), static_cast<uint32_t>(frame.size), frame.duration,
-                             renderingOffset, true))
+                             0, true))
         OnWriteFailure();
     m_nTrackPosition += frame.duration;
 }

@@ -62,7 +62,6 @@ private:
     CEvent m_ready;
     uint32_t m_nTotalSize = 0;
     WAVEFORMATEX m_format{};
-    uint64_t m_nChapterTotal = 0;   // samples in of the files whose chapter is written
     uint64_t m_nTrackPosition = 0;  // audio-track samples written so far
     bool m_bWriteFailed = false;
 };

@@ -109,8 +109,3 @@ void CFileTask::GetProgress(unsigned& position, unsigned& duration)
         duration = 0;
     }
 }
-
-uint64_t CFileTask::SamplesIn() const
-{
-    return m_pEncoder ? m_pEncoder->SamplesIn() : 0;
-}

@@ -48,9 +48,6 @@ public:
     bool IsFinished() const { return m_bFinished.load() != 0; }
     const sInputFile& Input() const { return *m_pInput; }
     int Number() const { return m_nNumber; }
-    // Samples per channel handed to this file's AAC encoder; only valid after
-    // the task has finished and before it is drained.
-    uint64_t SamplesIn() const;
 
 private:
     IThreadPool* m_pPool;
