@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "Diagnostics.h"
+#include "EngineState.h"
 #include "GraphState.h"
 #include "MediaSample.h"
 #include "Negotiation.h"
@@ -21,6 +22,9 @@ CGraph::~CGraph() { CGraph::Close(); }
 
 HRESULT CGraph::Init()
 {
+    // A graph is built once; after a failure the owner closes it first.
+    if (m_state->sink || m_state->source)
+        return E_UNEXPECTED;
     // The container context plays the part of the graph the file opens into.
     m_state->pendingContext.reset(avformat_alloc_context());
     if (!m_state->pendingContext) {
@@ -117,6 +121,7 @@ HRESULT CGraph::AddSourceFilter(const std::u16string& path)
     if (FAILED(hr))
         return hr;
     m_state->source = std::move(source);
+    m_state->path = path;
     return S_OK;
 }
 
@@ -213,8 +218,12 @@ void CGraph::Stream()
             break;
         }
     }
-    if (failed)
+    if (failed) {
+        // The rest of the file cannot be turned into the book's PCM: end the
+        // conversion with a message rather than leave the file cut short.
         DebugLine("PCM conversion failed; the stream ends early\n");
+        FailConversion(FormatWithPath(u"Can't read file %ls", s.path));
+    }
     if (!s.stop && !refused && !failed) {
         buffer.clear();
         if (s.converter->Flush(buffer))

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "AudioSource.h"
@@ -19,6 +20,7 @@ struct CGraph::State {
     // Allocated by Init, taken over by the source when the file opens.
     ffmpeg::FormatContext pendingContext;
     std::unique_ptr<CAudioSource> source;
+    std::u16string path;  // the source's file, for the failure message
     std::unique_ptr<CPcmConverter> converter;
     CBaseRenderer* sink = nullptr;         // the renderer in the graph; not owned
     CRendererInputPin* sinkPin = nullptr;  // its pin, once connected

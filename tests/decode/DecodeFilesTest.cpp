@@ -129,6 +129,32 @@ TEST_F(DecodeFiles, WmaDecodes)
     ExpectTone(r, 2.0);
 }
 
+TEST_F(DecodeFiles, FirstAudioStreamIsTakenWhereverItSits)
+{
+    const fs::path tone = m_dir / "tone.wav";
+    GenerateTone(tone, 1.0, 48000, 2, kToneHz);
+    // A video stream first, then two audio streams: the first audio one wins.
+    const fs::path mkv = m_dir / "video first.mkv";
+    auto made = testsupport::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                  "color=c=green:s=32x32:d=1", "-i", tone.string(), "-f", "lavfi", "-i",
+                                  "sine=frequency=1000:sample_rate=22050:duration=1", "-map", "0", "-map", "1",
+                                  "-map", "2", "-c:v", "png", "-c:a", "flac", mkv.string()});
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    const DecodeResult r = DecodeFile(mkv);
+    ASSERT_EQ(r.hr, S_OK);
+    ExpectFormat(r.format, 48000, 2);
+    EXPECT_EQ(r.FramesPerChannel(), 48000u);
+    ExpectTone(r, 1.0);
+
+    // Codecs beyond the three the file list admits decode the same way.
+    const fs::path opus = m_dir / "tone.ogg";
+    GenerateTone(opus, 1.0, 48000, 2, kToneHz, {"-c:a", "libopus"});
+    const DecodeResult o = DecodeFile(opus);
+    ASSERT_EQ(o.hr, S_OK);
+    ExpectFormat(o.format, 48000, 2);
+    EXPECT_NEAR(static_cast<double>(o.FramesPerChannel()), 48000, 960);
+}
+
 TEST_F(DecodeFiles, LaterFileIsConvertedToTheBookFormat)
 {
     const fs::path file = m_dir / "second.wav";
@@ -278,6 +304,7 @@ TEST_F(DecodeFiles, LifecycleCallsOutsideTheirStateAreHarmless)
     {
         CDebugCapture quiet;
         EXPECT_TRUE(FAILED(graph.Init()));
+        EXPECT_EQ(graph.Init(), E_UNEXPECTED);  // not before Close
     }
     EXPECT_EQ(graph.Close(), S_OK);
     EXPECT_EQ(graph.Close(), S_OK);
@@ -292,9 +319,11 @@ TEST_F(DecodeFiles, CloseTwiceAfterAFullRun)
     CPcmCollector consumer;
     CGraphSound graph(FromPath(file), nullptr);
     ASSERT_EQ(graph.Init(), S_OK);
+    EXPECT_EQ(graph.Init(), E_UNEXPECTED);  // built once only
     graph.m_pCallback = &consumer;
     ASSERT_EQ(graph.Run(), S_OK);
     ASSERT_TRUE(consumer.WaitForEnd(30000));
+    EXPECT_EQ(consumer.Bytes().size(), 22050u * 4);
     EXPECT_EQ(graph.Close(), S_OK);
     EXPECT_EQ(graph.Close(), S_OK);
     EXPECT_EQ(graph.GetPosition(), 0);
