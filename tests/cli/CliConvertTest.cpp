@@ -1,0 +1,221 @@
+// tavlin-cli end to end: generated input files, the real engine, and the
+// book read back with ffprobe and ffmpeg.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+#include "CliSupport.h"
+#include "TestSupport.h"
+
+namespace fs = std::filesystem;
+using namespace clitest;
+using testsupport::TempDir;
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+std::string Value(const std::map<std::string, std::string>& probe, const std::string& key)
+{
+    const auto it = probe.find(key);
+    return it == probe.end() ? std::string("<missing>") : it->second;
+}
+
+// "Book One" with two tagged MP3 files (the second without a title), an
+// untagged WAV, a cover and a second picture.
+class CliBook : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_book = m_dir / "Book One";
+        fs::create_directories(m_book / "extra");
+        MakeTaggedMp3(m_book / "01.mp3", 1.0,
+                      {{"title", "Opening"}, {"artist", "Jane Reader"}, {"album", "First Book"},
+                       {"publisher", "Ann Writer"}, {"genre", "Speech"}, {"date", "2001"}});
+        MakeTaggedMp3(m_book / "02.mp3", 1.0, {{"artist", "Someone Else"}});
+        testsupport::GenerateTone(m_book / "extra/03.wav", 1.0, 44100, 2);
+        MakePicture(m_book / "back.png", "blue");
+        MakePicture(m_book / "Cover.png", "red");
+    }
+
+    TempDir m_dir;
+    fs::path m_book;
+};
+
+}  // namespace
+
+TEST_F(CliBook, FolderBecomesABookWithChaptersTagsAndCover)
+{
+    const sCliResult result = RunCli(m_dir.Path(), {"Book One"});
+    ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    const fs::path book = m_dir / "Book One.m4b";
+    EXPECT_EQ(result.m_strOut, book.string() + "\n");
+
+    const auto probe = Probe(book);
+    ASSERT_FALSE(probe.empty()) << "ffprobe cannot read the book";
+    EXPECT_EQ(Value(probe, "chapters.chapter.0.tags.title"), "Opening");
+    EXPECT_EQ(Value(probe, "chapters.chapter.1.tags.title"), "02");
+    EXPECT_EQ(Value(probe, "chapters.chapter.2.tags.title"), "03");
+    EXPECT_EQ(Value(probe, "chapters.chapter.3.tags.title"), "<missing>");
+    EXPECT_EQ(Value(probe, "format.tags.artist"), "Jane Reader");  // from the first file only
+    EXPECT_EQ(Value(probe, "format.tags.album"), "First Book");
+    EXPECT_EQ(Value(probe, "format.tags.composer"), "Ann Writer");
+    EXPECT_EQ(Value(probe, "format.tags.genre"), "Speech");
+    EXPECT_EQ(Value(probe, "format.tags.date"), "2001");
+    EXPECT_EQ(ExtractCover(book, m_dir.Path()), testsupport::ReadAll(m_book / "Cover.png"));
+}
+
+TEST_F(CliBook, ChapterTitlesFromFileNames)
+{
+    const sCliResult result = RunCli(m_dir.Path(), {"-q", "--chapters", "filename", "Book One"});
+    ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    EXPECT_EQ(result.m_strErr, "");  // quiet: no progress
+    const auto probe = Probe(m_dir / "Book One.m4b");
+    EXPECT_EQ(Value(probe, "chapters.chapter.0.tags.title"), "01");
+    EXPECT_EQ(Value(probe, "chapters.chapter.2.tags.title"), "03");
+}
+
+TEST_F(CliBook, DetailsAndCoverOverridesAlsoEmpty)
+{
+    const sCliResult result =
+        RunCli(m_dir.Path(), {"-q", "--artist", "New Artist", "--album", "", "--writer=", "--comment", "a: b",
+                              "--year", "1999", "--cover", "Book One/back.png", "-o", "out/custom.m4b", "Book One"});
+    // The output folder does not exist: the engine cannot create the book.
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_TRUE(Contains(result.m_strErr, "Couldn't create output file")) << result.m_strErr;
+
+    fs::create_directories(m_dir / "out");
+    const sCliResult again =
+        RunCli(m_dir.Path(), {"-q", "--artist", "New Artist", "--album", "", "--writer=", "--comment", "a: b",
+                              "--year", "1999", "--cover", "Book One/back.png", "-o", "out/custom.m4b", "Book One"});
+    ASSERT_EQ(again.m_nExitCode, 0) << again.m_strErr;
+    const fs::path book = m_dir / "out/custom.m4b";
+    EXPECT_EQ(again.m_strOut, book.string() + "\n");
+    const auto probe = Probe(book);
+    EXPECT_EQ(Value(probe, "format.tags.artist"), "New Artist");
+    EXPECT_EQ(Value(probe, "format.tags.comment"), "a: b");
+    EXPECT_EQ(Value(probe, "format.tags.date"), "1999");
+    EXPECT_EQ(Value(probe, "format.tags.genre"), "Speech");  // not overridden
+    for (const char* cleared : {"format.tags.album", "format.tags.composer"}) {
+        const std::string value = Value(probe, cleared);
+        EXPECT_TRUE(value == "<missing>" || value.empty()) << cleared << " = " << value;
+    }
+    EXPECT_EQ(ExtractCover(book, m_dir.Path()), testsupport::ReadAll(m_book / "back.png"));
+}
+
+TEST_F(CliBook, NoCoverGivesABookWithoutPicture)
+{
+    const sCliResult result = RunCli(m_dir.Path(), {"-q", "--no-cover", "Book One"});
+    ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    const auto probe = Probe(m_dir / "Book One.m4b");
+    EXPECT_EQ(Value(probe, "streams.stream.2.codec_type"), "<missing>");
+    EXPECT_EQ(Value(probe, "streams.stream.0.codec_name"), "aac");
+}
+
+TEST_F(CliBook, DryRunListsEverythingAndWritesNothing)
+{
+    const sCliResult result = RunCli(m_dir.Path(), {"--dry-run", "--genre", "", "Book One"});
+    ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    const std::string root = (m_dir / "Book One").string();
+    EXPECT_EQ(result.m_strOut, "Chapters:\n"
+                               "1\tOpening\t" + root + "/01.mp3\n"
+                               "2\t02\t" + root + "/02.mp3\n"
+                               "3\t03\t" + root + "/extra/03.wav\n"
+                               "Artist: Jane Reader\n"
+                               "Writer: Ann Writer\n"
+                               "Album: First Book\n"
+                               "Year: 2001\n"
+                               "Genre: \n"
+                               "Comment: \n"
+                               "Cover: " + root + "/Cover.png\n"
+                               "Output: " + (m_dir / "Book One.m4b").string() + "\n");
+    EXPECT_FALSE(fs::exists(m_dir / "Book One.m4b"));
+}
+
+TEST_F(CliBook, BitrateOverridesTheSetting)
+{
+    ASSERT_EQ(RunCli(m_dir.Path(), {"-q", "--bitrate", "16000", "-o", "low.m4b", "Book One"}).m_nExitCode, 0);
+    ASSERT_EQ(RunCli(m_dir.Path(), {"-q", "--bitrate", "96000", "-o", "high.m4b", "Book One"}).m_nExitCode, 0);
+    const double low = std::stod(Value(Probe(m_dir / "low.m4b"), "streams.stream.0.bit_rate"));
+    const double high = std::stod(Value(Probe(m_dir / "high.m4b"), "streams.stream.0.bit_rate"));
+    // Bit rates per channel, the files are stereo.
+    EXPECT_LT(low, 2 * 16000 * 1.3);
+    EXPECT_GT(high, 2 * 96000 * 0.7);
+}
+
+TEST_F(CliBook, InputsAndOutputsThatCannotWork)
+{
+    sCliResult result = RunCli(m_dir.Path(), {"Book One", "missing.mp3"});
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_TRUE(Contains(result.m_strErr, "Can't find missing.mp3")) << result.m_strErr;
+
+    result = RunCli(m_dir.Path(), {"Book One/01.mp3"});
+    EXPECT_EQ(result.m_nExitCode, 2);  // no folder to name the book after
+    EXPECT_TRUE(Contains(result.m_strErr, "-o")) << result.m_strErr;
+
+    result = RunCli(m_dir.Path(), {"Book One/back.png", "-o", "x.m4b"});
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_TRUE(Contains(result.m_strErr, "No audio files")) << result.m_strErr;
+
+    result = RunCli(m_dir.Path(), {"--cover", "nothing.png", "Book One"});
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_TRUE(Contains(result.m_strErr, "Can't read cover picture nothing.png")) << result.m_strErr;
+
+    const std::vector<uint8_t> before = testsupport::ReadAll(m_book / "02.mp3");
+    result = RunCli(m_dir.Path(), {"-o", "Book One/02.mp3", "Book One"});
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_TRUE(Contains(result.m_strErr, "is one of the input files")) << result.m_strErr;
+    EXPECT_EQ(testsupport::ReadAll(m_book / "02.mp3"), before);
+
+    result = RunCli(m_dir.Path(), {"--chapters", "title", "Book One"});
+    EXPECT_EQ(result.m_nExitCode, 2);
+    EXPECT_TRUE(Contains(result.m_strErr, "usage: tavlin-cli")) << result.m_strErr;
+    EXPECT_EQ(RunCli(m_dir.Path(), {}).m_nExitCode, 2);
+    EXPECT_FALSE(fs::exists(m_dir / "Book One.m4b"));
+}
+
+TEST_F(CliBook, UnreadableFirstFileFailsWithItsName)
+{
+    fs::create_directories(m_dir / "Broken");
+    testsupport::WriteText(m_dir / "Broken/01.mp3", "this is not audio at all");
+    fs::copy_file(m_book / "02.mp3", m_dir / "Broken/02.mp3");
+    const sCliResult result = RunCli(m_dir.Path(), {"-q", "Broken"});
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_TRUE(Contains(result.m_strErr, "Can't read file " + (m_dir / "Broken/01.mp3").string())) << result.m_strErr;
+    EXPECT_EQ(result.m_strOut, "");
+}
+
+TEST(CliInterrupt, CtrlCAbortsAndLeavesAReadablePartialBook)
+{
+    TempDir dir;
+    fs::create_directories(dir / "Long");
+    // Long enough that the conversion is still running when interrupted.
+    for (const char* name : {"01.wav", "02.wav", "03.wav", "04.wav"})
+        testsupport::GenerateTone(dir / "Long" / name, 240.0, 22050, 1);
+
+    CCliProcess process(dir.Path(), {"Long"});
+    const fs::path book = dir / "Long.m4b";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    std::error_code error;
+    while (!process.HasEnded() && std::chrono::steady_clock::now() < deadline &&
+           !(fs::exists(book, error) && fs::file_size(book, error) > 200000))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_FALSE(process.HasEnded()) << "the conversion ended before it could be interrupted";
+    process.Signal(SIGINT);
+    const sCliResult result = process.Wait();
+    EXPECT_EQ(result.m_nExitCode, 130) << result.m_strErr;
+    EXPECT_TRUE(Contains(result.m_strErr, "Aborted")) << result.m_strErr;
+    EXPECT_EQ(result.m_strOut, "");
+    ASSERT_TRUE(fs::exists(book));
+    const auto probe = Probe(book);
+    ASSERT_FALSE(probe.empty()) << "ffprobe cannot read the partial book";
+    const double seconds = std::stod(Value(probe, "format.duration"));
+    EXPECT_GT(seconds, 0.0);
+    EXPECT_LT(seconds, 1200.0);
+}

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include "CliOptions.h"
+
+namespace {
+
+sCliParse Parse(std::vector<std::string> arguments)
+{
+    return ParseCommandLine(arguments);
+}
+
+}  // namespace
+
+TEST(CliOptions, EveryOptionInBothSpellings)
+{
+    const sCliParse parse = Parse({"-o", "out.m4b", "--chapters=filename", "--artist", "A", "--writer=W", "--album",
+                                   "", "--year", "1999", "--genre", "G", "--comment=x=y", "--cover", "c.png",
+                                   "--bitrate", "48000", "--dry-run", "-q", "Book", "extra.mp3"});
+    ASSERT_EQ(parse.m_action, eCliAction::Convert) << parse.m_strError;
+    const sCliOptions& o = parse.m_options;
+    EXPECT_EQ(o.m_output, "out.m4b");
+    EXPECT_EQ(o.m_nChapterMode, 0);
+    EXPECT_EQ(o.m_artist, "A");
+    EXPECT_EQ(o.m_writer, "W");
+    EXPECT_EQ(o.m_album, "");  // set, and empty
+    EXPECT_EQ(o.m_year, "1999");
+    EXPECT_EQ(o.m_genre, "G");
+    EXPECT_EQ(o.m_comment, "x=y");
+    EXPECT_EQ(o.m_cover, "c.png");
+    EXPECT_EQ(o.m_bitrate, 48000ul);
+    EXPECT_TRUE(o.m_bDryRun && o.m_bQuiet);
+    EXPECT_EQ(o.m_paths, (std::vector<std::string>{"Book", "extra.mp3"}));
+}
+
+TEST(CliOptions, DefaultsLeaveDetailsUnset)
+{
+    const sCliParse parse = Parse({"Book"});
+    ASSERT_EQ(parse.m_action, eCliAction::Convert);
+    EXPECT_EQ(parse.m_options.m_nChapterMode, 1);
+    EXPECT_FALSE(parse.m_options.m_artist.has_value());
+    EXPECT_FALSE(parse.m_options.m_output.has_value());
+    EXPECT_FALSE(parse.m_options.m_bitrate.has_value());
+}
+
+TEST(CliOptions, DoubleDashEndsOptions)
+{
+    const sCliParse parse = Parse({"--", "-odd name.mp3", "--quiet"});
+    ASSERT_EQ(parse.m_action, eCliAction::Convert);
+    EXPECT_EQ(parse.m_options.m_paths, (std::vector<std::string>{"-odd name.mp3", "--quiet"}));
+    EXPECT_FALSE(parse.m_options.m_bQuiet);
+}
+
+TEST(CliOptions, HelpAndVersionWinOverEverythingAfterThem)
+{
+    EXPECT_EQ(Parse({"--help"}).m_action, eCliAction::Help);
+    EXPECT_EQ(Parse({"Book", "-h"}).m_action, eCliAction::Help);
+    EXPECT_EQ(Parse({"--version"}).m_action, eCliAction::Version);
+}
+
+TEST(CliOptions, UsageErrors)
+{
+    const std::vector<std::vector<std::string>> bad{
+        {},
+        {"-q"},
+        {"--chapters", "title", "Book"},
+        {"--bitrate", "0", "Book"},
+        {"--bitrate", "12k", "Book"},
+        {"--bitrate", "-5", "Book"},
+        {"--unknown", "Book"},
+        {"Book", "-o"},
+        {"--quiet=yes", "Book"},
+        {"--cover", "c.png", "--no-cover", "Book"},
+    };
+    for (const auto& arguments : bad) {
+        const sCliParse parse = Parse(arguments);
+        EXPECT_EQ(parse.m_action, eCliAction::UsageError) << testing::PrintToString(arguments);
+        EXPECT_FALSE(parse.m_strError.empty());
+    }
+}

@@ -1,0 +1,159 @@
+#include "CliSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "TestSupport.h"
+
+namespace fs = std::filesystem;
+
+namespace clitest {
+
+namespace {
+
+std::string ReadText(const fs::path& file)
+{
+    const std::vector<uint8_t> bytes = testsupport::ReadAll(file);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+int ExitCodeOf(int status)
+{
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace
+
+CCliProcess::CCliProcess(const fs::path& folder, const std::vector<std::string>& arguments)
+{
+    static int counter = 0;
+    const std::string stem = "tavlin-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    m_outFile = fs::temp_directory_path() / (stem + ".out");
+    m_errFile = fs::temp_directory_path() / (stem + ".err");
+    std::vector<std::string> argv{TAVLIN_CLI};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<char*> pointers;
+    for (std::string& argument : argv)
+        pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+
+    m_pid = ::fork();
+    if (m_pid == 0) {
+        const int out = ::open(m_outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(m_errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (out < 0 || err < 0 || ::chdir(folder.c_str()) != 0)
+            ::_exit(126);
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        ::execv(pointers[0], pointers.data());
+        ::_exit(127);
+    }
+}
+
+CCliProcess::~CCliProcess()
+{
+    if (m_pid > 0 && !m_bEnded) {
+        ::kill(m_pid, SIGKILL);
+        Wait();
+    }
+    std::error_code error;
+    fs::remove(m_outFile, error);
+    fs::remove(m_errFile, error);
+}
+
+void CCliProcess::Signal(int signal) const
+{
+    if (m_pid > 0 && !m_bEnded)
+        ::kill(m_pid, signal);
+}
+
+bool CCliProcess::HasEnded()
+{
+    if (m_bEnded || m_pid <= 0)
+        return true;
+    int status = 0;
+    if (::waitpid(m_pid, &status, WNOHANG) != m_pid)
+        return false;
+    m_bEnded = true;
+    m_result.m_nExitCode = ExitCodeOf(status);
+    return true;
+}
+
+sCliResult CCliProcess::Wait()
+{
+    if (!m_bEnded && m_pid > 0) {
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+        m_bEnded = true;
+        m_result.m_nExitCode = ExitCodeOf(status);
+    }
+    m_result.m_strOut = ReadText(m_outFile);
+    m_result.m_strErr = ReadText(m_errFile);
+    return m_result;
+}
+
+sCliResult RunCli(const fs::path& folder, const std::vector<std::string>& arguments)
+{
+    CCliProcess process(folder, arguments);
+    return process.Wait();
+}
+
+std::map<std::string, std::string> Probe(const fs::path& file)
+{
+    const testsupport::CommandResult result = testsupport::Run(
+        {"ffprobe", "-v", "error", "-show_format", "-show_streams", "-show_chapters", "-of", "flat", file.string()});
+    std::map<std::string, std::string> values;
+    if (result.exitCode != 0)
+        return values;
+    size_t start = 0;
+    while (start < result.output.size()) {
+        size_t end = result.output.find('\n', start);
+        if (end == std::string::npos)
+            end = result.output.size();
+        const std::string line = result.output.substr(start, end - start);
+        start = end + 1;
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            continue;
+        std::string value = line.substr(equals + 1);
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+            value = value.substr(1, value.size() - 2);
+        values[line.substr(0, equals)] = value;
+    }
+    return values;
+}
+
+std::vector<uint8_t> ExtractCover(const fs::path& book, const fs::path& scratch)
+{
+    const fs::path out = scratch / "extracted-cover.bin";
+    const testsupport::CommandResult result = testsupport::Run(
+        {"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", book.string(), "-map", "0:v", "-c", "copy", "-f", "image2",
+         out.string()});
+    if (result.exitCode != 0)
+        return {};
+    return testsupport::ReadAll(out);
+}
+
+void MakeTaggedMp3(const fs::path& file, double seconds, const std::map<std::string, std::string>& tags)
+{
+    std::vector<std::string> args{"-c:a", "libmp3lame", "-id3v2_version", "3"};
+    for (const auto& [key, value] : tags) {
+        args.push_back("-metadata");
+        args.push_back(key + "=" + value);
+    }
+    testsupport::GenerateTone(file, seconds, 44100, 2, 440.0, args);
+}
+
+void MakePicture(const fs::path& file, const std::string& color)
+{
+    const testsupport::CommandResult result =
+        testsupport::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                          "color=c=" + color + ":s=32x32", "-frames:v", "1", file.string()});
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+}
+
+}  // namespace clitest

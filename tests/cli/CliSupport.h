@@ -1,0 +1,50 @@
+#pragma once
+// Running tavlin-cli and reading back what it wrote.
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace clitest {
+
+struct sCliResult {
+    int m_nExitCode = -1;
+    std::string m_strOut;  // standard output
+    std::string m_strErr;  // standard error
+};
+
+// Runs tavlin-cli with `arguments` in `folder`; waits for it.
+sCliResult RunCli(const std::filesystem::path& folder, const std::vector<std::string>& arguments);
+
+// A running tavlin-cli whose output goes to files; waits for it (and cleans
+// up) on destruction if nobody did.
+class CCliProcess {
+public:
+    CCliProcess(const std::filesystem::path& folder, const std::vector<std::string>& arguments);
+    ~CCliProcess();
+    CCliProcess(const CCliProcess&) = delete;
+    CCliProcess& operator=(const CCliProcess&) = delete;
+
+    void Signal(int signal) const;
+    bool HasEnded();
+    sCliResult Wait();
+
+private:
+    int m_pid = -1;
+    std::filesystem::path m_outFile, m_errFile;
+    sCliResult m_result;
+    bool m_bEnded = false;
+};
+
+// ffprobe's flat listing of the format, streams and chapters: key -> value,
+// values without their quotes. Empty when ffprobe cannot read the file.
+std::map<std::string, std::string> Probe(const std::filesystem::path& file);
+
+// The attached cover picture's bytes, copied out with the ffmpeg tool.
+std::vector<uint8_t> ExtractCover(const std::filesystem::path& book, const std::filesystem::path& scratch);
+
+// Writes `seconds` of tone with tags, through the ffmpeg tool.
+void MakeTaggedMp3(const std::filesystem::path& file, double seconds, const std::map<std::string, std::string>& tags);
+void MakePicture(const std::filesystem::path& file, const std::string& color);
+
+}  // namespace clitest
