@@ -67,32 +67,3 @@ TEST(Candidates, RequiredFormatThatCannotBeProducedIsNotOffered)
     deep.wBitsPerSample = 24;
     ExpectFormats(CandidateTypes(48000, 2, &deep), {MakePcm16Format(48000, 2)});
 }
-
-TEST(Candidates, UnknownStreamGetsNoCandidates)
-{
-    EXPECT_TRUE(CandidateTypes(0, 2, nullptr).empty());
-    EXPECT_TRUE(CandidateTypes(44100, 0, nullptr).empty());
-}
-
-TEST(Producible, OnlyConsistentPlain16BitPcm)
-{
-    const WAVEFORMATEX good = MakePcm16Format(44100, 2);
-    EXPECT_TRUE(CanProducePcm(good));
-    EXPECT_TRUE(CanProducePcm(MakePcm16Format(8000, 1)));
-
-    auto changed = [&](auto change) {
-        WAVEFORMATEX f = good;
-        change(f);
-        return CanProducePcm(f);
-    };
-    EXPECT_FALSE(changed([](WAVEFORMATEX& f) { f.wFormatTag = 3; }));
-    EXPECT_FALSE(changed([](WAVEFORMATEX& f) { f.wBitsPerSample = 8; }));
-    EXPECT_FALSE(changed([](WAVEFORMATEX& f) { f.nChannels = 0; }));
-    EXPECT_FALSE(changed([](WAVEFORMATEX& f) { f.nBlockAlign = 2; }));
-    EXPECT_FALSE(changed([](WAVEFORMATEX& f) { f.nAvgBytesPerSec += 1; }));
-    EXPECT_FALSE(changed([](WAVEFORMATEX& f) { f.cbSize = 22; }));
-    EXPECT_FALSE(changed([](WAVEFORMATEX& f) {
-        f.nSamplesPerSec = 0;
-        f.nAvgBytesPerSec = 0;
-    }));
-}

@@ -260,13 +260,3 @@ TEST_F(RendererFixture, AbortOnAnEmptySampleStillEndsTheStream)
     EXPECT_EQ(m_consumer.Samples(), 0);
     EXPECT_EQ(m_consumer.EndsOfStream(), 1);
 }
-
-TEST_F(RendererFixture, RunningAgainClearsTheEndOfStream)
-{
-    ASSERT_EQ(m_render.Run(), S_OK);
-    m_render.EndOfStream();
-    m_render.Stop();
-    ASSERT_EQ(m_render.Run(), S_OK);
-    EXPECT_EQ(Render({7, 8}), S_OK);
-    EXPECT_EQ(m_consumer.Samples(), 1);
-}
