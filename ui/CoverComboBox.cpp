@@ -16,7 +16,6 @@ C_ComboBox::C_ComboBox(QWidget* parent) : QComboBox(parent)
     setMaxVisibleItems(8);
     setCompleter(nullptr);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    lineEdit()->installEventFilter(this);
     // Typing replaces any selected line by the typed text.
     connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
         m_choice.SetText(text.toStdU16String());
@@ -84,14 +83,12 @@ void C_ComboBox::NotifySelChange()
         m_onSelChange();
 }
 
-bool C_ComboBox::eventFilter(QObject* watched, QEvent* event)
+void C_ComboBox::focusOutEvent(QFocusEvent* event)
 {
-    // Leaving the edit box counts as a change of selection, so a typed path
-    // is shown; the edit box then handles the focus loss itself.
-    if (watched == lineEdit() && event->type() == QEvent::FocusOut) {
-        const auto* focus = static_cast<QFocusEvent*>(event);
-        if (focus->reason() != Qt::PopupFocusReason)
-            NotifySelChange();
-    }
-    return QComboBox::eventFilter(watched, event);
+    // The edit box's focus goes through the field. Leaving it counts as a
+    // change of selection, so a typed path is shown; then the edit box
+    // handles the focus loss as usual. Opening the drop-down is no leaving.
+    if (event->reason() != Qt::PopupFocusReason)
+        NotifySelChange();
+    QComboBox::focusOutEvent(event);
 }

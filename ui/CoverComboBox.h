@@ -32,7 +32,7 @@ public:
     std::function<void()> m_onSelChange;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     // Shows the choice: its lines, selection and text.

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QScrollBar>
 
 #include "AboutToResizeEvent.h"
 
@@ -60,7 +61,17 @@ void C_ListViewCtrl::ResizeColumns(int width, int /*height*/)
     m_sizing.ResizeColumns(widths, width);
 }
 
-int C_ListViewCtrl::ClientWidth() const { return viewport()->width(); }
+int C_ListViewCtrl::ClientWidth() const
+{
+    if (isVisible())
+        return viewport()->width();
+    // A hidden list lays out its viewport only when shown: work it out from
+    // the frame and the scroll bar.
+    int width = contentsRect().width();
+    if (verticalScrollBar()->isVisibleTo(this))
+        width -= verticalScrollBar()->sizeHint().width();
+    return width;
+}
 
 void C_ListViewCtrl::OnSectionResized(int column)
 {

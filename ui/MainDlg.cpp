@@ -18,11 +18,14 @@
 #include "AppIcon.h"
 #include "BookDetails.h"
 #include "BookProject.h"
+#include "ConversionInputs.h"
+#include "Converter.h"
 #include "CoverComboBox.h"
 #include "DialogFont.h"
 #include "Item.h"
 #include "ListFiles.h"
 #include "PictureBoxCtrl.h"
+#include "ProgressDlg.h"
 #include "UserDialogs.h"
 
 namespace {
@@ -97,7 +100,7 @@ CMainDlg::CMainDlg(TagReader readTags, QWidget* parent)
     const int menuHeight = m_menu->sizeHint().height();
     resize(m_nInitialWidth, m_nInitialHeight + menuHeight);
     m_client->resize(m_nInitialWidth, m_nInitialHeight);
-    LayoutControls(m_nInitialWidth, m_nInitialHeight);
+    m_laidOut = QSize(m_nInitialWidth, m_nInitialHeight);  // the template positions
     m_client->installEventFilter(this);
 
     setSizeGripEnabled(true);
@@ -258,8 +261,12 @@ void CMainDlg::LayoutControls(int clientWidth, int clientHeight)
 
 bool CMainDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_client && event->type() == QEvent::Resize && m_nInitialWidth > 0)
-        LayoutControls(m_client->width(), m_client->height());
+    // Only a real change of size moves controls: showing the window leaves
+    // the template layout and the columns' initial widths alone.
+    if (watched == m_client && event->type() == QEvent::Resize && m_client->size() != m_laidOut) {
+        m_laidOut = m_client->size();
+        LayoutControls(m_laidOut.width(), m_laidOut.height());
+    }
     return QDialog::eventFilter(watched, event);
 }
 
@@ -405,6 +412,47 @@ void CMainDlg::StartConversion()
 {
     if (m_list->RowCount() == 0)
         return;
+    QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
+    const QString chosen = UserDialogs().GetSaveFileName(owner, QString::fromStdU16String(m_strBookName),
+                                                         QStringLiteral("m4b Files (*.m4b)"), QStringLiteral("m4b"));
+    if (chosen.isEmpty())
+        return;
+
+    // Everything the job refers to lives here until the job is destroyed.
+    const std::vector<const sItem*> rows = m_list->Rows();
+    const std::vector<sInputFile> files = BuildInputFiles(rows);
+    const sTagInfo metadata = BuildMetadata(rows.front()->m_Tags, Details());
+    const sCoverData cover = ReadCoverBytes(m_cbCover->GetCoverPath());
+    const std::u16string outputPath = chosen.toStdU16String();
+
+    int result = PROGRESS_FAILED;
+    {
+        std::unique_ptr<CConverter> job;
+        {
+            const CWaitCursor wait;
+            job = std::make_unique<CConverter>(&metadata, &files, &cover, &outputPath);
+        }
+        CProgressDlg progress(*job, owner);
+        result = progress.exec();
+        if (result == PROGRESS_COMPLETED)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    }  // the progress dialog, then the job (closing the output file)
+    if (result != PROGRESS_COMPLETED)
+        return;
+    QApplication::restoreOverrideCursor();
+
+    if (UserDialogs().AskYesNo(this, QStringLiteral("Tavlin"),
+                               QStringLiteral("Conversion completed.\nDo you want to open AudioBook in your player?")))
+        UserDialogs().OpenWithDefaultApplication(chosen);
+    m_strBookName.clear();
+}
+
+sBookDetails CMainDlg::Details() const
+{
+    sBookDetails details;
+    for (const sDetailField& field : DETAIL_FIELDS)
+        details.*field.m_pDetail = DetailField(field.m_nId)->text().toStdU16String();
+    return details;
 }
 
 void CMainDlg::dragEnterEvent(QDragEnterEvent* event)

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "BookDetails.h"
 #include "CollectedFiles.h"
 #include "DialogLayout.h"
 #include "TagReader.h"
@@ -60,6 +61,8 @@ public:
     CPictureBoxCtrl& Picture() { return *m_picture; }
     QAction* Command(int id) const;
     QLineEdit* DetailField(int id) const;
+    // The six detail fields' texts.
+    sBookDetails Details() const;
     // The control with id `id` (its object name).
     QWidget* Control(int id) const;
 
@@ -101,6 +104,7 @@ private:
     std::vector<sControlRule> m_rules;
     int m_nInitialWidth = 0;
     int m_nInitialHeight = 0;
+    QSize m_laidOut;  // client size the controls are placed for
     bool m_bCentred = false;
     std::u16string m_strBookName;
 };

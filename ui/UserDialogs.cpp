@@ -1,7 +1,9 @@
 #include "UserDialogs.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace {
 
@@ -38,6 +40,11 @@ public:
     void ShowError(QWidget* parent, const QString& caption, const QString& text) override
     {
         QMessageBox::critical(parent, caption, text, QMessageBox::Ok);
+    }
+
+    void OpenWithDefaultApplication(const QString& path) override
+    {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     }
 };
 

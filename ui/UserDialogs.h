@@ -1,6 +1,7 @@
 #pragma once
-// The file dialogs and message boxes that the window shows, behind one small
-// interface so that tests can answer them without a real modal dialog.
+// The file dialogs and message boxes that the window shows, and the hand-off
+// of a file to the desktop, behind one small interface so that tests can
+// answer them without a real modal dialog or a player starting.
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,9 @@ public:
     virtual bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) = 0;
     // An error message with an OK button.
     virtual void ShowError(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // Opens `path` with the desktop's default application for it; a failure
+    // is ignored.
+    virtual void OpenWithDefaultApplication(const QString& path) = 0;
 };
 
 // The dialogs in use: the real Qt dialogs unless a test installed others.
