@@ -46,6 +46,13 @@ bool ReceiveAll(AVCodecContext* context, AVFrame* frame, DecodedAudio& audio)
 
 }  // namespace
 
+Opened OpenEncoder(unsigned long sampleRate, unsigned int channels)
+{
+    Opened opened;
+    opened.encoder = aac::Encoder::Open(sampleRate, channels, opened.inputSamples, opened.maxOutputBytes);
+    return opened;
+}
+
 EncodedStream EncodeAll(aac::Encoder& encoder, const std::vector<int16_t>& pcm, unsigned long blockSamples,
                         unsigned long maxOutputBytes)
 {

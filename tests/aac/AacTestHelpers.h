@@ -4,12 +4,21 @@
 #include "AacEncoder.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
 namespace aactest {
 
 using Frame = std::vector<uint8_t>;
+
+// An encoder with what Open reported.
+struct Opened {
+    std::unique_ptr<aac::Encoder> encoder;
+    unsigned long inputSamples = 0;
+    unsigned long maxOutputBytes = 0;
+};
+Opened OpenEncoder(unsigned long sampleRate, unsigned int channels);
 
 struct EncodedStream {
     std::vector<Frame> frames;

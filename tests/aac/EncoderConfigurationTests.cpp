@@ -9,20 +9,10 @@
 
 namespace {
 
+using aactest::OpenEncoder;
+using aactest::Opened;
+
 constexpr int kRate = 44100;
-
-struct Opened {
-    std::unique_ptr<aac::Encoder> encoder;
-    unsigned long inputSamples = 0;
-    unsigned long maxOutputBytes = 0;
-};
-
-Opened OpenEncoder(unsigned long sampleRate, unsigned int channels)
-{
-    Opened opened;
-    opened.encoder = aac::Encoder::Open(sampleRate, channels, opened.inputSamples, opened.maxOutputBytes);
-    return opened;
-}
 
 // Encodes `seconds` of broadband content and gives the average bit rate of
 // the frames, in bits per second (all channels).

@@ -13,21 +13,11 @@ using aactest::EncodeAll;
 
 namespace {
 
+using aactest::OpenEncoder;
+using aactest::Opened;
+
 constexpr size_t kFrameLength = 1024;
 constexpr size_t kPriming = 1024;
-
-struct Opened {
-    std::unique_ptr<aac::Encoder> encoder;
-    unsigned long inputSamples = 0;
-    unsigned long maxOutputBytes = 0;
-};
-
-Opened OpenEncoder(unsigned long sampleRate, unsigned int channels)
-{
-    Opened opened;
-    opened.encoder = aac::Encoder::Open(sampleRate, channels, opened.inputSamples, opened.maxOutputBytes);
-    return opened;
-}
 
 // A frame holds at most 6144 bits per channel.
 void ExpectFrameSizesWithinFormat(const std::vector<aactest::Frame>& frames, unsigned int channels)
