@@ -1,0 +1,190 @@
+// Converting from the window with the real engine: the save dialog, the
+// progress dialog, the completion question and the failures.
+#include <QApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "Item.h"
+#include "ListFiles.h"
+#include "MainDlg.h"
+#include "ProgressDlg.h"
+#include "TestSupport.h"
+#include "UiFixtures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+QString Q(const fs::path& path) { return QString::fromStdString(path.string()); }
+
+const QString kQuestion = QStringLiteral("Tavlin|Conversion completed.\nDo you want to open AudioBook in your player?");
+
+// Calls `act` with the progress dialog once it is open, then every 50 ms
+// while it stays open.
+class CProgressWatcher {
+public:
+    explicit CProgressWatcher(std::function<void(CProgressDlg&)> act) : m_act(std::move(act))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (auto* dialog = dynamic_cast<CProgressDlg*>(QApplication::activeModalWidget())) {
+                ++seen;
+                m_act(*dialog);
+            }
+        });
+        m_timer.start(50);
+    }
+    int seen = 0;
+
+private:
+    std::function<void(CProgressDlg&)> m_act;
+    QTimer m_timer;
+};
+
+class StartConversionTest : public ::testing::Test {
+protected:
+    void SetUp() override { g_nChapterMode = CHAPTERS_FROM_TAG; }
+    void TearDown() override { g_nChapterMode = CHAPTERS_FROM_TAG; }
+
+    fs::path MakeBook(double seconds = 0.3)
+    {
+        const fs::path book = temp / "Book One";
+        fs::create_directories(book);
+        for (int i = 1; i <= 2; ++i) {
+            const std::string name = "0" + std::to_string(i);
+            if (seconds < 1)
+                MakeMp3(book / (name + ".mp3"), "Part " + name, {"artist=Tag Artist"});
+            else
+                testsupport::GenerateTone(book / (name + ".wav"), seconds, 44100, 2, 300.0 + i * 100);
+        }
+        return book;
+    }
+
+    std::string Probe(const fs::path& file, const std::string& entries)
+    {
+        const auto r = testsupport::Run(
+            {"ffprobe", "-v", "error", "-show_entries", entries, "-of", "default=nw=1", file.string()});
+        return r.exitCode == 0 ? r.output : "ffprobe failed: " + r.output;
+    }
+
+    testsupport::TempDir temp;
+    CScriptedDialogs dialogs;
+};
+
+TEST_F(StartConversionTest, ACompletedConversionWritesTheBookAndAsksAboutThePlayer)
+{
+    const fs::path book = MakeBook();
+    const fs::path output = temp / "Book One.m4b";
+    CMainDlg dialog;
+    dialog.show();
+    dialog.OnDropFiles({Q(book)});
+    dialog.DetailField(1010)->setText(QStringLiteral("Typed Artist"));
+    dialog.DetailField(1012)->setText(QString());
+    dialogs.saveAnswers.push_back(Q(output));
+    dialogs.yesNoAnswers.push_back(true);
+
+    CProgressWatcher watcher([](CProgressDlg&) {});
+    dialog.StartConversion();
+
+    EXPECT_GT(watcher.seen, 0);
+    EXPECT_EQ(dialogs.saveInitialNames, (std::vector<QString>{"Book One"}));
+    EXPECT_EQ(dialogs.filters.back(), QStringLiteral("m4b Files (*.m4b)"));
+    EXPECT_EQ(dialogs.saveSuffix, QStringLiteral("m4b"));
+    EXPECT_TRUE(dialogs.errors.empty());
+    EXPECT_EQ(dialogs.questions, (std::vector<QString>{kQuestion}));
+    EXPECT_EQ(dialogs.opened, (std::vector<QString>{Q(output)}));
+    EXPECT_EQ(dialog.BookName(), u"");
+    ASSERT_TRUE(fs::exists(output));
+    const std::string chapters = Probe(output, "chapter_tags=title");
+    EXPECT_NE(chapters.find("title=Part 01"), std::string::npos) << chapters;
+    EXPECT_NE(chapters.find("title=Part 02"), std::string::npos) << chapters;
+    const std::string tags = Probe(output, "format_tags=artist,album");
+    EXPECT_NE(tags.find("artist=Typed Artist"), std::string::npos) << tags;
+    EXPECT_EQ(tags.find("Tag Artist"), std::string::npos) << tags;
+
+    // The project stays; the next save dialog offers no name.
+    EXPECT_EQ(dialog.List().RowCount(), 2);
+    dialog.StartConversion();  // cancelled
+    EXPECT_EQ(dialogs.saveInitialNames.back(), QString());
+    EXPECT_EQ(dialogs.questions.size(), 1u);
+}
+
+TEST_F(StartConversionTest, AbortDuringEncodingReturnsWithoutAQuestion)
+{
+    const fs::path book = MakeBook(30);
+    const fs::path output = temp / "aborted.m4b";
+    CMainDlg dialog;
+    dialog.show();
+    dialog.OnDropFiles({Q(book)});
+    dialogs.saveAnswers.push_back(Q(output));
+
+    bool clicked = false;
+    CProgressWatcher watcher([&](CProgressDlg& progress) {
+        if (!clicked && progress.Bar().value() > 0 && progress.Button().text() == QStringLiteral("Abort")) {
+            clicked = true;
+            QTest::mouseClick(&progress.Button(), Qt::LeftButton);
+        }
+    });
+    dialog.StartConversion();
+    ASSERT_TRUE(clicked) << "the conversion ended before it could be aborted";
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_TRUE(dialogs.errors.empty());
+    EXPECT_EQ(dialog.BookName(), u"Book One");  // unchanged
+    EXPECT_TRUE(fs::exists(output));
+    EXPECT_EQ(Probe(output, "format=format_name").find("ffprobe failed"), std::string::npos);
+}
+
+TEST_F(StartConversionTest, AnUnreadableFirstFileShowsOneErrorAndNoQuestion)
+{
+    const fs::path book = temp / "bad";
+    fs::create_directories(book);
+    testsupport::WriteText(book / "01.mp3", std::string(4096, 'x'));
+    MakeMp3(book / "02.mp3");
+    CMainDlg dialog;
+    dialog.show();
+    dialog.OnDropFiles({Q(book)});
+    dialogs.saveAnswers.push_back(Q(temp / "bad.m4b"));
+
+    dialog.StartConversion();
+    EXPECT_EQ(dialogs.errors, (std::vector<QString>{"Error|Can't read file " + Q(book / "01.mp3")}));
+    EXPECT_TRUE(dialogs.questions.empty());
+}
+
+TEST_F(StartConversionTest, AnOutputThatCannotBeCreatedIsReported)
+{
+    const fs::path book = MakeBook();
+    testsupport::WriteText(temp / "plain-file", "not a folder");
+    const fs::path output = temp / "plain-file" / "out.m4b";
+    CMainDlg dialog;
+    dialog.show();
+    dialog.OnDropFiles({Q(book)});
+    dialogs.saveAnswers.push_back(Q(output));
+
+    dialog.StartConversion();
+    ASSERT_EQ(dialogs.errors.size(), 1u);
+    EXPECT_TRUE(dialogs.errors[0].startsWith(QStringLiteral("Error|Couldn't create output file ") + Q(output)))
+        << dialogs.errors[0].toStdString();
+    EXPECT_TRUE(dialogs.questions.empty());
+}
+
+TEST_F(StartConversionTest, TheButtonWhileCompletedMeansNoQuestion)
+{
+    const fs::path book = MakeBook();
+    CMainDlg dialog;
+    dialog.show();
+    dialog.OnDropFiles({Q(book)});
+    dialogs.saveAnswers.push_back(Q(temp / "done.m4b"));
+    CProgressWatcher watcher([](CProgressDlg& progress) {
+        if (progress.Button().text() == QStringLiteral("Completed"))
+            QTest::mouseClick(&progress.Button(), Qt::LeftButton);
+    });
+    dialog.StartConversion();
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_EQ(dialog.BookName(), u"Book One");
+    EXPECT_TRUE(fs::exists(temp / "done.m4b"));
+}
+
+}  // namespace
