@@ -33,8 +33,8 @@ protected:
         ASSERT_EQ(adts.channels, 2);
 
         const auto png = dir / "cover.png";
-        const auto made = testsupport::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", "color=c=red:s=16x16",
-                               "-frames:v", "1", png.string()});
+        const auto made = testsupport::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                            "color=c=red:s=16x16", "-frames:v", "1", png.string()});
         ASSERT_EQ(made.exitCode, 0) << made.output;
         cover = testsupport::ReadAll(png);
 
@@ -115,6 +115,20 @@ bool HasField(const std::string& report, const std::string& key, const std::stri
             return true;
     }
     return false;
+}
+
+TEST(ChapterSample, LayoutMatchesTheBookWriters)
+{
+    // The samples the readers below decode are built exactly as a book writer builds them.
+    const std::vector<uint8_t> abc = {0x00, 0x08, 0xFF, 0xFE, 0x61, 0x00, 0x62, 0x00, 0x63, 0x00, 0x00,
+                                      0x00, 0x00, 0x0C, 0x65, 0x6E, 0x63, 0x64, 0x00, 0x00, 0x01, 0x00,
+                                      0x00, 0x00, 0x00, 0x14, 0x6F, 0x72, 0x69, 0x67, 0x00, 0x00, 0x01,
+                                      0x00, 0xFF, 0xFE, 0x61, 0x00, 0x62, 0x00, 0x63, 0x00};
+    EXPECT_EQ(ChapterTextSample(u"abc"), abc);
+    const auto empty = ChapterTextSample(u"");
+    ASSERT_EQ(empty.size(), 30u);
+    EXPECT_EQ(empty[1], 0x02);
+    EXPECT_EQ(empty[19], 0x0E);
 }
 
 TEST_F(RealReaderTest, FfprobeSeesStreamChaptersTagsAndCover)
