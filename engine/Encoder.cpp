@@ -5,12 +5,14 @@
 
 #include "EngineState.h"
 #include "GraphFactory.h"
+#include "LibraryLog.h"
 #include "Settings.h"
 #include "Text.h"
 
 CEncoder::CEncoder(WAVEFORMATEX* bookFormat, const sInputFile& input, IWriterCallback* writer)
     : m_pWriter(writer)
 {
+    QuietLibraryLogs();
     const bool firstFile = bookFormat->nChannels == 0;
     m_pGraph = CreateGraph(input.m_strPath, firstFile ? nullptr : bookFormat);
     if (FAILED(m_pGraph->Init())) {
