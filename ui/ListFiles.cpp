@@ -26,6 +26,7 @@ CListFiles::CListFiles(QWidget* parent) : C_ListViewCtrl(parent)
 {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
+    setAllColumnsShowFocus(true);
     AddColumn(QStringLiteral("File"), 100, 1);
     AddColumn(QStringLiteral("Chapter"), 50, 0);
 }
