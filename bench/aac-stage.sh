@@ -18,7 +18,7 @@ if [ ! -s "$pcm" ]; then
 fi
 rm -f "$build/bin/Tavlin.ini"
 best() { sort -n | head -1; }
-ours=$(for i in 1 2 3; do "$build/bin/bench_aac_stage" "$pcm" 44100 2 2>/dev/null; done | best)
+ours=$(for i in 1 2 3; do "$build/bin/bench_aac_stage" "$pcm" 44100 2 2>/dev/null | tail -1; done | best)
 theirs=$(for i in 1 2 3; do "$build/bin/bench_measure" ffmpeg -nostdin -v error -y -f s16le -ar 44100 -ac 2 -i "$pcm" \
     -c:a aac -b:a 128k -f adts /dev/null | cut -d' ' -f1; done | best)
 echo "AAC stage, 10 min stereo 44.1 kHz at 128 kbit/s (best of 3)"
