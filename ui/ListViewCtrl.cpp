@@ -1,5 +1,6 @@
 #include "ListViewCtrl.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QPainter>
 #include <QScrollBar>
@@ -59,6 +60,14 @@ void C_ListViewCtrl::ResizeColumns(int width, int /*height*/)
 {
     CHeaderWidths widths(*header());
     m_sizing.ResizeColumns(widths, width);
+}
+
+void C_ListViewCtrl::SettleLayout()
+{
+    // New rows change the scroll range; the scroll bars are shown or hidden
+    // by a queued call. Run it now so that the viewport has its final width.
+    updateGeometries();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 int C_ListViewCtrl::ClientWidth() const

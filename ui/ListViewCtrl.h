@@ -20,6 +20,9 @@ public:
     void ResizeColumns(int width, int height);
     // The width the columns have to fill: the viewport's width.
     int ClientWidth() const;
+    // Brings the scroll bars up to date with the rows, so that ClientWidth
+    // is final.
+    void SettleLayout();
 
     const CColumnSizing& Sizing() const { return m_sizing; }
 

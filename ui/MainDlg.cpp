@@ -387,6 +387,7 @@ void CMainDlg::AddAudioFiles(std::vector<std::u16string> paths)
         if ((i + 1) % kRepaintEveryRows == 0)
             m_list->viewport()->repaint();
     }
+    m_list->SettleLayout();
     m_list->ResizeColumns(m_list->ClientWidth(), m_list->viewport()->height());
 }
 
