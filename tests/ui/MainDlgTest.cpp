@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -355,6 +356,23 @@ TEST_F(MainDlgTest, ColumnDividerDragsOnTheRealList)
 
     header->resizeSection(1, 20);  // the last column snaps back
     EXPECT_EQ(header->sectionSize(1), total - 130 + 40);
+}
+
+TEST_F(MainDlgTest, ColumnsFitBesideTheScrollBarThatABigBatchBrings)
+{
+    const fs::path book = temp / "many";
+    fs::create_directories(book);
+    for (int i = 10; i < 40; ++i)
+        testsupport::GenerateTone(book / ("track " + std::to_string(i) + ".wav"), 0.05, 8000, 1);
+    CMainDlg dialog;
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.OnDropFiles({Q(book)});
+    QApplication::processEvents();
+    CListFiles& list = dialog.List();
+    ASSERT_TRUE(list.verticalScrollBar()->isVisible());
+    EXPECT_EQ(list.header()->sectionSize(0) + list.header()->sectionSize(1), list.viewport()->width());
+    EXPECT_FALSE(list.horizontalScrollBar()->isVisible());
 }
 
 TEST_F(MainDlgTest, TheEmptyListShowsAGreyHint)
