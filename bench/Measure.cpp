@@ -1,5 +1,6 @@
 // Runs a command and prints its wall time in seconds and the peak resident
-// memory of the process (and its children) in MB: measure COMMAND ARGS...
+// memory of the process (and its children) in MB on standard error, as
+// "measure: SECONDS MB": measure COMMAND ARGS...
 #include <chrono>
 #include <cstdio>
 #include <sys/resource.h>
@@ -23,6 +24,6 @@ int main(int argc, char** argv)
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%.3f %.1f\n", seconds, static_cast<double>(usage.ru_maxrss) / 1024.0);
+    std::fprintf(stderr, "measure: %.3f %.1f\n", seconds, static_cast<double>(usage.ru_maxrss) / 1024.0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }

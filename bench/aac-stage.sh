@@ -20,7 +20,7 @@ rm -f "$build/bin/Tavlin.ini"
 best() { sort -n | head -1; }
 ours=$(for i in 1 2 3; do "$build/bin/bench_aac_stage" "$pcm" 44100 2 2>/dev/null | tail -1; done | best)
 theirs=$(for i in 1 2 3; do "$build/bin/bench_measure" ffmpeg -nostdin -v error -y -f s16le -ar 44100 -ac 2 -i "$pcm" \
-    -c:a aac -b:a 128k -f adts /dev/null | cut -d' ' -f1; done | best)
+    -c:a aac -b:a 128k -f adts /dev/null 2>&1 | sed -n 's/^measure: //p' | cut -d' ' -f1; done | best)
 echo "AAC stage, 10 min stereo 44.1 kHz at 128 kbit/s (best of 3)"
 echo "  tavlin AAC stage: ${ours} s"
 echo "  ffmpeg aac:       ${theirs} s"

@@ -27,8 +27,9 @@ for i in $(seq -w 1 12); do
     echo "file '$(realpath "$f")'" >>"$list"
 done
 rm -f "$build/bin/Tavlin.ini"
-read -r ours_s ours_mb < <("$build/bin/bench_measure" "$build/bin/bench_convert" "$out/tavlin.m4b" "${inputs[@]}")
-read -r theirs_s theirs_mb < <("$build/bin/bench_measure" ffmpeg -nostdin -v error -y -f concat -safe 0 -i "$list" \
+measure() { "$build/bin/bench_measure" "$@" 2>&1 >/dev/null | sed -n 's/^measure: //p'; }
+read -r ours_s ours_mb < <(measure "$build/bin/bench_convert" "$out/tavlin.m4b" "${inputs[@]}")
+read -r theirs_s theirs_mb < <(measure ffmpeg -nostdin -v error -y -f concat -safe 0 -i "$list" \
     -c:a aac -b:a 128k "$out/ffmpeg.m4b")
 echo "60-minute book, 12 MP3 files, $(nproc) processors"
 echo "  tavlin: ${ours_s} s, peak ${ours_mb} MB"
