@@ -38,6 +38,19 @@ void CBookWriter::WriteBook(const std::vector<sInputFile>& files, const sTagInfo
         OnWriteFailure();
 }
 
+void CBookWriter::Abandon()
+{
+    // With the abort raised and the pending tasks ended, no task gets a
+    // thread any more: a task without one is finished here.
+    g_ThreadPool.EndPending();
+    for (auto& task : m_tasks) {
+        if (!task->HasThread())
+            task->Finish();
+        task->FinishedEvent().Wait(INFINITE_WAIT);
+        task->DrainedEvent().Set();
+    }
+}
+
 void CBookWriter::Submit(const std::vector<sInputFile>& files, const sTagInfo* metadata)
 {
     m_format = WAVEFORMATEX{};

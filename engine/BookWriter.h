@@ -39,6 +39,9 @@ public:
     bool AddChapter(const std::u16string& title, uint64_t duration, uint64_t start100ns);
     // Releases the job thread waiting for the first file.
     void SetReady() { m_ready.Set(); }
+    // After a failure of the job thread itself (the abort is raised): ends
+    // the pending tasks and releases every task, so that all threads end.
+    void Abandon();
 
     // The job's progress over the task list (whole seconds).
     void GetProgress(int& position, int& total) const;

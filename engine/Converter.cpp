@@ -4,6 +4,7 @@
 
 #include "BookWriter.h"
 #include "Event.h"
+#include "Text.h"
 
 CConverter::CConverter(const sTagInfo* metadata, const std::vector<sInputFile>* files, const sCoverData* cover,
                        const std::u16string* outputPath)
@@ -26,7 +27,12 @@ void CConverter::Start()
     g_bAbort.store(0);
     try {
         m_thread = std::thread([this] {
-            m_pWriter->WriteBook(*m_pFiles, m_pMetadata);
+            try {
+                m_pWriter->WriteBook(*m_pFiles, m_pMetadata);
+            } catch (const std::exception& e) {
+                FailConversion(u"The conversion failed: " + FromUtf8(e.what()));
+                m_pWriter->Abandon();
+            }
             m_pEnded->Set();
         });
     } catch (const std::system_error&) {

@@ -60,7 +60,7 @@ bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format, const sInputFile& inpu
     m_nMaxOutputBytes = static_cast<uint32_t>(maxOutputBytes);
     m_nFrameLength = m_nMaxFrameDuration = m_nInputSamples / static_cast<uint32_t>(m_nChannels);
     m_output.resize(m_nMaxOutputBytes);
-    m_queue.SetBlockSize(static_cast<int>(m_nInputSamples));
+    m_queue.SetBlockSize(static_cast<int>(m_nInputSamples), m_nChannels);
 
     aac::Configuration config = m_hEncoder->GetCurrentConfiguration();
     config.mpegVersion = aac::MPEG4;
@@ -82,7 +82,10 @@ void CEncoder::Run()
 {
     m_queue.SetEnd(false);
     m_pGraph->m_pCallback = &m_queue;
-    m_pGraph->Run();
+    if (FAILED(m_pGraph->Run())) {
+        // Without a running graph no sample and no end of stream would come.
+        FailConversion(FormatWithPath(u"Can't read file %ls", m_pGraph->m_strFile));
+    }
     while (auto block = m_queue.Pop())
         EncodeBlock(block->samples.get(), block->count);
     if (g_bAbort.load() != 0)

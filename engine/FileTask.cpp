@@ -54,6 +54,20 @@ void CFileTask::Run()
             m_pWriter->SetReady();
         m_frames.SetEnd(true);
     } else {
+        ConvertFile(first);
+    }
+
+    Finish();
+    m_pPool->OnTaskFinished(this);
+    m_drained.Wait(INFINITE_WAIT);
+    m_pPool->OnTaskReleased(this);
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_pEncoder.reset();
+}
+
+void CFileTask::ConvertFile(bool first)
+{
+    try {
         auto encoder = std::make_unique<CEncoder>(m_pFormat, *m_pInput, &m_frames);
         {
             std::lock_guard<std::mutex> lock(m_lock);
@@ -77,14 +91,14 @@ void CFileTask::Run()
                 m_pWriter->SetReady();
             m_frames.SetEnd(true);
         }
+    } catch (const std::exception&) {
+        // Out of memory or out of system resources: this conversion ends with
+        // a message, the program goes on.
+        FailConversion(FormatWithPath(u"Can't convert file %ls", m_pInput->m_strPath));
+        if (first)
+            m_pWriter->SetReady();
+        m_frames.SetEnd(true);
     }
-
-    Finish();
-    m_pPool->OnTaskFinished(this);
-    m_drained.Wait(INFINITE_WAIT);
-    m_pPool->OnTaskReleased(this);
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_pEncoder.reset();
 }
 
 void CFileTask::Finish()

@@ -41,6 +41,7 @@ public:
     void EndWithoutThread();
     // Waits for the task's thread, if it has one.
     void Join();
+    bool HasThread() const { return m_thread.joinable(); }
 
     CQueue& Frames() { return m_frames; }
     CEvent& FinishedEvent() { return m_finished; }
@@ -50,6 +51,9 @@ public:
     int Number() const { return m_nNumber; }
 
 private:
+    // Opens, decodes and encodes the file; every failure ends in an abort.
+    void ConvertFile(bool first);
+
     IThreadPool* m_pPool;
     CBookWriter* m_pWriter;
     WAVEFORMATEX* m_pFormat;

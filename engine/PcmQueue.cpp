@@ -11,9 +11,10 @@ CPcmQueue::~CPcmQueue()
     std::fflush(stdout);
 }
 
-void CPcmQueue::SetBlockSize(int blockSize)
+void CPcmQueue::SetBlockSize(int blockSize, int channels)
 {
     m_nBlockSize = blockSize;
+    m_nChannels = channels < 1 ? 1 : channels;
     m_pCurrent = std::make_unique<int16_t[]>(static_cast<size_t>(blockSize));
     m_nFill = 0;
 }
@@ -33,8 +34,9 @@ void CPcmQueue::OnEndOfStream()
         return;
     // The samples of the last, partly filled block are queued as a short block
     // so that no audio is lost at the end of a file.
-    if (m_nFill > 0 && m_pCurrent && g_bAbort.load() == 0) {
-        PushBlock(std::move(m_pCurrent), m_nFill);
+    const int wholeFrames = m_nFill - m_nFill % m_nChannels;
+    if (wholeFrames > 0 && m_pCurrent && g_bAbort.load() == 0) {
+        PushBlock(std::move(m_pCurrent), wholeFrames);
         m_nFill = 0;
     }
     SetEnd(true);

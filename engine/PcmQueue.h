@@ -28,12 +28,14 @@ public:
     std::unique_ptr<sPcmBlock> TryPop();
     std::unique_ptr<sPcmBlock> Pop();
 
-    // Set by the encoder when it opens: samples per block, all channels.
-    void SetBlockSize(int blockSize);
+    // Set by the encoder when it opens: samples per block, all channels, and
+    // the channel count (a block always holds whole sample frames).
+    void SetBlockSize(int blockSize, int channels = 1);
     int BlockSize() const { return m_nBlockSize; }
 
 private:
     int m_nBlockSize = 0;
+    int m_nChannels = 1;
     std::unique_ptr<int16_t[]> m_pCurrent;
     int m_nFill = 0;
 };

@@ -1,5 +1,6 @@
 #include "ThreadPool.h"
 
+#include <chrono>
 #include <sched.h>
 #include <system_error>
 
@@ -11,7 +12,7 @@ CThreadPool g_ThreadPool;
 
 CThreadPool::CThreadPool() : CThreadPool(ProcessorsAvailable()) {}
 
-CThreadPool::CThreadPool(int size) : m_nSize(size < 1 ? 1 : size), m_event(false, false) {}
+CThreadPool::CThreadPool(int size) : m_nSize(size < 1 ? 1 : size) {}
 
 int CThreadPool::ProcessorsAvailable()
 {
@@ -28,34 +29,54 @@ void CThreadPool::Resize(int size)
     m_nSize.store(size < 1 ? 1 : size);
 }
 
-void CThreadPool::StartTask(CFileTask* task)
+bool CThreadPool::StartTask(CFileTask* task)
 {
+    m_nActive.fetch_add(1);
     try {
         task->StartThread();
+        return true;
     } catch (const std::system_error&) {
         m_nActive.fetch_sub(1);
         FailConversion(u"Couldn't start a conversion thread");
         task->EndWithoutThread();
-        m_event.Set();
+        return false;
     }
 }
 
 void CThreadPool::Submit(CFileTask* task)
 {
-    if (m_nActive.load() < m_nSize.load()) {
-        m_nActive.fetch_add(1);
-        StartTask(task);
+    // Decided under the lock, so that a task finishing at this moment either
+    // sees this one pending or leaves its place for it. Files wait behind
+    // files already pending, so they start oldest first.
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_pending.empty() && m_nActive.load() < m_nSize.load()) {
+        if (!StartTask(task))
+            EndPendingLocked();
         return;
     }
-    std::lock_guard<std::mutex> lock(m_lock);
     m_pending.push_back(task);
+}
+
+void CThreadPool::EndPending()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    EndPendingLocked();
+}
+
+void CThreadPool::EndPendingLocked()
+{
+    while (!m_pending.empty()) {
+        CFileTask* pending = m_pending.front();
+        m_pending.pop_front();
+        pending->Frames().SetEnd(true);
+        pending->Finish();
+    }
 }
 
 void CThreadPool::OnTaskFinished(CFileTask* task)
 {
     m_nActive.fetch_sub(1);
     m_nCompleted.fetch_add(1);
-    m_event.Set();
 
     std::unique_lock<std::mutex> lock(m_lock);
     TraceLine(Printf("%d   > pool=%d active=%d compl=%d\n", task->Number(), static_cast<int>(m_pending.size()),
@@ -65,12 +86,7 @@ void CThreadPool::OnTaskFinished(CFileTask* task)
         if (g_bAbort.load() != 0) {
             // No pending task starts after an abort; each is ended so that
             // the writer, which drains the tasks in order, sees its end.
-            while (!m_pending.empty()) {
-                CFileTask* pending = m_pending.front();
-                m_pending.pop_front();
-                pending->Frames().SetEnd(true);
-                pending->Finish();
-            }
+            EndPendingLocked();
             break;
         }
         if (m_nActive.load() <= size && m_nCompleted.load() <= 2 * size + 1) {
@@ -78,17 +94,21 @@ void CThreadPool::OnTaskFinished(CFileTask* task)
                              static_cast<int>(m_pending.size()), m_nActive.load(), m_nCompleted.load()));
             CFileTask* next = m_pending.front();
             m_pending.pop_front();
-            m_nActive.fetch_add(1);
-            StartTask(next);
-            m_event.Set();
-            break;
+            if (StartTask(next))
+                break;
+            continue;  // the failure raised the abort: the others are ended next
         }
-        m_event.Wait(INFINITE_WAIT);
+        // Too many finished files wait for the writer. The wait releases the
+        // lock, so the job thread can still submit, and polls the abort flag.
+        m_changed.wait_for(lock, std::chrono::milliseconds(10));
     }
 }
 
 void CThreadPool::OnTaskReleased(CFileTask*)
 {
-    m_nCompleted.fetch_sub(1);
-    m_event.Set();
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_nCompleted.fetch_sub(1);
+    }
+    m_changed.notify_all();
 }

@@ -3,10 +3,10 @@
 // processors; the others wait in submission order. No new task starts while
 // too many finished tasks still wait for the writer.
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 
-#include "Event.h"
 #include "Interfaces.h"
 
 class CThreadPool : public IThreadPool {
@@ -19,6 +19,9 @@ public:
     void Submit(CFileTask* task);
     void OnTaskFinished(CFileTask* task) override;
     void OnTaskReleased(CFileTask* task) override;
+    // Ends every pending task without a thread (after an abort, when no
+    // running task is left to do it).
+    void EndPending();
 
     int Size() const { return m_nSize.load(); }
     int Active() const { return m_nActive.load(); }
@@ -32,13 +35,14 @@ public:
 
 private:
     // Starts the task's thread; a thread that cannot be created ends the
-    // conversion with a message and ends the task without a thread.
-    void StartTask(CFileTask* task);
+    // conversion with a message and the task without a thread. Under m_lock.
+    bool StartTask(CFileTask* task);
+    void EndPendingLocked();
 
     std::atomic<int> m_nSize{1};
     std::atomic<int> m_nActive{0};
     std::atomic<int> m_nCompleted{0};
-    CEvent m_event;
+    std::condition_variable m_changed;
     std::deque<CFileTask*> m_pending;
     std::mutex m_lock;
 };

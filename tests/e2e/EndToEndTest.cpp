@@ -223,6 +223,7 @@ TEST_F(EndToEndTest, AnUnreadableThirdOfFiveKeepsTheEarlierChaptersOnly)
     EXPECT_LE(chapters.size(), 2u);
     for (size_t i = 0; i < chapters.size(); ++i)
         EXPECT_EQ(chapters[i].title, std::to_string(i + 1));
+    EXPECT_GT(ts::ProbeFormat(Output()).duration, 0.9);  // at least the first file
     EXPECT_TRUE(ts::DecodesCleanly(Output()));
 }
 
@@ -239,6 +240,8 @@ TEST_F(EndToEndTest, AnAbortMidBookLeavesAReadableFileWithTheFinishedChapters)
     EXPECT_LT(chapters.size(), 6u);
     for (size_t i = 0; i < chapters.size(); ++i)
         EXPECT_EQ(chapters[i].title, "long " + std::to_string(i));
+    // What was encoded before the abort is in the book.
+    EXPECT_GT(ts::ProbeFormat(Output()).duration, 1.0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <memory>
+#include <system_error>
 
 #include "EngineState.h"
 #include "GraphFactory.h"
@@ -99,7 +100,11 @@ HRESULT CFakeGraph::Init()
 
 HRESULT CFakeGraph::Run()
 {
-    m_thread = std::thread([this] { Stream(); });
+    try {
+        m_thread = std::thread([this] { Stream(); });
+    } catch (const std::system_error&) {
+        return E_OUTOFMEMORY;  // as the real graph reports a streaming thread it cannot start
+    }
     return S_OK;
 }
 
