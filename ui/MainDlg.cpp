@@ -116,7 +116,14 @@ CMainDlg::CMainDlg(TagReader readTags, QWidget* parent)
     EnableStart(false);
 }
 
-CMainDlg::~CMainDlg() = default;
+CMainDlg::~CMainDlg()
+{
+    // The controls outlive this object's own part while the base destroys
+    // them; a focus change or row deletion then must not call back in here.
+    m_cbCover->m_onSelChange = nullptr;
+    m_list->m_onRowInserted = nullptr;
+    m_list->m_onRowDeleting = nullptr;
+}
 
 void CMainDlg::CreateMenu()
 {
