@@ -1,7 +1,7 @@
 // Takes pictures of the windows as a user sees them, for looking at after a
-// change: the empty main window, the window with a book, the About box and
-// the progress dialog during a real conversion. Dialogs are answered by
-// script. Usage: ui_screenshots BOOK_FOLDER OUTPUT_DIR
+// change: the empty main window, the window with a book (also at its minimum
+// size), the About box and the progress dialog during a real conversion.
+// Dialogs are answered by script. Usage: ui_screenshots BOOK_FOLDER OUTPUT_DIR
 #include <QApplication>
 #include <QDir>
 #include <QProgressBar>
@@ -73,6 +73,12 @@ int main(int argc, char* argv[])
     dialog.resize(dialog.size() + QSize(80, 40));
     Settle(500);
     ok &= Save(dialog, out, "main-book.png");
+
+    const QSize normal = dialog.size();
+    dialog.resize(1, 1);  // stops at the minimum size
+    Settle(300);
+    ok &= Save(dialog, out, "main-minimum.png");
+    dialog.resize(normal);
 
     {
         CAboutDlg about(&dialog);
