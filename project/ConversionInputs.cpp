@@ -7,25 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "FileDescriptor.h"
 #include "Text.h"
 
 namespace {
-
-class CFileDescriptor {
-public:
-    explicit CFileDescriptor(int fd) : m_fd(fd) {}
-    ~CFileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    CFileDescriptor(const CFileDescriptor&) = delete;
-    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 constexpr uint64_t MAX_COVER_SIZE = std::numeric_limits<uint32_t>::max();
 

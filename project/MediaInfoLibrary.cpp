@@ -7,6 +7,7 @@
 #include <langinfo.h>
 #include <unistd.h>
 
+#include "FileDescriptor.h"
 #include "Text.h"
 
 // The library's wide-character interface (wchar_t text) rather than its
@@ -63,22 +64,6 @@ bool LibraryCanOpenByName(std::u16string_view path)
         ascii = ascii && unit < 0x80;
     return ascii || std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
 }
-
-class CFileDescriptor {
-public:
-    explicit CFileDescriptor(int fd) : m_fd(fd) {}
-    ~CFileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    CFileDescriptor(const CFileDescriptor&) = delete;
-    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 struct sLibraryCloser {
     void operator()(void* library) const { dlclose(library); }
