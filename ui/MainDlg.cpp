@@ -24,6 +24,7 @@
 #include "DialogFont.h"
 #include "Item.h"
 #include "ListFiles.h"
+#include "OutputPath.h"
 #include "PictureBoxCtrl.h"
 #include "ProgressDlg.h"
 #include "UserDialogs.h"
@@ -416,22 +417,50 @@ void CMainDlg::RefreshCover()
     m_picture->SetImage(path.empty() ? QString() : QString::fromStdU16String(path));
 }
 
+std::u16string CMainDlg::ChooseOutputPath(QWidget* owner)
+{
+    const QString initialName = m_strBookName.empty() ? QString() : QString::fromStdU16String(m_strBookName) + ".m4b";
+    const QString chosen = UserDialogs().GetSaveFileName(owner, initialName, QStringLiteral("m4b Files (*.m4b)"),
+                                                         QStringLiteral("m4b"));
+    if (chosen.isEmpty())
+        return {};
+    // The dialog leaves names with a "." (such as "Vol. 2") without the
+    // suffix, and its overwrite prompt was about the name without it.
+    const std::u16string output = WithBookSuffix(chosen.toStdU16String());
+    const QString shown = QString::fromStdU16String(output);
+
+    std::vector<std::u16string> inputs;
+    for (const sItem* row : m_list->Rows())
+        inputs.push_back(row->m_strPath);
+    inputs.push_back(m_cbCover->GetCoverPath());
+    if (OutputWouldOverwriteInput(output, inputs)) {
+        UserDialogs().ShowError(
+            owner, QStringLiteral("Tavlin"),
+            QStringLiteral("The output file \"%1\" is one of the input files. Choose another name.").arg(shown));
+        return {};
+    }
+    if (output != chosen.toStdU16String() && QFileInfo::exists(shown) &&
+        !UserDialogs().AskYesNo(owner, QStringLiteral("Tavlin"),
+                                QStringLiteral("\"%1\" already exists.\nDo you want to replace it?").arg(shown)))
+        return {};
+    return output;
+}
+
 void CMainDlg::StartConversion()
 {
     if (m_list->RowCount() == 0)
         return;
     QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
-    const QString chosen = UserDialogs().GetSaveFileName(owner, QString::fromStdU16String(m_strBookName),
-                                                         QStringLiteral("m4b Files (*.m4b)"), QStringLiteral("m4b"));
-    if (chosen.isEmpty())
+    const std::u16string outputPath = ChooseOutputPath(owner);
+    if (outputPath.empty())
         return;
+    const QString chosen = QString::fromStdU16String(outputPath);
 
     // Everything the job refers to lives here until the job is destroyed.
     const std::vector<const sItem*> rows = m_list->Rows();
     const std::vector<sInputFile> files = BuildInputFiles(rows);
     const sTagInfo metadata = BuildMetadata(rows.front()->m_Tags, Details());
     const sCoverData cover = ReadCoverBytes(m_cbCover->GetCoverPath());
-    const std::u16string outputPath = chosen.toStdU16String();
 
     int result = PROGRESS_FAILED;
     {

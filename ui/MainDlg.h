@@ -92,6 +92,8 @@ private:
     void AddFiles(const sCollectedFiles& files);
     void AddAudioFiles(std::vector<std::u16string> paths);
     void EnableStart(bool enable);
+    // Asks for the file to write; empty when cancelled or refused.
+    std::u16string ChooseOutputPath(QWidget* owner);
 
     TagReader m_readTags;
     QMenuBar* m_menu = nullptr;

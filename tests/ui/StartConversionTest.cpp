@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include "Item.h"
@@ -20,6 +21,12 @@ namespace {
 namespace fs = std::filesystem;
 
 QString Q(const fs::path& path) { return QString::fromStdString(path.string()); }
+
+std::string ReadText(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 const QString kQuestion = QStringLiteral("Tavlin|Conversion completed.\nDo you want to open AudioBook in your player?");
 
@@ -90,7 +97,7 @@ TEST_F(StartConversionTest, ACompletedConversionWritesTheBookAndAsksAboutThePlay
     dialog.StartConversion();
 
     EXPECT_GT(watcher.seen, 0);
-    EXPECT_EQ(dialogs.saveInitialNames, (std::vector<QString>{"Book One"}));
+    EXPECT_EQ(dialogs.saveInitialNames, (std::vector<QString>{"Book One.m4b"}));
     EXPECT_EQ(dialogs.filters.back(), QStringLiteral("m4b Files (*.m4b)"));
     EXPECT_EQ(dialogs.saveSuffix, QStringLiteral("m4b"));
     EXPECT_TRUE(dialogs.errors.empty());
@@ -168,6 +175,58 @@ TEST_F(StartConversionTest, AnOutputThatCannotBeCreatedIsReported)
     EXPECT_TRUE(dialogs.errors[0].startsWith(QStringLiteral("Error|Couldn't create output file ") + Q(output)))
         << dialogs.errors[0].toStdString();
     EXPECT_TRUE(dialogs.questions.empty());
+}
+
+TEST_F(StartConversionTest, AnOutputThatIsAnInputFileIsRefused)
+{
+    const fs::path book = MakeBook();
+    fs::create_symlink(book / "01.mp3", temp / "link.m4b");
+    testsupport::WriteText(temp / "cover.m4b", "picture bytes");
+    const std::string before = ReadText(book / "01.mp3");
+    CMainDlg dialog;
+    dialog.show();
+    dialog.OnDropFiles({Q(book)});
+    dialogs.openFileAnswers.push_back(Q(temp / "cover.m4b"));
+    dialog.OnBrowseCover();
+    dialogs.saveAnswers = {Q(temp / "link.m4b"), Q(temp / "cover.m4b")};
+
+    CProgressWatcher watcher([](CProgressDlg&) {});
+    dialog.StartConversion();
+    dialog.StartConversion();
+    EXPECT_EQ(watcher.seen, 0);
+    EXPECT_EQ(dialogs.errors,
+              (std::vector<QString>{
+                  "Tavlin|The output file \"" + Q(temp / "link.m4b") + "\" is one of the input files. Choose another name.",
+                  "Tavlin|The output file \"" + Q(temp / "cover.m4b") +
+                      "\" is one of the input files. Choose another name."}));
+    EXPECT_EQ(ReadText(book / "01.mp3"), before);
+    EXPECT_EQ(ReadText(temp / "cover.m4b"), "picture bytes");
+    EXPECT_EQ(dialog.BookName(), u"Book One");
+}
+
+TEST_F(StartConversionTest, ANameWithADotGetsTheSuffixAndAnOverwriteQuestion)
+{
+    const fs::path book = temp / "Vol. 2";
+    fs::create_directories(book);
+    MakeMp3(book / "01.mp3", "Part 01");
+    testsupport::WriteText(temp / "Vol. 2.m4b", "an older book");
+    CMainDlg dialog;
+    dialog.show();
+    dialog.OnDropFiles({Q(book)});
+    dialogs.saveAnswers = {Q(temp / "Vol. 2"), Q(temp / "Vol. 2")};
+    dialogs.yesNoAnswers = {false, true, false};
+    const QString replace = "Tavlin|\"" + Q(temp / "Vol. 2.m4b") + "\" already exists.\nDo you want to replace it?";
+
+    dialog.StartConversion();  // "No": nothing happens
+    EXPECT_EQ(dialogs.saveInitialNames, (std::vector<QString>{"Vol. 2.m4b"}));
+    EXPECT_EQ(dialogs.questions, (std::vector<QString>{replace}));
+    EXPECT_EQ(ReadText(temp / "Vol. 2.m4b"), "an older book");
+
+    dialog.StartConversion();  // "Yes": the book replaces the old file
+    EXPECT_EQ(dialogs.questions, (std::vector<QString>{replace, replace, kQuestion}));
+    EXPECT_TRUE(dialogs.errors.empty());
+    EXPECT_TRUE(fs::is_directory(book));
+    EXPECT_NE(Probe(temp / "Vol. 2.m4b", "chapter_tags=title").find("title=Part 01"), std::string::npos);
 }
 
 TEST_F(StartConversionTest, TheButtonWhileCompletedMeansNoQuestion)
