@@ -362,12 +362,12 @@ void CMainDlg::OnAddFiles()
         QStringLiteral("Audio Files (*.mp3 *.wav *.wma);;Image Files (*.bmp *.jpg *.gif *.png);;All Files (*)"));
     if (chosen.isEmpty())
         return;
-    // Every chosen file is a name inside the dialog's directory.
-    const std::u16string directory = QFileInfo(chosen.first()).absolutePath().toStdU16String();
-    std::vector<std::u16string> names;
+    // The dialog gives full paths, which may lie in different folders (a
+    // search or the recent files).
+    sCollectedFiles files;
     for (const QString& path : chosen)
-        names.push_back(QFileInfo(path).fileName().toStdU16String());
-    AddFiles(CollectChosenFiles(directory, names));
+        files.CollectPath(path.toStdU16String());
+    AddFiles(files);
 }
 
 void CMainDlg::AddFiles(const sCollectedFiles& files)

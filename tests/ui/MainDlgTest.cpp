@@ -197,6 +197,24 @@ TEST_F(MainDlgTest, AddFilesAppendsWithTheAudioImageAndAllFilters)
     EXPECT_EQ(dialog.List().RowCount(), 4);
 }
 
+TEST_F(MainDlgTest, AddFilesTakesEachChosenPathFromItsOwnFolder)
+{
+    fs::create_directories(temp / "a");
+    fs::create_directories(temp / "b");
+    MakeMp3(temp / "a" / "01.mp3", "From A");
+    MakeMp3(temp / "b" / "02.mp3", "From B");
+    SavePicture(temp / "b" / "art.png", 8, 8, Qt::red);
+    CMainDlg dialog;
+    dialogs.openFilesAnswers.push_back({Q(temp / "a" / "01.mp3"), Q(temp / "b" / "02.mp3"), Q(temp / "b" / "art.png")});
+    dialog.OnAddFiles();
+    const std::vector<const sItem*> rows = dialog.List().Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0]->m_strPath, (temp / "a" / "01.mp3").u16string());
+    EXPECT_EQ(rows[1]->m_strPath, (temp / "b" / "02.mp3").u16string());
+    EXPECT_EQ(RowTexts(dialog.List())[1].second, QStringLiteral("From B"));
+    EXPECT_EQ(dialog.Cover().GetCoverPath(), (temp / "b" / "art.png").u16string());
+}
+
 TEST_F(MainDlgTest, ChapterSourceRewritesTheChapterColumn)
 {
     const fs::path book = MakeBookFolder();
