@@ -16,6 +16,16 @@ void DebugFailure(HRESULT hr, const char* where)
     DebugLine(Printf("FAILED(hr=0x%x) in %s\n", static_cast<unsigned>(hr), where));
 }
 
+namespace {
+// Lets a blocking open or read (a stalled mount, a pipe) end on a stop or an
+// abort instead of holding the streaming thread for ever.
+int InterruptRequested(void* opaque)
+{
+    const auto* stop = static_cast<const std::atomic<bool>*>(opaque);
+    return stop->load() || g_bAbort.load() != 0 ? 1 : 0;
+}
+}  // namespace
+
 CGraph::CGraph() : m_state(std::make_unique<State>()) {}
 
 CGraph::~CGraph() { CGraph::Close(); }
@@ -31,6 +41,8 @@ HRESULT CGraph::Init()
         DebugFailure(E_OUTOFMEMORY, "g_pGB.CoCreateInstance(CLSID_FilterGraph, NULL, CLSCTX_INPROC)");
         return E_OUTOFMEMORY;
     }
+    m_state->pendingContext->interrupt_callback.callback = &InterruptRequested;
+    m_state->pendingContext->interrupt_callback.opaque = &m_state->stop;
     HRESULT hr = AddFilters();
     if (FAILED(hr)) {
         DebugFailure(hr, "AddFilters()");
@@ -201,6 +213,23 @@ bool CGraph::Deliver(const std::vector<uint8_t>& buffer)
 }
 
 void CGraph::Stream()
+{
+    try {
+        StreamBuffers();
+    } catch (const std::exception&) {
+        // Out of memory while decoding: this conversion ends with a message,
+        // and the consumer still learns that no more samples will come.
+        FailConversion(FormatWithPath(u"Can't read file %ls", m_state->path));
+        if (!m_state->stop) {
+            try {
+                m_state->sinkPin->EndOfStream();
+            } catch (const std::exception&) {
+            }
+        }
+    }
+}
+
+void CGraph::StreamBuffers()
 {
     State& s = *m_state;
     std::vector<uint8_t> buffer;

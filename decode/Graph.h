@@ -56,6 +56,7 @@ private:
     void EndStreaming();
     // The streaming thread: decode, convert, deliver, then end the stream.
     void Stream();
+    void StreamBuffers();
     bool Deliver(const std::vector<uint8_t>& buffer);
 };
 

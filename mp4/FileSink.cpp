@@ -129,6 +129,10 @@ bool FileSink::Close()
         return !m_failed;
     Flush();
     m_closed = true;
+    // Some write-back errors (network file systems, delayed allocation) are
+    // only reported here; devices that cannot sync are not a failure.
+    if (!m_failed && ::fsync(m_fd.Get()) != 0 && errno != EINVAL && errno != EROFS)
+        Fail("fsync", errno);
     if (!m_fd.Close())
         Fail("close", errno);
     return !m_failed;

@@ -148,3 +148,34 @@ TEST_F(GraphStreaming, PositionGrowsWhileAnotherThreadReadsIt)
     EXPECT_NEAR(static_cast<double>(graph.m_llDuration), 20e7, 1e5);
     graph.Close();
 }
+
+namespace {
+// Runs out of memory while taking its third sample.
+class CThrowingConsumer : public CPcmCollector {
+public:
+    void OnSample(IMediaSample* sample) override
+    {
+        CPcmCollector::OnSample(sample);
+        if (++m_nSeen == 3)
+            throw std::bad_alloc();
+    }
+
+private:
+    int m_nSeen = 0;
+};
+}  // namespace
+
+TEST_F(GraphStreaming, AConsumerOutOfMemoryEndsTheConversionWithAMessage)
+{
+    g_strError.Clear();
+    CThrowingConsumer consumer;
+    CGraphSound graph(FromPath(m_file), nullptr);
+    ASSERT_EQ(graph.Init(), S_OK);
+    graph.m_pCallback = &consumer;
+    ASSERT_EQ(graph.Run(), S_OK);
+    EXPECT_TRUE(consumer.WaitForEnd(10000));
+    EXPECT_EQ(g_bAbort.load(), 1);
+    EXPECT_EQ(g_strError.Get(), u"Can't read file " + FromPath(m_file));
+    graph.Stop();
+    graph.Close();
+}
