@@ -2,6 +2,7 @@
 
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 
 #include "Converter.h"
 #include "DialogFont.h"
@@ -87,25 +88,38 @@ void CProgressDlg::Init()
     m_job.Start();
 }
 
-void CProgressDlg::OnPollTick()
+bool CProgressDlg::ReportFailure()
 {
     // The job stores its message before it raises the flag.
-    if (g_bAbort.load() && !g_strError.IsEmpty()) {
-        m_pollTimer.stop();
-        UserDialogs().ShowError(this, QStringLiteral("Error"), QString::fromStdU16String(g_strError.Get()));
-        AbortSequence(PROGRESS_FAILED);
+    if (!g_bAbort.load() || g_strError.IsEmpty())
+        return false;
+    m_pollTimer.stop();
+    m_closeTimer.stop();
+    UserDialogs().ShowError(this, QStringLiteral("Error"), QString::fromStdU16String(g_strError.Get()));
+    AbortSequence(PROGRESS_FAILED);
+    return true;
+}
+
+void CProgressDlg::OnPollTick()
+{
+    if (ReportFailure())
         return;
-    }
     int position = 0;
     int total = 0;
     m_job.GetProgress(position, total);
-    if (total != 0) {
-        // The total is an estimate that grows as the job learns more files.
+    if (total > 0) {
+        // The total is an estimate that changes as the job learns more
+        // files; the bar ignores a value outside its range, so the position
+        // is kept inside it.
         m_progress->setRange(0, total);
-        m_progress->setValue(position);
+        m_progress->setValue(std::clamp(position, 0, total));
     }
     if (m_job.WaitForEnd(0)) {
         m_pollTimer.stop();
+        // A failure may have been stored while the job was ending, after
+        // the check above.
+        if (ReportFailure())
+            return;
         m_pButton->setText(QStringLiteral("Completed"));
         m_closeTimer.start();
     }
@@ -115,6 +129,8 @@ void CProgressDlg::OnClose()
 {
     m_closeTimer.stop();
     m_job.WaitForEnd(INFINITE_WAIT);
+    if (ReportFailure())
+        return;
     done(PROGRESS_COMPLETED);
 }
 

@@ -53,6 +53,9 @@ protected:
 private:
     void CreateControls();
     void Init();
+    // A failed job: its message shown once, then the abort sequence with
+    // result 0. False when the job has not failed.
+    bool ReportFailure();
     void OnPollTick();
     void OnClose();
     void AbortSequence(int result);

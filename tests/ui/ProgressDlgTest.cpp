@@ -37,6 +37,11 @@ public:
     {
         if (milliseconds != 0)
             ended = true;  // an unlimited wait lasts until the job has wound down
+        if (ended && !failureAtEnd.empty()) {
+            // The job's last act: storing a failure just before its thread ends.
+            FailConversion(failureAtEnd);
+            failureAtEnd.clear();
+        }
         return ended;
     }
 
@@ -46,6 +51,7 @@ public:
     int position = 0;
     int total = 0;
     bool ended = false;
+    std::u16string failureAtEnd;  // stored by the wait that first sees the end
 };
 
 // Runs `step` on the event loop every 20 ms while the dialog is open.
@@ -186,6 +192,54 @@ TEST_F(ProgressDlgTest, AFailedJobShowsItsErrorOnceAndEndsWithZero)
     EXPECT_EQ(dialog.exec(), PROGRESS_FAILED);
     EXPECT_EQ(dialogs.errors, (std::vector<QString>{"Error|Can't read file /books/one.mp3"}));
     EXPECT_EQ(job.aborts, 1);
+}
+
+TEST_F(ProgressDlgTest, AFailureArrivingWithTheEndIsNoCompletion)
+{
+    CProgressDlg dialog(job);
+    int step = 0;
+    bool completedShown = false;
+    WhileOpen(dialog, [&] {
+        if (++step == 4) {
+            job.failureAtEnd = u"Couldn't create output file /books/out.m4b";
+            job.ended = true;
+        }
+        completedShown |= dialog.Button().text() == QStringLiteral("Completed");
+    });
+    EXPECT_EQ(dialog.exec(), PROGRESS_FAILED);
+    EXPECT_EQ(dialogs.errors, (std::vector<QString>{"Error|Couldn't create output file /books/out.m4b"}));
+    EXPECT_FALSE(completedShown);
+    EXPECT_EQ(job.aborts, 1);
+}
+
+TEST_F(ProgressDlgTest, TheBarStaysInsideAChangingRange)
+{
+    CProgressDlg dialog(job);
+    std::vector<std::pair<int, int>> seen;
+    int step = 0;
+    WhileOpen(dialog, [&] {
+        ++step;
+        if (step == 5) {
+            job.total = 40;
+            job.position = 30;
+        }
+        if (step == 12) {
+            seen.emplace_back(dialog.Bar().maximum(), dialog.Bar().value());
+            job.total = 20;  // the estimate shrinks below the position
+            job.position = 25;
+        }
+        if (step == 20) {
+            seen.emplace_back(dialog.Bar().maximum(), dialog.Bar().value());
+            job.total = 50;
+            job.position = 60;  // ahead of the estimate
+        }
+        if (step == 28) {
+            seen.emplace_back(dialog.Bar().maximum(), dialog.Bar().value());
+            job.ended = true;
+        }
+    });
+    EXPECT_EQ(dialog.exec(), PROGRESS_COMPLETED);
+    EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{40, 30}, {20, 20}, {50, 50}}));
 }
 
 TEST_F(ProgressDlgTest, AnAbortWithoutMessageIsNoFailure)
