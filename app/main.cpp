@@ -2,11 +2,11 @@
 // until it ends; its end code is the exit code. Files and folders given as
 // arguments are taken as one drop when the window opens.
 #include <QApplication>
-#include <QStringList>
 #include <QTimer>
 #include <cerrno>
 #include <sys/resource.h>
 
+#include "CommandLine.h"
 #include "MainDlg.h"
 
 namespace {
@@ -21,23 +21,6 @@ void LowerPriority()
         setpriority(PRIO_PROCESS, 0, kBelowNormal);
 }
 
-struct sArguments {
-    QStringList paths;
-    QString screenshot;  // --screenshot FILE: save the window's picture and end
-};
-
-sArguments ParseArguments(const QStringList& arguments)
-{
-    sArguments parsed;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == QLatin1String("--screenshot") && i + 1 < arguments.size())
-            parsed.screenshot = arguments[++i];
-        else
-            parsed.paths << arguments[i];
-    }
-    return parsed;
-}
-
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -45,7 +28,7 @@ int main(int argc, char* argv[])
     LowerPriority();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlin"));
-    const sArguments arguments = ParseArguments(QApplication::arguments());
+    const sCommandLine arguments = ParseCommandLine(QApplication::arguments());
 
     CMainDlg dialog;
     if (!arguments.paths.isEmpty())

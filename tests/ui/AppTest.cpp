@@ -1,10 +1,15 @@
 // The window program as a process, and the About box.
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <filesystem>
 #include <gtest/gtest.h>
 
 #include "AboutDlg.h"
+#include "CommandLine.h"
+#include "Item.h"
+#include "ListFiles.h"
+#include "MainDlg.h"
 #include "TestSupport.h"
 #include "UiFixtures.h"
 
@@ -22,6 +27,52 @@ TEST(WindowProgram, OpensWithArgumentsAsADropAndEndsWithCodeTwo)
     const QImage image(QString::fromStdString(shot.string()));
     EXPECT_GT(image.width(), 300);
     EXPECT_GT(image.height(), 300);
+}
+
+// Runs in `folder` while the object lives.
+class CCurrentFolder {
+public:
+    explicit CCurrentFolder(const std::filesystem::path& folder) : m_previous(QDir::currentPath())
+    {
+        EXPECT_TRUE(QDir::setCurrent(QString::fromStdString(folder.string())));
+    }
+    ~CCurrentFolder() { QDir::setCurrent(m_previous); }
+    CCurrentFolder(const CCurrentFolder&) = delete;
+    CCurrentFolder& operator=(const CCurrentFolder&) = delete;
+
+private:
+    QString m_previous;
+};
+
+TEST(CommandLine, RelativePathsOpenTheFolderUnderItsRealName)
+{
+    testsupport::TempDir temp;
+    const auto book = temp / "Argument Book";
+    std::filesystem::create_directories(book / "disc");
+    MakeMp3(book / "01.mp3");
+    MakeMp3(book / "disc" / "02.mp3");
+    const QString bookPath = QString::fromStdString(book.string());
+
+    for (const char* argument : {".", "./", "disc/..", "../Argument Book"}) {
+        const CCurrentFolder inside(book);
+        const sCommandLine parsed = ParseCommandLine({"tavlin", argument});
+        ASSERT_EQ(parsed.paths, QStringList{bookPath}) << argument;
+        CMainDlg dialog;
+        dialog.OnDropFiles(parsed.paths);
+        EXPECT_EQ(dialog.BookName(), u"Argument Book") << argument;
+        const std::vector<const sItem*> rows = dialog.List().Rows();
+        ASSERT_EQ(rows.size(), 2u) << argument;
+        EXPECT_EQ(rows[0]->m_strPath, (book / "01.mp3").u16string());
+        EXPECT_EQ(rows[1]->m_strPath, (book / "disc" / "02.mp3").u16string());
+    }
+}
+
+TEST(CommandLine, TakesTheScreenshotOptionApartFromThePaths)
+{
+    const sCommandLine parsed = ParseCommandLine({"tavlin", "/books/a.mp3", "--screenshot", "shot.png", "/books//b/"});
+    EXPECT_EQ(parsed.paths, (QStringList{"/books/a.mp3", "/books/b"}));
+    EXPECT_EQ(parsed.screenshot, QStringLiteral("shot.png"));
+    EXPECT_TRUE(ParseCommandLine({"tavlin"}).paths.isEmpty());
 }
 
 TEST(AboutBox, ShowsTheVersionTheIconAndOk)
