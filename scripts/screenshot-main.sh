@@ -18,5 +18,6 @@ done
 # A cover: a gradient with a circle, wider than tall.
 ffmpeg -nostdin -v error -f lavfi -i "gradients=s=320x240:c0=0x203060:c1=0xe08030:seed=7,format=rgb24" \
     -vf "drawbox=x=110:y=70:w=100:h=100:color=white@0.8:t=fill" -frames:v 1 "$book/Cover.png"
-xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bin/tavlin" --screenshot "$out" "$book"
+# The window's normal end code is 2; the picture was saved when it ends so.
+xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bin/tavlin" --screenshot "$out" "$book" || [ $? -eq 2 ]
 echo "$out"
