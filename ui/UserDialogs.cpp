@@ -34,12 +34,17 @@ public:
 
     bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) override
     {
-        return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+        box.setTextFormat(Qt::PlainText);
+        return box.exec() == QMessageBox::Yes;
     }
 
     void ShowError(QWidget* parent, const QString& caption, const QString& text) override
     {
-        QMessageBox::critical(parent, caption, text, QMessageBox::Ok);
+        // File names may contain "<" or "&": shown as they are, never as markup.
+        QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
 
     void OpenWithDefaultApplication(const QString& path) override
