@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+// Bytes that are not well-formed UTF-8 become lone surrogates U+DC80..U+DCFF,
+// one per byte, so that file names in other encodings survive the round trip
+// through FromPath and ToPath unchanged. As text (ToUtf8: tags, messages)
+// such a surrogate is written as U+FFFD.
 std::string ToUtf8(std::u16string_view text);
 std::u16string FromUtf8(std::string_view text);
 

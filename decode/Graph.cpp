@@ -129,7 +129,7 @@ HRESULT CGraph::AddSourceFilter(const std::u16string& path)
         return E_OUTOFMEMORY;
     // The "file:" prefix keeps a name that looks like a protocol or a device
     // ("pipe:", "concat:...") a plain file name.
-    const HRESULT hr = source->Open(std::move(m_state->pendingContext), "file:" + ToUtf8(path));
+    const HRESULT hr = source->Open(std::move(m_state->pendingContext), "file:" + ToPath(path).native());
     if (FAILED(hr))
         return hr;
     m_state->source = std::move(source);

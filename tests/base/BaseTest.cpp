@@ -54,10 +54,19 @@ TEST(TextTest, RoundTripsNonAsciiAndSurrogatePairs)
     EXPECT_EQ(FromPath(ToPath(text)), text);
 }
 
-TEST(TextTest, InvalidInputBecomesReplacementCharacters)
+TEST(TextTest, FileNamesThatAreNotUtf8SurviveTheRoundTrip)
 {
-    EXPECT_EQ(FromUtf8("a\xff" "b"), u"a\uFFFDb");
-    EXPECT_EQ(FromUtf8("\xe2\x82"), u"\uFFFD\uFFFD");
+    // A Latin-1 name, an overlong "../" and an encoded surrogate: each byte
+    // that is not well-formed UTF-8 stands for itself.
+    for (const std::string name : {"Caf\xe9.mp3", "\xc0\xae\xc0\xae\xc0\xafx.mp3", "\xed\xa0\x80.wav",
+                                   "\xf4\x90\x80\x80", "a\xff" "b", "\xe2\x82"}) {
+        const std::u16string text = FromUtf8(name);
+        EXPECT_EQ(ToPath(text).native(), name);
+        EXPECT_EQ(text.find(u'/'), std::u16string::npos);
+    }
+    EXPECT_EQ(FromUtf8("\xc0\xaf"), u"\xDCC0\xDCAF");  // never a "/"
+    // As text, such bytes show as replacement characters.
+    EXPECT_EQ(ToUtf8(FromUtf8("Caf\xe9")), "Caf\xef\xbf\xbd");
     EXPECT_EQ(ToUtf8(std::u16string(1, char16_t(0xD800))), "\xef\xbf\xbd");
 }
 

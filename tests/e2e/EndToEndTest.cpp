@@ -109,6 +109,17 @@ TEST_F(EndToEndTest, FormatsAndOddNamesConvertIntoOneCleanBook)
         EXPECT_EQ(chapters[i].title, inputs[i].stem().string());
 }
 
+TEST_F(EndToEndTest, AFileNameInAnotherEncodingIsReadByItsOwnBytes)
+{
+    const auto latin1 = m_dir / std::filesystem::path("Caf\xe9 \xc0\xae.wav");
+    ts::GenerateTone(m_dir / "plain.wav", 1.0, 44100, 2, 440.0, kWav16);
+    std::filesystem::rename(m_dir / "plain.wav", latin1);
+    Add(latin1, "Caf\xc3\xa9");
+    Convert();
+    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    EXPECT_EQ(ts::ProbeChapters(Output()).size(), 1u);
+}
+
 TEST_F(EndToEndTest, MixedRatesAndChannelsConvertInTheFirstFilesFormat)
 {
     Add(Tone("a.wav", 1.0, 22050, 1, kWav16));
