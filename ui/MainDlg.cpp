@@ -216,8 +216,10 @@ void CMainDlg::CreateControls()
             widget = m_cbCover;
             break;
         case 1016: {
+            // Auto-default: Enter while it has the focus presses it, not
+            // "Start Conversion".
             auto* button = new QPushButton(text, m_client);
-            button->setAutoDefault(false);
+            button->setAutoDefault(true);
             connect(button, &QPushButton::clicked, this, [this] { OnBrowseCover(); });
             widget = button;
             break;

@@ -304,6 +304,30 @@ TEST_F(MainDlgTest, ShortcutsWorkInsideEditFields)
     EXPECT_EQ(dialogs.saveCalls, 2);  // unavailable again
 }
 
+TEST_F(MainDlgTest, EnterPressesTheFocusedButtonElseStartConversion)
+{
+    const fs::path book = MakeBookFolder();
+    CMainDlg dialog;
+    ShowActive(dialog);
+    dialog.OnDropFiles({Q(book)});
+
+    QWidget* browse = dialog.Control(1016);
+    browse->setFocus();
+    ASSERT_TRUE(browse->hasFocus());
+    QTest::keyClick(browse, Qt::Key_Return);
+    EXPECT_EQ(dialogs.openFileCalls, 1);
+    EXPECT_EQ(dialogs.saveCalls, 0);
+
+    // Once the focus is in an edit field, Enter is "Start Conversion" again.
+    QLineEdit* year = dialog.DetailField(1011);
+    year->setFocus();
+    ASSERT_TRUE(year->hasFocus());
+    QTest::keyClick(year, Qt::Key_Return);
+    EXPECT_EQ(dialogs.saveCalls, 1);
+    EXPECT_EQ(dialogs.openFileCalls, 1);
+    EXPECT_TRUE(static_cast<QPushButton*>(dialog.Control(1025))->isDefault());
+}
+
 TEST_F(MainDlgTest, EscapeAndClosingEndWithCodeTwo)
 {
     CMainDlg first;
