@@ -33,9 +33,20 @@ bool GetFolderId(const std::u16string& folder, FolderId& id)
     return true;
 }
 
+// Only regular files (links followed) are taken: a FIFO or a device named
+// like audio would block whoever opens it, and a broken link has no content.
+bool IsRegularFile(const std::u16string& path)
+{
+    struct stat st {};
+    return ::stat(ToPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 void Classify(sCollectedFiles& files, const std::u16string& path)
 {
-    switch (ClassifyPath(path)) {
+    const eFileKind kind = ClassifyPath(path);
+    if (kind == eFileKind::Other || !IsRegularFile(path))
+        return;
+    switch (kind) {
     case eFileKind::Image:
         files.m_images.push_back(path);
         break;

@@ -17,10 +17,11 @@ struct sCollectedFiles {
     std::vector<std::u16string> m_audio;   // full paths of audio files
     std::vector<std::u16string> m_images;  // full paths of pictures
 
-    // A folder is scanned; a file is appended to m_images or m_audio by its
-    // extension; anything else is ignored.
+    // A folder is scanned; a regular file (links followed) is appended to
+    // m_images or m_audio by its extension; anything else (missing paths,
+    // broken links, FIFOs, devices, sockets) is ignored.
     void CollectPath(const std::u16string& path);
-    // Collects every file below `folder`, sub-folders included, hidden
+    // Collects every regular file below `folder`, sub-folders included, hidden
     // entries included. A folder that cannot be read contributes nothing; a
     // link back into a folder that is being scanned is not followed.
     void ScanFolder(const std::u16string& folder);

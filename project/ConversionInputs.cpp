@@ -55,7 +55,9 @@ sCoverData ReadCoverBytes(const std::u16string& path)
 {
     if (path.empty())
         return {};
-    CFileDescriptor file(::open(ToPath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never
+    // come; anything but a regular file is refused right after opening.
+    CFileDescriptor file(::open(ToPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
     if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
         static_cast<uint64_t>(st.st_size) > MAX_COVER_SIZE)

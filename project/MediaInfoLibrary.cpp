@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <langinfo.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "FileDescriptor.h"
@@ -172,10 +173,13 @@ std::u16string CMediaInfoLibrary::Report(const std::u16string& path)
     CMediaInfoHandle handle(functions->m_new, functions->m_close, functions->m_delete);
     if (!handle.Get())
         return {};
-    const bool byName = LibraryCanOpenByName(path);
-    const CFileDescriptor file(byName ? -1 : ::open(ToPath(path).c_str(), O_RDONLY | O_CLOEXEC));
-    if (!byName && file.Get() < 0)
+    // Opened without blocking (a FIFO would wait for a writer) and read only
+    // when it is a regular file; the library itself opens the file again.
+    const CFileDescriptor file(::open(ToPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode))
         return {};
+    const bool byName = LibraryCanOpenByName(path);
     const std::wstring widePath = byName ? ToWide(path) : L"/proc/self/fd/" + std::to_wstring(file.Get());
     functions->m_open(handle.Get(), widePath.c_str());
     // The text stays valid until the next call on this handle.

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <sys/stat.h>
 #include <thread>
 
 #include "CliSupport.h"
@@ -178,6 +179,24 @@ TEST_F(CliBook, InputsAndOutputsThatCannotWork)
     EXPECT_TRUE(Contains(result.m_strErr, "usage: tavlin-cli")) << result.m_strErr;
     EXPECT_EQ(RunCli(m_dir.Path(), {}).m_nExitCode, 2);
     EXPECT_FALSE(fs::exists(m_dir / "Book One.m4b"));
+}
+
+TEST_F(CliBook, FifosAmongTheInputsNeitherHangNorCount)
+{
+    // Nothing ever writes to these FIFOs: opening one to read would wait forever.
+    ASSERT_EQ(::mkfifo((m_book / "pipe.mp3").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((m_book / "pipe.jpg").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((m_dir / "fifo.png").c_str(), 0600), 0);
+
+    sCliResult result = RunCliWithin(m_dir.Path(), {"--dry-run", "Book One"}, 60);
+    ASSERT_FALSE(result.m_bTimedOut);
+    EXPECT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    EXPECT_FALSE(Contains(result.m_strOut, "pipe")) << result.m_strOut;
+
+    result = RunCliWithin(m_dir.Path(), {"--dry-run", "--cover", "fifo.png", "Book One"}, 60);
+    ASSERT_FALSE(result.m_bTimedOut);
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_TRUE(Contains(result.m_strErr, "Can't read cover picture fifo.png")) << result.m_strErr;
 }
 
 TEST_F(CliBook, UnreadableFirstFileFailsWithItsName)

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include "TestSupport.h"
@@ -100,6 +102,20 @@ sCliResult RunCli(const fs::path& folder, const std::vector<std::string>& argume
 {
     CCliProcess process(folder, arguments);
     return process.Wait();
+}
+
+sCliResult RunCliWithin(const fs::path& folder, const std::vector<std::string>& arguments, int seconds)
+{
+    CCliProcess process(folder, arguments);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!process.HasEnded() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const bool timedOut = !process.HasEnded();
+    if (timedOut)
+        process.Signal(SIGKILL);
+    sCliResult result = process.Wait();
+    result.m_bTimedOut = timedOut;
+    return result;
 }
 
 std::map<std::string, std::string> Probe(const fs::path& file)

@@ -11,10 +11,14 @@ struct sCliResult {
     int m_nExitCode = -1;
     std::string m_strOut;  // standard output
     std::string m_strErr;  // standard error
+    bool m_bTimedOut = false;  // killed after the time allowed
 };
 
 // Runs tavlin-cli with `arguments` in `folder`; waits for it.
 sCliResult RunCli(const std::filesystem::path& folder, const std::vector<std::string>& arguments);
+// The same, killing it when it has not ended within `seconds`.
+sCliResult RunCliWithin(const std::filesystem::path& folder, const std::vector<std::string>& arguments,
+                        int seconds);
 
 // A running tavlin-cli whose output goes to files; waits for it (and cleans
 // up) on destruction if nobody did.

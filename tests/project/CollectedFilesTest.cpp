@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "BatchNames.h"
@@ -46,12 +47,40 @@ TEST(CollectedFiles, ClassifiesByLastExtensionWithoutCase)
 
 TEST(CollectedFiles, CollectPathSortsFilesIntoTheirLists)
 {
+    TempDir dir;
+    for (const char* name : {"01.mp3", "Front.png", "notes.txt"})
+        WriteText(dir / name, "x");
     sCollectedFiles files;
-    files.CollectPath(u"/nowhere/01.mp3");  // a file need not exist to be classified
-    files.CollectPath(u"/nowhere/Front.png");
-    files.CollectPath(u"/nowhere/notes.txt");
-    EXPECT_EQ(files.m_audio, (Paths{u"/nowhere/01.mp3"}));
-    EXPECT_EQ(files.m_images, (Paths{u"/nowhere/Front.png"}));
+    for (const char* name : {"01.mp3", "Front.png", "notes.txt", "missing.mp3"})
+        files.CollectPath(U(dir / name));
+    EXPECT_EQ(files.m_audio, (Paths{U(dir / "01.mp3")}));
+    EXPECT_EQ(files.m_images, (Paths{U(dir / "Front.png")}));
+}
+
+TEST(CollectedFiles, OnlyRegularFilesAreCollected)
+{
+    // A FIFO named like audio or a picture would block the first reader.
+    TempDir dir;
+    fs::create_directories(dir / "book");
+    ASSERT_EQ(::mkfifo((dir / "book/pipe.mp3").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir / "book/pipe.jpg").c_str(), 0600), 0);
+    WriteText(dir / "book/01.mp3", "x");
+    fs::create_symlink(dir / "book/01.mp3", dir / "book/linked.wav");
+    fs::create_symlink(dir / "book/pipe.mp3", dir / "book/to-pipe.wma");
+    fs::create_symlink(dir / "gone.mp3", dir / "book/broken.mp3");
+    fs::create_symlink("/dev/null", dir / "book/device.png");
+
+    sCollectedFiles scanned;
+    scanned.CollectPath(U(dir / "book"));
+    const std::u16string root = U(dir / "book");
+    EXPECT_EQ(Sorted(scanned.m_audio), Sorted({root + u"/01.mp3", root + u"/linked.wav"}));
+    EXPECT_TRUE(scanned.m_images.empty());
+
+    sCollectedFiles named;
+    for (const char* name : {"pipe.mp3", "pipe.jpg", "to-pipe.wma", "broken.mp3", "device.png", "linked.wav"})
+        named.CollectPath(U(dir / "book" / name));
+    EXPECT_EQ(named.m_audio, (Paths{root + u"/linked.wav"}));
+    EXPECT_TRUE(named.m_images.empty());
 }
 
 TEST(CollectedFiles, ScanFolderDescendsIntoSubFoldersAndHiddenEntries)

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "BookProject.h"
 #include "ConversionInputs.h"
+#include "FifoReader.h"
 #include "TestSupport.h"
 #include "Text.h"
 
@@ -95,6 +97,17 @@ TEST(ConversionInputs, CoverBytesAreReadWholeOrNotAtAll)
     EXPECT_EQ(ReadCoverBytes(FromPath(dir.Path())).Size(), 0u);  // a folder
     WriteAll(dir / "empty.png", {});
     EXPECT_EQ(ReadCoverBytes(FromPath(dir / "empty.png")).Size(), 0u);
+}
+
+TEST(ConversionInputs, CoverNamedByAFifoIsEmptyAtOnce)
+{
+    TempDir dir;
+    const fs::path fifo = dir / "cover.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    sCoverData cover;
+    cover.m_data = {1, 2, 3};
+    EXPECT_TRUE(fifotest::ReturnsWithoutWriter(fifo, [&] { cover = ReadCoverBytes(FromPath(fifo)); }));
+    EXPECT_EQ(cover.Size(), 0u);
 }
 
 TEST(ConversionInputs, ProjectBuildsEverythingFromRowsDetailsAndCover)

@@ -5,6 +5,9 @@
 #include <clocale>
 #include <dlfcn.h>
 #include <filesystem>
+#include <sys/stat.h>
+
+#include "FifoReader.h"
 
 #include "MediaInfoLibrary.h"
 #include "TagReader.h"
@@ -140,6 +143,22 @@ TEST_F(MediaInfoTags, NonAsciiPathIsOpenedUnderAnyLocale)
         if (!std::setlocale(LC_CTYPE, locale))
             continue;
         EXPECT_EQ(ReadTags(path, m_library).m_strPerformer, u"Jane Reader") << locale;
+    }
+    std::setlocale(LC_CTYPE, saved.c_str());
+}
+
+TEST_F(MediaInfoTags, FifoGivesEmptyRecordWithoutWaitingForAWriter)
+{
+    // The ASCII name is handed to the library; the non-ASCII one under the
+    // "C" locale goes through the program's own descriptor.
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    ASSERT_TRUE(std::setlocale(LC_CTYPE, "C"));
+    for (const char* name : {"pipe.mp3", "\xe7\xab\xa0.mp3"}) {
+        const fs::path fifo = m_dir / name;
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        std::u16string report = u"unset";
+        EXPECT_TRUE(fifotest::ReturnsWithoutWriter(fifo, [&] { report = m_library.Report(FromPath(fifo)); })) << name;
+        EXPECT_EQ(report, u"") << name;
     }
     std::setlocale(LC_CTYPE, saved.c_str());
 }
