@@ -47,6 +47,22 @@ constexpr int GROW_X_MOVE_DOWN = RESIZE_SIZE_X | RESIZE_MOVE_Y;
 
 QString IdName(int id) { return QString::number(id); }
 
+// One entry of a file dialog's filter list. The desktop's native dialog
+// matches patterns with case, so every extension is listed in lower and in
+// upper case ("*.mp3 *.MP3").
+QString FileFilter(const char* name, std::initializer_list<const char*> extensions)
+{
+    QStringList lower;
+    QStringList upper;
+    for (const char* extension : extensions) {
+        lower << QStringLiteral("*.") + QString::fromLatin1(extension);
+        upper << QStringLiteral("*.") + QString::fromLatin1(extension).toUpper();
+    }
+    return QString::fromLatin1(name) + QStringLiteral(" (") + (lower + upper).join(u' ') + u')';
+}
+
+const QString kAllFiles = QStringLiteral("All Files (*)");
+
 // Wait cursor for the lifetime of the object.
 class CWaitCursor {
 public:
@@ -361,7 +377,9 @@ void CMainDlg::OnAddFiles()
 {
     const QStringList chosen = UserDialogs().GetOpenFileNames(
         QApplication::activeWindow() ? QApplication::activeWindow() : this,
-        QStringLiteral("Audio Files (*.mp3 *.wav *.wma);;Image Files (*.bmp *.jpg *.gif *.png);;All Files (*)"));
+        QStringList{FileFilter("Audio Files", {"mp3", "wav", "wma"}),
+                    FileFilter("Image Files", {"bmp", "jpg", "gif", "png"}), kAllFiles}
+            .join(QStringLiteral(";;")));
     if (chosen.isEmpty())
         return;
     // The dialog gives full paths, which may lie in different folders (a
@@ -405,8 +423,10 @@ void CMainDlg::OnBrowseCover()
 {
     const QString path = UserDialogs().GetOpenFileName(
         QApplication::activeWindow() ? QApplication::activeWindow() : this,
-        QStringLiteral("Image Files (*.bmp *.jpg *.gif *.png);;Bitmap Files (*.bmp);;JPEG Files (*.jpg);;"
-                       "PNG Files (*.png);;GIF Files (*.gif);;All Files (*)"));
+        QStringList{FileFilter("Image Files", {"bmp", "jpg", "gif", "png"}), FileFilter("Bitmap Files", {"bmp"}),
+                    FileFilter("JPEG Files", {"jpg"}), FileFilter("PNG Files", {"png"}),
+                    FileFilter("GIF Files", {"gif"}), kAllFiles}
+            .join(QStringLiteral(";;")));
     if (path.isEmpty())
         return;
     m_cbCover->SetBrowsedPath(path);
@@ -422,7 +442,7 @@ void CMainDlg::RefreshCover()
 std::u16string CMainDlg::ChooseOutputPath(QWidget* owner)
 {
     const QString initialName = m_strBookName.empty() ? QString() : QString::fromStdU16String(m_strBookName) + ".m4b";
-    const QString chosen = UserDialogs().GetSaveFileName(owner, initialName, QStringLiteral("m4b Files (*.m4b)"),
+    const QString chosen = UserDialogs().GetSaveFileName(owner, initialName, FileFilter("m4b Files", {"m4b"}),
                                                          QStringLiteral("m4b"));
     if (chosen.isEmpty())
         return {};

@@ -187,7 +187,8 @@ TEST_F(MainDlgTest, AddFilesAppendsWithTheAudioImageAndAllFilters)
     dialogs.openFilesAnswers.push_back({Q(book / "02.mp3"), Q(book / "01.mp3")});
     dialog.OnAddFiles();
     EXPECT_EQ(dialogs.filters.back(),
-              QStringLiteral("Audio Files (*.mp3 *.wav *.wma);;Image Files (*.bmp *.jpg *.gif *.png);;All Files (*)"));
+              QStringLiteral("Audio Files (*.mp3 *.wav *.wma *.MP3 *.WAV *.WMA);;"
+                             "Image Files (*.bmp *.jpg *.gif *.png *.BMP *.JPG *.GIF *.PNG);;All Files (*)"));
     EXPECT_EQ(RowTexts(dialog.List()), (std::vector<std::pair<QString, QString>>{
                                            {"01", "Opening"}, {"02", "02"}, {"01", "Opening"}, {"02", "02"}}));
     EXPECT_EQ(dialog.BookName(), u"Book One");
@@ -457,8 +458,8 @@ TEST_F(MainDlgTest, BrowsingAndTypingChooseTheCover)
     dialogs.openFileAnswers.push_back(Q(green));
     QTest::mouseClick(static_cast<QPushButton*>(dialog.Control(1016)), Qt::LeftButton);
     EXPECT_EQ(dialogs.filters.back(),
-              QStringLiteral("Image Files (*.bmp *.jpg *.gif *.png);;Bitmap Files (*.bmp);;JPEG Files (*.jpg);;"
-                             "PNG Files (*.png);;GIF Files (*.gif);;All Files (*)"));
+              QStringLiteral("Image Files (*.bmp *.jpg *.gif *.png *.BMP *.JPG *.GIF *.PNG);;Bitmap Files (*.bmp *.BMP);;"
+                             "JPEG Files (*.jpg *.JPG);;PNG Files (*.png *.PNG);;GIF Files (*.gif *.GIF);;All Files (*)"));
     EXPECT_EQ(dialog.Cover().currentText(), Q(green));
     EXPECT_EQ(dialog.Cover().GetCoverPath(), green.u16string());
     EXPECT_GT(centre().green(), 200);

@@ -98,7 +98,7 @@ TEST_F(StartConversionTest, ACompletedConversionWritesTheBookAndAsksAboutThePlay
 
     EXPECT_GT(watcher.seen, 0);
     EXPECT_EQ(dialogs.saveInitialNames, (std::vector<QString>{"Book One.m4b"}));
-    EXPECT_EQ(dialogs.filters.back(), QStringLiteral("m4b Files (*.m4b)"));
+    EXPECT_EQ(dialogs.filters.back(), QStringLiteral("m4b Files (*.m4b *.M4B)"));
     EXPECT_EQ(dialogs.saveSuffix, QStringLiteral("m4b"));
     EXPECT_TRUE(dialogs.errors.empty());
     EXPECT_EQ(dialogs.questions, (std::vector<QString>{kQuestion}));
