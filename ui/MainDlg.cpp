@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "AboutDlg.h"
@@ -531,6 +532,8 @@ void CMainDlg::dropEvent(QDropEvent* event)
     const QStringList paths = LocalPaths(event->mimeData());
     if (paths.isEmpty())
         return;
+    // The file manager waits until the drop event returns: the files and
+    // their tags are read afterwards.
     event->acceptProposedAction();
-    OnDropFiles(paths);
+    QTimer::singleShot(0, this, [this, paths] { OnDropFiles(paths); });
 }

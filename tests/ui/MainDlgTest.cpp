@@ -127,6 +127,11 @@ TEST_F(MainDlgTest, DroppingAFolderFillsTheListDetailsAndCover)
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(20, 60), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&dialog, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    // The drop returns at once; the files are read once the event loop runs.
+    EXPECT_EQ(dialog.List().RowCount(), 0);
+    for (int i = 0; i < 200 && dialog.List().RowCount() == 0; ++i)
+        QTest::qWait(10);
 
     ASSERT_EQ(RowTexts(dialog.List()), (std::vector<std::pair<QString, QString>>{{"01", "Opening"}, {"02", "02"}}));
     EXPECT_EQ(dialog.List().Row(0).m_strPath, (book / "01.mp3").u16string());
