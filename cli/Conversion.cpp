@@ -1,10 +1,12 @@
 #include "Conversion.h"
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include "BookPlan.h"
@@ -17,11 +19,21 @@ namespace {
 
 constexpr int POLL_MILLISECONDS = 100;
 
-volatile std::sig_atomic_t g_nStopSignal = 0;
+// The first stop signal caught, 0 before one. Lock-free, so that the handler
+// may touch it whichever thread it interrupts.
+std::atomic<int> g_nStopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
+// The first Ctrl+C asks the job to wind down; a second one, for a job that
+// does not end, ends the process the default way. Only async-signal-safe
+// calls here.
 extern "C" void OnStopSignal(int signal)
 {
-    g_nStopSignal = signal;
+    int none = 0;
+    if (g_nStopSignal.compare_exchange_strong(none, signal))
+        return;
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
 
 // Catches Ctrl+C (and a termination request) for its lifetime.
@@ -32,6 +44,7 @@ public:
         g_nStopSignal = 0;
         struct sigaction action {};
         action.sa_handler = OnStopSignal;
+        action.sa_flags = SA_RESTART;
         sigemptyset(&action.sa_mask);
         sigaction(SIGINT, &action, &m_previousInterrupt);
         sigaction(SIGTERM, &action, &m_previousTerminate);
@@ -47,6 +60,27 @@ public:
 private:
     struct sigaction m_previousInterrupt {};
     struct sigaction m_previousTerminate {};
+};
+
+// Blocks the stop signals in the calling thread for its lifetime. Threads
+// started meanwhile inherit the block, so the signals always reach the main
+// thread, which waits for the job and can act on them.
+class CStopSignalsBlocked {
+public:
+    CStopSignalsBlocked()
+    {
+        sigset_t stop;
+        sigemptyset(&stop);
+        sigaddset(&stop, SIGINT);
+        sigaddset(&stop, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &stop, &m_previous);
+    }
+    ~CStopSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+    CStopSignalsBlocked(const CStopSignalsBlocked&) = delete;
+    CStopSignalsBlocked& operator=(const CStopSignalsBlocked&) = delete;
+
+private:
+    sigset_t m_previous;
 };
 
 // The engine writes its diagnostic counts to standard output; while it runs,
@@ -100,12 +134,15 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
         CDivertedStdout diverted;
         g_strError.Clear();
         CConverter converter(&inputs.m_metadata, &inputs.m_files, &inputs.m_cover, &outputPath);
-        converter.Start();
+        {
+            const CStopSignalsBlocked blocked;
+            converter.Start();
+        }
         int position = 0;
         int total = 0;
         while (!converter.WaitForEnd(POLL_MILLISECONDS)) {
-            if (g_nStopSignal && !aborted) {
-                stopSignal = g_nStopSignal;
+            if (g_nStopSignal.load() != 0 && !aborted) {
+                stopSignal = g_nStopSignal.load();
                 converter.Abort();
                 aborted = true;
             }

@@ -238,3 +238,25 @@ TEST(CliInterrupt, CtrlCAbortsAndLeavesAReadablePartialBook)
     EXPECT_GT(seconds, 0.0);
     EXPECT_LT(seconds, 1200.0);
 }
+
+TEST_F(CliBook, SecondCtrlCEndsAJobThatDoesNotStop)
+{
+    // The book's file is a FIFO nobody reads: the job waits in opening it
+    // and cannot see the first Ctrl+C's abort.
+    ASSERT_EQ(::mkfifo((m_dir / "stuck.m4b").c_str(), 0600), 0);
+    CCliProcess process(m_dir.Path(), {"-q", "-o", "stuck.m4b", "Book One"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ASSERT_FALSE(process.HasEnded()) << process.Wait().m_strErr;
+    process.Signal(SIGINT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_FALSE(process.HasEnded()) << "the first Ctrl+C should only ask the job to stop";
+
+    process.Signal(SIGINT);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!process.HasEnded() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(process.HasEnded()) << "a second Ctrl+C did not end the process";
+    const sCliResult result = process.Wait();
+    EXPECT_EQ(result.m_nEndSignal, SIGINT);
+    EXPECT_EQ(result.m_nExitCode, 130);
+}

@@ -82,6 +82,7 @@ bool CCliProcess::HasEnded()
         return false;
     m_bEnded = true;
     m_result.m_nExitCode = ExitCodeOf(status);
+    m_result.m_nEndSignal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     return true;
 }
 
@@ -92,6 +93,7 @@ sCliResult CCliProcess::Wait()
         ::waitpid(m_pid, &status, 0);
         m_bEnded = true;
         m_result.m_nExitCode = ExitCodeOf(status);
+        m_result.m_nEndSignal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     }
     m_result.m_strOut = ReadText(m_outFile);
     m_result.m_strErr = ReadText(m_errFile);

@@ -8,7 +8,8 @@
 namespace clitest {
 
 struct sCliResult {
-    int m_nExitCode = -1;
+    int m_nExitCode = -1;   // 128 + the signal's number when a signal ended it
+    int m_nEndSignal = 0;   // the signal that ended it, 0 when it exited
     std::string m_strOut;  // standard output
     std::string m_strErr;  // standard error
     bool m_bTimedOut = false;  // killed after the time allowed
