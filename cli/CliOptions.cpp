@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "AacEncoder.h"
+
 namespace {
 
 // The text option that `name` sets, or null.
@@ -32,6 +34,24 @@ bool TakesValue(const std::string& name)
     return TextOption(probe, name) || name == "--chapters" || name == "--bitrate";
 }
 
+// The rates the encoder can honour at some sample rate; the top is its limit
+// at the highest rate (96 kHz). A refused rate would make the encoder fall
+// back to its default, so the book would silently come out at another rate.
+unsigned long LowestBitrate()
+{
+    return aac::MinBitRatePerChannel();
+}
+
+unsigned long HighestBitrate()
+{
+    return aac::MaxBitRatePerChannel(96000);
+}
+
+std::string BitrateRange()
+{
+    return std::to_string(LowestBitrate()) + " to " + std::to_string(HighestBitrate());
+}
+
 std::optional<unsigned long> ParseBitrate(const std::string& text)
 {
     if (text.empty() || text.size() > 9)
@@ -41,7 +61,9 @@ std::optional<unsigned long> ParseBitrate(const std::string& text)
             return std::nullopt;
     }
     const unsigned long value = std::stoul(text);
-    return value > 0 ? std::optional<unsigned long>(value) : std::nullopt;
+    if (value < LowestBitrate() || value > HighestBitrate())
+        return std::nullopt;
+    return value;
 }
 
 sCliParse UsageError(std::string message)
@@ -102,7 +124,8 @@ sCliParse ParseCommandLine(const std::vector<std::string>& arguments)
         } else if (argument == "--bitrate") {
             options.m_bitrate = ParseBitrate(*value);
             if (!options.m_bitrate)
-                return UsageError("--bitrate takes a positive whole number of bit/s per channel, not \"" + *value + "\"");
+                return UsageError("--bitrate takes a whole number of bit/s per channel from " + BitrateRange() +
+                                  ", not \"" + *value + "\"");
         } else if (argument == "--no-cover") {
             options.m_bNoCover = true;
         } else if (argument == "--dry-run") {
@@ -144,7 +167,8 @@ std::string HelpText()
            "      --comment TEXT\n"
            "      --cover FILE        the cover picture (instead of the one found)\n"
            "      --no-cover          no cover picture\n"
-           "      --bitrate N         AAC bit rate in bit/s per channel (instead of Tavlin.ini)\n"
+           "      --bitrate N         AAC bit rate in bit/s per channel, " + BitrateRange() + "\n"
+           "                          (instead of Tavlin.ini)\n"
            "      --dry-run           show chapters, details and cover; convert nothing\n"
            "  -q, --quiet             no progress display\n"
            "  -h, --help              this help\n"

@@ -178,6 +178,10 @@ TEST_F(CliBook, InputsAndOutputsThatCannotWork)
     EXPECT_EQ(result.m_nExitCode, 2);
     EXPECT_TRUE(Contains(result.m_strErr, "usage: tavlin-cli")) << result.m_strErr;
     EXPECT_EQ(RunCli(m_dir.Path(), {}).m_nExitCode, 2);
+
+    result = RunCli(m_dir.Path(), {"--bitrate", "1000", "Book One"});
+    EXPECT_EQ(result.m_nExitCode, 2);  // the encoder would refuse it and use its default
+    EXPECT_TRUE(Contains(result.m_strErr, "--bitrate takes")) << result.m_strErr;
     EXPECT_FALSE(fs::exists(m_dir / "Book One.m4b"));
 }
 

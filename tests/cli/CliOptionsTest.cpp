@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "AacEncoder.h"
 #include "CliOptions.h"
 
 namespace {
@@ -76,4 +77,21 @@ TEST(CliOptions, UsageErrors)
         EXPECT_EQ(parse.m_action, eCliAction::UsageError) << testing::PrintToString(arguments);
         EXPECT_FALSE(parse.m_strError.empty());
     }
+}
+
+TEST(CliOptions, BitrateOutsideTheEncodersRangeIsAUsageError)
+{
+    // Below the minimum or above the limit at 96 kHz the encoder refuses the
+    // rate and would fall back to its default.
+    const unsigned long lowest = aac::MinBitRatePerChannel();
+    const unsigned long highest = aac::MaxBitRatePerChannel(96000);
+    EXPECT_EQ(Parse({"--bitrate", std::to_string(lowest), "Book"}).m_options.m_bitrate, lowest);
+    EXPECT_EQ(Parse({"--bitrate", std::to_string(highest), "Book"}).m_options.m_bitrate, highest);
+    const std::string range = std::to_string(lowest) + " to " + std::to_string(highest);
+    for (unsigned long refused : {1ul, lowest - 1, highest + 1, 999999999ul}) {
+        const sCliParse parse = Parse({"--bitrate", std::to_string(refused), "Book"});
+        EXPECT_EQ(parse.m_action, eCliAction::UsageError) << refused;
+        EXPECT_NE(parse.m_strError.find(range), std::string::npos) << parse.m_strError;
+    }
+    EXPECT_NE(HelpText().find(range), std::string::npos);
 }
