@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "DisplayText.h"
 #include "PathText.h"
 #include "Text.h"
 
@@ -105,16 +106,17 @@ std::string DescribePlan(const sBookPlan& plan)
     std::string text = "Chapters:\n";
     int number = 1;
     for (const sInputFile& input : plan.m_inputs.m_files)
-        text += std::to_string(number++) + "\t" + ToUtf8(input.m_strTitle) + "\t" + ToUtf8(input.m_strPath) + "\n";
+        text += std::to_string(number++) + "\t" + EscapeForDisplay(input.m_strTitle) + "\t" +
+                EscapeForDisplay(input.m_strPath) + "\n";
     for (const sDetailField& field : DETAIL_FIELDS)
-        text += ToUtf8(field.m_szLabel) + " " + ToUtf8(plan.m_details.*field.m_pDetail) + "\n";
+        text += ToUtf8(field.m_szLabel) + " " + EscapeForDisplay(plan.m_details.*field.m_pDetail) + "\n";
     text += "Cover: ";
     if (plan.m_strCover.empty())
         text += "(none)";
     else if (plan.m_inputs.m_cover.Size() == 0)
-        text += ToUtf8(plan.m_strCover) + " (unreadable: no cover)";
+        text += EscapeForDisplay(plan.m_strCover) + " (unreadable: no cover)";
     else
-        text += ToUtf8(plan.m_strCover);
-    text += "\nOutput: " + ToUtf8(plan.m_strOutput) + "\n";
+        text += EscapeForDisplay(plan.m_strCover);
+    text += "\nOutput: " + EscapeForDisplay(plan.m_strOutput) + "\n";
     return text;
 }

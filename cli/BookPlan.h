@@ -25,5 +25,6 @@ struct sBookPlan {
 sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder);
 
 // The chapters (number, title, file), the details, the cover and the output,
-// as --dry-run prints them.
+// as --dry-run prints them; control characters in names and tags are escaped,
+// so every chapter stays one line of three tab-separated fields.
 std::string DescribePlan(const sBookPlan& plan);
