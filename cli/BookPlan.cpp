@@ -1,5 +1,6 @@
 #include "BookPlan.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -10,6 +11,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr const char* NO_BOOK_NAME = "no folder given to name the book after; choose the book's file with -o FILE";
 
 // Absolute and without "." or ".." steps or a trailing separator, so that
 // a folder given as "." or "Book/" is named after the folder itself.
@@ -46,7 +49,7 @@ void Override(std::u16string& detail, const std::optional<std::string>& value)
 
 }  // namespace
 
-sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder)
+sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder, TagReader readTags)
 {
     std::vector<std::u16string> paths;
     for (const std::string& given : options.m_paths) {
@@ -57,7 +60,12 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
         paths.push_back(path);
     }
 
-    CBookProject project;
+    // Without -o the book is named after a folder; without one there is no
+    // name, which is worth saying before every file's tags are read.
+    if (!options.m_output && std::none_of(paths.begin(), paths.end(), IsFolderPath))
+        return Failure(EXIT_USAGE, NO_BOOK_NAME);
+
+    CBookProject project(std::move(readTags));
     project.Drop(paths);
     if (project.Rows().empty())
         return Failure(EXIT_FAILED, "No audio files (.mp3, .wma, .wav) in the given paths");
@@ -82,7 +90,7 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     } else if (!project.BookName().empty()) {
         plan.m_strOutput = JoinPath(workingFolder, project.BookName() + u".m4b");
     } else {
-        return Failure(EXIT_USAGE, "no folder given to name the book after; choose the book's file with -o FILE");
+        return Failure(EXIT_USAGE, NO_BOOK_NAME);
     }
 
     plan.m_inputs = project.BuildInputs();

@@ -5,6 +5,7 @@
 
 #include "BookProject.h"
 #include "CliOptions.h"
+#include "TagReader.h"
 
 inline constexpr int EXIT_DONE = 0;
 inline constexpr int EXIT_FAILED = 1;
@@ -21,8 +22,10 @@ struct sBookPlan {
 };
 
 // `workingFolder` is where relative paths and the default book name lead.
-// Sets g_nChapterMode from the options.
-sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder);
+// Sets g_nChapterMode from the options. Tags are read with `readTags`, and
+// only once the paths and the output's name are known to be usable.
+sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder,
+                   TagReader readTags = MediaInfoTagReader());
 
 // The chapters (number, title, file), the details, the cover and the output,
 // as --dry-run prints them; control characters in names and tags are escaped,

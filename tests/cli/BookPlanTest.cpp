@@ -1,7 +1,35 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "BookPlan.h"
 #include "DisplayText.h"
+#include "TestSupport.h"
+#include "Text.h"
+
+namespace fs = std::filesystem;
+using testsupport::TempDir;
+using testsupport::WriteText;
+
+namespace {
+
+// Counts the files whose tags were read; every tag stays empty.
+TagReader CountingReader(int& reads)
+{
+    return [&reads](const std::u16string&) {
+        ++reads;
+        return sTagInfo{};
+    };
+}
+
+sCliOptions Options(std::vector<std::string> paths)
+{
+    sCliOptions options;
+    options.m_paths = std::move(paths);
+    return options;
+}
+
+}  // namespace
 
 TEST(DisplayText, ControlCharactersAreEscaped)
 {
@@ -32,4 +60,22 @@ TEST(DescribePlan, EveryChapterStaysOneLineOfThreeFields)
     EXPECT_NE(text.find("Artist: A\\nB\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Cover: /b/c\\n.png (unreadable: no cover)\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Output: /b/out\\r.m4b\n"), std::string::npos) << text;
+}
+
+TEST(PlanBook, MissingBookNameIsReportedBeforeAnyTagIsRead)
+{
+    TempDir dir;
+    WriteText(dir / "01.mp3", "x");
+    WriteText(dir / "02.mp3", "x");
+    int reads = 0;
+    const sBookPlan plan = PlanBook(Options({"01.mp3", "02.mp3"}), FromPath(dir.Path()), CountingReader(reads));
+    EXPECT_EQ(plan.m_nExitCode, EXIT_USAGE);
+    EXPECT_NE(plan.m_strError.find("-o"), std::string::npos) << plan.m_strError;
+    EXPECT_EQ(reads, 0);
+
+    sCliOptions named = Options({"01.mp3", "02.mp3"});
+    named.m_output = "book.m4b";
+    const sBookPlan withOutput = PlanBook(named, FromPath(dir.Path()), CountingReader(reads));
+    EXPECT_EQ(withOutput.m_nExitCode, EXIT_DONE) << withOutput.m_strError;
+    EXPECT_GT(reads, 0);
 }
