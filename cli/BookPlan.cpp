@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "DisplayText.h"
 #include "PathText.h"
@@ -14,17 +15,40 @@ namespace {
 
 constexpr const char* NO_BOOK_NAME = "no folder given to name the book after; choose the book's file with -o FILE";
 
-// Absolute and without "." or ".." steps or a trailing separator, so that
-// a folder given as "." or "Book/" is named after the folder itself.
+// Absolute, without "." steps and without a trailing separator, so that a
+// folder given as "." or "Book/" is named after the folder itself. A ".."
+// step is left to the file system: after a link it leads to the link
+// target's parent, not to the folder before the link. So the part up to the
+// last ".." is resolved as the kernel resolves it (when it exists); the
+// components after it keep the names given.
 std::u16string AbsolutePath(const std::string& given, const std::u16string& workingFolder)
 {
+    if (given.empty())
+        return {};
     fs::path path = ToPath(FromUtf8(given));
     if (path.is_relative())
         path = ToPath(workingFolder) / path;
-    path = path.lexically_normal();
-    if (path.has_relative_path() && !path.has_filename())
-        path = path.parent_path();
-    return FromPath(path);
+    std::vector<fs::path> parts;
+    size_t afterLastParent = 0;
+    for (const fs::path& part : path) {
+        if (part.empty() || part == ".")
+            continue;
+        parts.push_back(part);
+        if (part == "..")
+            afterLastParent = parts.size();
+    }
+    fs::path kept;
+    for (size_t i = 0; i < afterLastParent; ++i)
+        kept /= parts[i];
+    if (afterLastParent > 0) {
+        std::error_code error;
+        const fs::path resolved = fs::canonical(kept, error);
+        if (!error)
+            kept = resolved;
+    }
+    for (size_t i = afterLastParent; i < parts.size(); ++i)
+        kept /= parts[i];
+    return FromPath(kept);
 }
 
 sBookPlan Failure(int exitCode, std::string message)

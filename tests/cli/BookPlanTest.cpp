@@ -79,3 +79,42 @@ TEST(PlanBook, MissingBookNameIsReportedBeforeAnyTagIsRead)
     EXPECT_EQ(withOutput.m_nExitCode, EXIT_DONE) << withOutput.m_strError;
     EXPECT_GT(reads, 0);
 }
+
+TEST(PlanBook, DotDotAfterALinkLeadsWhereTheFileSystemSays)
+{
+    // "link/.." is the link target's parent (a/b), not the working folder.
+    TempDir dir;
+    fs::create_directories(dir / "a/b/Book");
+    WriteText(dir / "a/b/Book/01.mp3", "x");
+    fs::create_directory_symlink(dir / "a/b/Book", dir / "link");
+    const std::u16string here = FromPath(dir.Path());
+    int reads = 0;
+
+    sBookPlan plan = PlanBook(Options({"link/.."}), here, CountingReader(reads));
+    ASSERT_EQ(plan.m_nExitCode, EXIT_DONE) << plan.m_strError;
+    EXPECT_EQ(plan.m_strOutput, FromPath(dir / "b.m4b"));
+    ASSERT_EQ(plan.m_inputs.m_files.size(), 1u);
+    EXPECT_EQ(plan.m_inputs.m_files[0].m_strPath, FromPath(fs::canonical(dir / "a/b/Book/01.mp3")));
+
+    sCliOptions options = Options({"link/../Book/"});
+    options.m_output = "link/../out.m4b";
+    plan = PlanBook(options, here, CountingReader(reads));
+    ASSERT_EQ(plan.m_nExitCode, EXIT_DONE) << plan.m_strError;
+    EXPECT_EQ(plan.m_strOutput, FromPath(fs::canonical(dir / "a/b") / "out.m4b"));
+}
+
+TEST(PlanBook, TrailingDotsAndSeparatorsNameTheFolderItself)
+{
+    TempDir dir;
+    fs::create_directories(dir / "Book");
+    WriteText(dir / "Book/01.mp3", "x");
+    int reads = 0;
+    for (const char* given : {"Book", "Book/", "Book/.", "./Book//./"}) {
+        const sBookPlan plan = PlanBook(Options({given}), FromPath(dir.Path()), CountingReader(reads));
+        ASSERT_EQ(plan.m_nExitCode, EXIT_DONE) << given << ": " << plan.m_strError;
+        EXPECT_EQ(plan.m_strOutput, FromPath(dir / "Book.m4b")) << given;
+    }
+    const sBookPlan here = PlanBook(Options({"."}), FromPath(dir / "Book"), CountingReader(reads));
+    ASSERT_EQ(here.m_nExitCode, EXIT_DONE) << here.m_strError;
+    EXPECT_EQ(here.m_strOutput, FromPath(dir / "Book/Book.m4b"));
+}
