@@ -51,6 +51,21 @@ std::u16string AbsolutePath(const std::string& given, const std::u16string& work
     return FromPath(kept);
 }
 
+// Why the -o value cannot name the book's file, or empty when it can. A
+// folder (also one still to be made, written with a trailing separator)
+// would otherwise reach the engine and fail only after the tags are read.
+std::string OutputProblem(const std::string& given, const std::u16string& absolute)
+{
+    if (given.empty())
+        return "-o needs the book's file name, not an empty text";
+    const std::string name = fs::path(given).filename().string();
+    if (given.back() == '/' || name == "." || name == ".." || IsFolderPath(absolute)) {
+        const std::string folder = given.back() == '/' ? given : given + "/";
+        return "-o " + given + " names a folder; give the book's file name, for example -o " + folder + "Book.m4b";
+    }
+    return {};
+}
+
 sBookPlan Failure(int exitCode, std::string message)
 {
     sBookPlan plan;
@@ -84,6 +99,11 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
         paths.push_back(path);
     }
 
+    if (options.m_output) {
+        const std::string problem = OutputProblem(*options.m_output, AbsolutePath(*options.m_output, workingFolder));
+        if (!problem.empty())
+            return Failure(EXIT_USAGE, problem);
+    }
     // Without -o the book is named after a folder; without one there is no
     // name, which is worth saying before every file's tags are read.
     if (!options.m_output && std::none_of(paths.begin(), paths.end(), IsFolderPath))

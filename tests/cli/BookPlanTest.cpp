@@ -118,3 +118,20 @@ TEST(PlanBook, TrailingDotsAndSeparatorsNameTheFolderItself)
     ASSERT_EQ(here.m_nExitCode, EXIT_DONE) << here.m_strError;
     EXPECT_EQ(here.m_strOutput, FromPath(dir / "Book/Book.m4b"));
 }
+
+TEST(PlanBook, OutputThatIsNoFileNameIsAUsageError)
+{
+    TempDir dir;
+    fs::create_directories(dir / "Book");
+    fs::create_directories(dir / "out");
+    WriteText(dir / "Book/01.mp3", "x");
+    int reads = 0;
+    for (const char* output : {"", "out", "out/", "new/", ".", "Book/.."}) {
+        sCliOptions options = Options({"Book"});
+        options.m_output = output;
+        const sBookPlan plan = PlanBook(options, FromPath(dir.Path()), CountingReader(reads));
+        EXPECT_EQ(plan.m_nExitCode, EXIT_USAGE) << "-o \"" << output << "\"";
+        EXPECT_NE(plan.m_strError.find(*output ? "names a folder" : "empty"), std::string::npos) << plan.m_strError;
+    }
+    EXPECT_EQ(reads, 0);
+}
