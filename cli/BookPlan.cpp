@@ -140,6 +140,9 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     plan.m_inputs = project.BuildInputs();
     plan.m_strCover = project.Cover().GetCoverPath();
     plan.m_details = project.Details();
+    if (options.m_cover && IsCoverTooLarge(plan.m_strCover))
+        return Failure(EXIT_FAILED, "The cover picture " + *options.m_cover + " is too large (more than " +
+                                        std::to_string(MAX_COVER_BYTES >> 20) + " MiB)");
     if (options.m_cover && plan.m_inputs.m_cover.Size() == 0)
         return Failure(EXIT_FAILED, "Can't read cover picture " + *options.m_cover);
 
@@ -165,6 +168,8 @@ std::string DescribePlan(const sBookPlan& plan)
     text += "Cover: ";
     if (plan.m_strCover.empty())
         text += "(none)";
+    else if (IsCoverTooLarge(plan.m_strCover))
+        text += EscapeForDisplay(plan.m_strCover) + " (too large: no cover)";
     else if (plan.m_inputs.m_cover.Size() == 0)
         text += EscapeForDisplay(plan.m_strCover) + " (unreadable: no cover)";
     else

@@ -3,18 +3,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
-#include <limits>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "FileDescriptor.h"
 #include "Text.h"
-
-namespace {
-
-constexpr uint64_t MAX_COVER_SIZE = std::numeric_limits<uint32_t>::max();
-
-}  // namespace
 
 std::vector<sInputFile> BuildInputFiles(const std::vector<const sItem*>& rows)
 {
@@ -60,10 +54,14 @@ sCoverData ReadCoverBytes(const std::u16string& path)
     CFileDescriptor file(::open(ToPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
     if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<uint64_t>(st.st_size) > MAX_COVER_SIZE)
+        static_cast<uint64_t>(st.st_size) > MAX_COVER_BYTES)
         return {};
     sCoverData cover;
-    cover.m_data.resize(static_cast<size_t>(st.st_size));
+    try {
+        cover.m_data.resize(static_cast<size_t>(st.st_size));
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
     size_t done = 0;
     while (done < cover.m_data.size()) {
         const ssize_t got = ::read(file.Get(), cover.m_data.data() + done, cover.m_data.size() - done);
@@ -77,4 +75,11 @@ sCoverData ReadCoverBytes(const std::u16string& path)
     }
     cover.m_data.resize(done);
     return cover;
+}
+
+bool IsCoverTooLarge(const std::u16string& path)
+{
+    struct stat st {};
+    return !path.empty() && ::stat(ToPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           static_cast<uint64_t>(st.st_size) > MAX_COVER_BYTES;
 }

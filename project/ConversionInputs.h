@@ -1,5 +1,6 @@
 #pragma once
 // The inputs of one conversion, built from the rows, the details and the cover.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,14 @@ std::vector<sInputFile> BuildInputFiles(const std::vector<std::unique_ptr<sItem>
 // (also by empty texts); the track name and the rest stay as read.
 sTagInfo BuildMetadata(const sTagInfo& firstRowTags, const sBookDetails& details);
 
-// The whole file, bytes unchanged. Empty for an empty path, a file that cannot
-// be opened or read, and a file too large for a 32-bit size.
+// The largest cover picture read. A picture is a few hundred kilobytes at
+// most; a larger file is not a cover, and reading it whole would only
+// hold the memory (up to 4 GiB) for nothing.
+inline constexpr uint64_t MAX_COVER_BYTES = 64ull << 20;
+
+// The whole file, bytes unchanged. Empty for an empty path, anything but a
+// regular file, a file that cannot be opened or read, a file larger than
+// MAX_COVER_BYTES, and when the memory for it cannot be had.
 sCoverData ReadCoverBytes(const std::u16string& path);
+// True when `path` is a regular file larger than MAX_COVER_BYTES.
+bool IsCoverTooLarge(const std::u16string& path);

@@ -135,3 +135,18 @@ TEST(PlanBook, OutputThatIsNoFileNameIsAUsageError)
     }
     EXPECT_EQ(reads, 0);
 }
+
+TEST(PlanBook, CoverPictureTooLargeIsAnError)
+{
+    TempDir dir;
+    fs::create_directories(dir / "Book");
+    WriteText(dir / "Book/01.mp3", "x");
+    WriteText(dir / "huge.png", "x");
+    fs::resize_file(dir / "huge.png", MAX_COVER_BYTES + 1);  // sparse
+    sCliOptions options = Options({"Book"});
+    options.m_cover = "huge.png";
+    int reads = 0;
+    const sBookPlan plan = PlanBook(options, FromPath(dir.Path()), CountingReader(reads));
+    EXPECT_EQ(plan.m_nExitCode, EXIT_FAILED);
+    EXPECT_NE(plan.m_strError.find("cover picture huge.png is too large"), std::string::npos) << plan.m_strError;
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 
 #include "BookProject.h"
@@ -97,6 +98,23 @@ TEST(ConversionInputs, CoverBytesAreReadWholeOrNotAtAll)
     EXPECT_EQ(ReadCoverBytes(FromPath(dir.Path())).Size(), 0u);  // a folder
     WriteAll(dir / "empty.png", {});
     EXPECT_EQ(ReadCoverBytes(FromPath(dir / "empty.png")).Size(), 0u);
+}
+
+TEST(ConversionInputs, CoverLargerThanTheLimitIsNotRead)
+{
+    // Sparse files: no disk space is used for the zeros.
+    TempDir dir;
+    {
+        std::ofstream(dir / "limit.png").put('x');
+        std::ofstream(dir / "over.png").put('x');
+    }
+    fs::resize_file(dir / "limit.png", MAX_COVER_BYTES);
+    fs::resize_file(dir / "over.png", MAX_COVER_BYTES + 1);
+    EXPECT_FALSE(IsCoverTooLarge(FromPath(dir / "limit.png")));
+    EXPECT_EQ(ReadCoverBytes(FromPath(dir / "limit.png")).Size(), MAX_COVER_BYTES);
+    EXPECT_TRUE(IsCoverTooLarge(FromPath(dir / "over.png")));
+    EXPECT_EQ(ReadCoverBytes(FromPath(dir / "over.png")).Size(), 0u);
+    EXPECT_FALSE(IsCoverTooLarge(FromPath(dir.Path())));
 }
 
 TEST(ConversionInputs, CoverNamedByAFifoIsEmptyAtOnce)
