@@ -24,7 +24,26 @@ bool HasNameClash(const std::vector<std::u16string>& paths)
     return false;
 }
 
-size_t CommonPrefixLength(size_t limit, std::u16string_view first, std::u16string_view other)
+namespace {
+
+bool IsHighSurrogate(char16_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(char16_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// True when a cut after `length` units would separate the two halves of a
+// surrogate pair in `path`.
+bool SplitsPair(std::u16string_view path, size_t length)
+{
+    return length > 0 && length < path.size() && IsHighSurrogate(path[length - 1]) && IsLowSurrogate(path[length]);
+}
+
+size_t PrefixLengthByUnits(size_t limit, std::u16string_view first, std::u16string_view other)
 {
     for (size_t i = 0; i <= limit; ++i) {
         if (i >= first.size() || i >= other.size())
@@ -33,6 +52,16 @@ size_t CommonPrefixLength(size_t limit, std::u16string_view first, std::u16strin
             return i;
     }
     return limit;
+}
+
+}  // namespace
+
+size_t CommonPrefixLength(size_t limit, std::u16string_view first, std::u16string_view other)
+{
+    // Two characters above U+FFFF may share their high surrogate; the names
+    // cut after the prefix must start with whole characters.
+    const size_t length = PrefixLengthByUnits(limit, first, other);
+    return SplitsPair(first, length) || SplitsPair(other, length) ? length - 1 : length;
 }
 
 std::vector<std::u16string> MakeBatchNames(const std::vector<std::u16string>& sortedPaths)

@@ -14,7 +14,8 @@ void SortPathsOrdinal(std::vector<std::u16string>& paths);
 bool HasNameClash(const std::vector<std::u16string>& paths);
 
 // Length of the case-insensitive common prefix of `first` and `other`, at
-// most `limit`. Counts characters, not path components.
+// most `limit`. Counts UTF-16 units, not path components, and never ends
+// between the two halves of a surrogate pair.
 size_t CommonPrefixLength(size_t limit, std::u16string_view first, std::u16string_view other);
 
 // Display names (with extensions) of a sorted batch, one per path: the last

@@ -39,6 +39,27 @@ TEST(BatchNames, CommonPrefixCountsCharactersCaseInsensitively)
     EXPECT_EQ(CommonPrefixLength(100, u"x", u"y"), 0u);
 }
 
+TEST(BatchNames, CommonPrefixKeepsSurrogatePairsWhole)
+{
+    // U+1F600 and U+1F601 share the high surrogate D83D.
+    EXPECT_EQ(CommonPrefixLength(100, u"/a/\U0001F600/1.mp3", u"/a/\U0001F601/1.mp3"), 3u);
+    EXPECT_EQ(CommonPrefixLength(4, u"/a/\U0001F600/1.mp3", u"/a/\U0001F600/2.mp3"), 3u);  // the limit cuts the pair
+    EXPECT_EQ(CommonPrefixLength(5, u"/a/\U0001F600/1.mp3", u"/a/\U0001F600/2.mp3"), 5u);
+    EXPECT_EQ(CommonPrefixLength(0, u"\U0001F600", u"\U0001F601"), 0u);
+    EXPECT_EQ(CommonPrefixLength(0, u"/a", u"/b"), 0u);
+    EXPECT_EQ(MakeBatchNames({u"/a/\U0001F600/1.mp3", u"/a/\U0001F601/1.mp3"}),
+              (Paths{u"\U0001F600/1.mp3", u"\U0001F601/1.mp3"}));
+}
+
+TEST(BatchNames, SortIsByCodeUnitsNotCodePoints)
+{
+    // U+1F600 is D83D DE00 in UTF-16, below U+FF21, although its code point
+    // is higher.
+    Paths paths{u"/\uFF21.mp3", u"/\U0001F600.mp3"};
+    SortPathsOrdinal(paths);
+    EXPECT_EQ(paths, (Paths{u"/\U0001F600.mp3", u"/\uFF21.mp3"}));
+}
+
 TEST(BatchNames, CdFoldersGiveRelativeNames)
 {
     EXPECT_EQ(MakeBatchNames({u"/book/CD1/01.mp3", u"/book/CD2/01.mp3"}), (Paths{u"1/01.mp3", u"2/01.mp3"}));
