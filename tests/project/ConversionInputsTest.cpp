@@ -59,6 +59,21 @@ TEST(ConversionInputs, TitlesFollowTheChapterSourceAndSizesAreRead)
     EXPECT_EQ(files[0].m_strTitle, u"01");
 }
 
+TEST(ConversionInputs, SizeKeepsTheLow32BitsOfLargeFiles)
+{
+    TempDir dir;
+    const fs::path big = dir / "big.wav";
+    WriteText(big, "x");
+    std::error_code error;
+    fs::resize_file(big, (uint64_t{1} << 32) + 7, error);  // sparse: takes no disk space
+    if (error)
+        GTEST_SKIP() << "this file system cannot hold a 4 GiB file: " << error.message();
+    const sItem row(FromPath(big), u"big.wav", TrackNames(u""));
+    const std::vector<sInputFile> files = BuildInputFiles(std::vector<const sItem*>{&row});
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].m_nSize, 7u);
+}
+
 TEST(ConversionInputs, MetadataTakesAllSixFieldsAlsoWhenEmpty)
 {
     sTagInfo row0;
