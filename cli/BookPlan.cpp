@@ -95,10 +95,12 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
         const std::u16string path = AbsolutePath(given, workingFolder);
         std::error_code error;
         if (!fs::exists(ToPath(path), error))
-            return Failure(EXIT_FAILED, "Can't find " + given);
+            return Failure(EXIT_FAILED, "Can't find " + (given.empty() ? std::string("\"\" (an empty path)") : given));
         paths.push_back(path);
     }
 
+    if (options.m_cover && options.m_cover->empty())
+        return Failure(EXIT_USAGE, "--cover needs a picture's file name; --no-cover gives a book without one");
     if (options.m_output) {
         const std::string problem = OutputProblem(*options.m_output, AbsolutePath(*options.m_output, workingFolder));
         if (!problem.empty())

@@ -150,3 +150,22 @@ TEST(PlanBook, CoverPictureTooLargeIsAnError)
     EXPECT_EQ(plan.m_nExitCode, EXIT_FAILED);
     EXPECT_NE(plan.m_strError.find("cover picture huge.png is too large"), std::string::npos) << plan.m_strError;
 }
+
+TEST(PlanBook, EmptyPathsAreNamedAsSuch)
+{
+    TempDir dir;
+    fs::create_directories(dir / "Book");
+    WriteText(dir / "Book/01.mp3", "x");
+    int reads = 0;
+    // An empty path is not taken for the working folder.
+    const sBookPlan input = PlanBook(Options({""}), FromPath(dir / "Book"), CountingReader(reads));
+    EXPECT_EQ(input.m_nExitCode, EXIT_FAILED);
+    EXPECT_NE(input.m_strError.find("empty path"), std::string::npos) << input.m_strError;
+
+    sCliOptions options = Options({"Book"});
+    options.m_cover = "";
+    const sBookPlan cover = PlanBook(options, FromPath(dir.Path()), CountingReader(reads));
+    EXPECT_EQ(cover.m_nExitCode, EXIT_USAGE);
+    EXPECT_NE(cover.m_strError.find("--no-cover"), std::string::npos) << cover.m_strError;
+    EXPECT_EQ(reads, 0);
+}
