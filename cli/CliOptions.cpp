@@ -174,5 +174,6 @@ std::string HelpText()
            "  -h, --help              this help\n"
            "      --version           the version\n"
            "\n"
+           "Ctrl+C stops the conversion and closes the partial book; a second Ctrl+C ends at once.\n"
            "Exit status: 0 done, 1 conversion error, 2 usage error, 130 interrupted.\n";
 }
