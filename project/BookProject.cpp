@@ -31,11 +31,11 @@ sDropPlan PlanDrop(const std::vector<std::u16string>& droppedPaths)
     return plan;
 }
 
-sCollectedFiles CollectChosenFiles(const std::u16string& directory, const std::vector<std::u16string>& names)
+sCollectedFiles CollectChosenFiles(const std::vector<std::u16string>& paths)
 {
     sCollectedFiles files;
-    for (const std::u16string& name : names)
-        files.CollectPath(JoinPath(directory, name));
+    for (const std::u16string& path : paths)
+        files.CollectPath(path);
     return files;
 }
 
@@ -75,9 +75,9 @@ sProjectChange CBookProject::Drop(const std::vector<std::u16string>& paths)
     return change;
 }
 
-sProjectChange CBookProject::AddFiles(const std::u16string& directory, const std::vector<std::u16string>& names)
+sProjectChange CBookProject::AddFiles(const std::vector<std::u16string>& paths)
 {
-    return AddCollected(CollectChosenFiles(directory, names));
+    return AddCollected(CollectChosenFiles(paths));
 }
 
 sProjectChange CBookProject::AddCollected(const sCollectedFiles& files)

@@ -24,8 +24,9 @@ struct sDropPlan {
 // Collects the dropped paths in order. Pictures alone keep the rows.
 sDropPlan PlanDrop(const std::vector<std::u16string>& droppedPaths);
 
-// Add Files: collects each chosen name inside `directory`.
-sCollectedFiles CollectChosenFiles(const std::u16string& directory, const std::vector<std::u16string>& names);
+// Add Files: collects each chosen file by its full path (a file dialog may
+// return files from several folders).
+sCollectedFiles CollectChosenFiles(const std::vector<std::u16string>& paths);
 
 // One batch of audio files about to be appended as rows.
 struct sAudioBatch {
@@ -63,9 +64,9 @@ public:
     // A drop of files and folders: a folder sets the book name (the last one
     // wins); audio replaces the rows; pictures go to the cover field.
     sProjectChange Drop(const std::vector<std::u16string>& paths);
-    // Add Files: the chosen names in `directory` are appended; the book name
+    // Add Files: the chosen files (full paths) are appended; the book name
     // stays.
-    sProjectChange AddFiles(const std::u16string& directory, const std::vector<std::u16string>& names);
+    sProjectChange AddFiles(const std::vector<std::u16string>& paths);
     // Appends the audio (prefilling the details from its first file) and
     // hands the pictures to the cover field.
     sProjectChange AddCollected(const sCollectedFiles& files);

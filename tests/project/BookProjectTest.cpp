@@ -137,9 +137,9 @@ TEST_F(BookProjectTest, AddFilesAppendsAndTheSameFileTwiceGivesTwoRows)
     MakeFile("Saga/01.mp3");
     MakeFile("more/02.mp3");
     m_project.Drop({P("Saga")});
-    const sProjectChange change = m_project.AddFiles(P("more"), {u"02.mp3", u"readme.txt"});
+    const sProjectChange change = m_project.AddFiles({P("more/02.mp3"), P("more/readme.txt")});
     EXPECT_EQ(change.m_nFirstNewRow, 1u);
-    m_project.AddFiles(P("Saga"), {u"01.mp3"});
+    m_project.AddFiles({P("Saga/01.mp3")});
     EXPECT_EQ(Names(m_project), (Paths{u"01", u"02", u"01"}));
     EXPECT_EQ(m_project.BookName(), u"Saga");
 }
@@ -159,7 +159,7 @@ TEST_F(BookProjectTest, EachBatchOverwritesAllDetailsAlsoWithEmptyValues)
     EXPECT_EQ(m_project.Details(), (sBookDetails{u"Artist", u"Writer", u"Album", u"1999", u"Speech", u"Note"}));
 
     m_tags.m_byName.clear();
-    m_project.AddFiles(P("two"), {u"01.mp3"});
+    m_project.AddFiles({P("two/01.mp3")});
     EXPECT_EQ(m_project.Details(), sBookDetails{});
 }
 
