@@ -1,5 +1,7 @@
 #include "BookWriter.h"
 
+#include <algorithm>
+
 #include "ChapterSample.h"
 #include "EngineState.h"
 #include "FileTask.h"
@@ -11,6 +13,10 @@ constexpr uint32_t kMovieTimeScale = 90000;
 constexpr uint32_t kChapterTimeScale = 600;
 constexpr uint8_t kAudioProfileLevel = 255;
 constexpr uint8_t kMediaKindAudiobook = 2;
+// The AAC encoder delays its output by one frame: the book's first frame is
+// priming, which the audio track's edit list skips. Every later file's
+// priming frame sits at the end of the chapter before it.
+constexpr uint64_t kEncoderDelay = 1024;
 }  // namespace
 
 CBookWriter::CBookWriter(const sCoverData* cover, const std::u16string* outputPath)
@@ -66,7 +72,8 @@ void CBookWriter::Submit(const std::vector<sInputFile>& files, const sTagInfo* m
 
 void CBookWriter::WriteFrames()
 {
-    for (auto& task : m_tasks) {
+    for (size_t index = 0; index < m_tasks.size(); ++index) {
+        auto& task = m_tasks[index];
         CQueue& frames = task->Frames();
         const uint64_t chapterStart = m_nTrackPosition;
         for (;;) {
@@ -83,10 +90,16 @@ void CBookWriter::WriteFrames()
             break;
         }
         if (g_bAbort.load() == 0) {
-            // The chapter spans its file's frames in the audio track, which
-            // include the encoder's priming frame; converting positions from
-            // the running total keeps the truncation from adding up.
-            const uint64_t duration = ToChapterTicks(m_nTrackPosition) - ToChapterTicks(chapterStart);
+            // Played, the track starts one priming frame into its media, so
+            // a file's own audio begins at the position of its first frame:
+            // chapters are bounded by those positions, converted from the
+            // running total so that truncation does not add up. The last
+            // chapter ends with the presentation, a priming frame before
+            // the media ends.
+            uint64_t chapterEnd = m_nTrackPosition;
+            if (index + 1 == m_tasks.size())
+                chapterEnd -= std::min(kEncoderDelay, chapterEnd - chapterStart);
+            const uint64_t duration = ToChapterTicks(chapterEnd) - ToChapterTicks(chapterStart);
             const uint64_t start100ns =
                 m_format.nSamplesPerSec ? chapterStart * 10000000ull / m_format.nSamplesPerSec : 0;
             AddChapter(task->Input().m_strTitle, duration, start100ns);
@@ -150,6 +163,7 @@ int CBookWriter::CreateOutput(const WAVEFORMATEX* format, const sTagInfo* metada
     m_file->SetAudioProfileLevel(kAudioProfileLevel);
     const std::vector<uint8_t> config = encoder->GetDecoderSpecificInfo();
     m_file->SetTrackESConfiguration(m_nAudioTrack, config.data(), static_cast<uint32_t>(config.size()));
+    m_file->SetTrackEditStart(m_nAudioTrack, kEncoderDelay);
     m_file->SetMetadataTool(aac::Encoder::GetVersion());
 
     const std::pair<const std::u16string*, bool (mp4::File::*)(const std::string&)> tags[] = {

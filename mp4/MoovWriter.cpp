@@ -321,11 +321,32 @@ void WriteMediaInformation(BoxWriter& out, const Track& track)
     out.End(minf);
 }
 
+// One edit: the presentation starts `editStart` ticks into the media and
+// lasts the rest of it.
+void WriteEditList(BoxWriter& out, const Track& track, uint64_t presentedDuration)
+{
+    const size_t edts = out.Begin("edts");
+    const uint8_t version = presentedDuration > MAX32 || track.editStart > 0x7FFFFFFF ? 1 : 0;
+    const size_t elst = out.BeginFull("elst", version, 0);
+    out.U32(1);
+    if (version == 1) {
+        out.U64(presentedDuration);
+        out.U64(track.editStart);
+    } else {
+        out.U32(static_cast<uint32_t>(presentedDuration));
+        out.U32(static_cast<uint32_t>(track.editStart));
+    }
+    out.U16(1);  // media rate 1.0
+    out.U16(0);
+    out.End(elst);
+    out.End(edts);
+}
+
 void WriteTrack(BoxWriter& out, const MovieDescription& movie, const Track& track)
 {
     const size_t trak = out.Begin("trak");
-    WriteTrackHeader(out, track, movie.creationTime,
-                     Rescale(track.table.Duration(), track.timeScale, movie.timeScale));
+    const uint64_t presented = Rescale(track.PresentedDuration(), track.timeScale, movie.timeScale);
+    WriteTrackHeader(out, track, movie.creationTime, presented);
     if (track.chapterTrack != INVALID_TRACK_ID) {
         const size_t tref = out.Begin("tref");
         const size_t chap = out.Begin("chap");
@@ -333,6 +354,8 @@ void WriteTrack(BoxWriter& out, const MovieDescription& movie, const Track& trac
         out.End(chap);
         out.End(tref);
     }
+    if (track.editStart > 0)
+        WriteEditList(out, track, presented);
     const size_t mdia = out.Begin("mdia");
     WriteMediaHeader(out, track, movie.creationTime);
     if (track.kind == TrackKind::Audio)
@@ -360,7 +383,7 @@ std::vector<uint8_t> BuildMoov(const MovieDescription& movie)
     uint64_t duration = 0;
     uint32_t nextTrackId = 1;
     for (const Track* track : movie.tracks) {
-        duration = std::max(duration, Rescale(track->table.Duration(), track->timeScale, movie.timeScale));
+        duration = std::max(duration, Rescale(track->PresentedDuration(), track->timeScale, movie.timeScale));
         nextTrackId = std::max(nextTrackId, track->id + 1);
     }
     BoxWriter out;

@@ -155,6 +155,15 @@ bool File::SetTrackTimeScale(TrackId id, uint32_t timeScale)
     return true;
 }
 
+bool File::SetTrackEditStart(TrackId id, uint64_t mediaTime)
+{
+    Track* track = m_impl->Find(id);
+    if (m_impl->closed || track == nullptr || mediaTime > static_cast<uint64_t>(INT64_MAX))
+        return false;
+    track->editStart = mediaTime;
+    return true;
+}
+
 bool File::SetAudioProfileLevel(uint8_t level)
 {
     if (m_impl->closed)

@@ -42,6 +42,9 @@ public:
     bool SetAudioProfileLevel(uint8_t level);
     // The AudioSpecificConfig of an audio track.
     bool SetTrackESConfiguration(TrackId track, const uint8_t* config, uint32_t size);
+    // Presentation of the track starts `mediaTime` track ticks into its media
+    // (an edit list), e.g. to skip an encoder's priming samples. 0: no edit.
+    bool SetTrackEditStart(TrackId track, uint64_t mediaTime);
 
     // Tag items, UTF-8 text. An empty text sets nothing.
     bool SetMetadataTool(const std::string& text);

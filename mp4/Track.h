@@ -24,7 +24,15 @@ struct Track {
     uint8_t audioType = MPEG4_AUDIO_TYPE;
     std::vector<uint8_t> esConfig;            // AudioSpecificConfig, audio only
     TrackId chapterTrack = INVALID_TRACK_ID;  // the `chap` reference, audio only
+    uint64_t editStart = 0;                   // media ticks the presentation skips (`elst`)
     SampleTable table;
+
+    // Presentation length in track ticks: the media less what the edit skips.
+    uint64_t PresentedDuration() const
+    {
+        const uint64_t media = table.Duration();
+        return media > editStart ? media - editStart : 0;
+    }
 };
 
 }  // namespace mp4

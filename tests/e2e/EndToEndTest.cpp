@@ -178,7 +178,7 @@ TEST_F(EndToEndTest, FiftyChaptersStartWhereTheirAudioStartsWithoutDrift)
     }
     ASSERT_EQ(onsets.size(), static_cast<size_t>(files));
     for (int i = 0; i < files; ++i)
-        EXPECT_NEAR(onsets[static_cast<size_t>(i)], chapters[static_cast<size_t>(i)].start, 0.030) << "chapter " << i;
+        EXPECT_NEAR(onsets[static_cast<size_t>(i)], chapters[static_cast<size_t>(i)].start, 0.010) << "chapter " << i;
 }
 
 TEST_F(EndToEndTest, AnMp3WithACoverPictureAndATruncatedMp3Convert)

@@ -101,7 +101,10 @@ TEST_F(ConverterTest, FramesAndChaptersFollowTheListWhenLaterFilesFinishFirst)
     double start = 0;
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(chapters[i].title, titles[i]);
-        const double expected = ChapterSeconds(static_cast<uint64_t>(lengths[i] * 44100));
+        // Playback skips the book's first priming frame, so the last
+        // chapter ends one frame before the media does.
+        const double expected =
+            ChapterSeconds(static_cast<uint64_t>(lengths[i] * 44100)) - (i == 3 ? 1024.0 / 44100 : 0.0);
         EXPECT_NEAR(chapters[i].start, start, 0.01) << i;
         EXPECT_NEAR(chapters[i].end - chapters[i].start, expected, 0.01) << i;
         start += expected;

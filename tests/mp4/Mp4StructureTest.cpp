@@ -468,3 +468,36 @@ TEST(Mp4Structure, AbandonedFileKeepsAConsistentMdat)
 }
 
 }  // namespace
+
+TEST(Mp4Structure, AnEditStartSkipsPrimingAndShortensThePresentation)
+{
+    TempDir dir;
+    {
+        auto file = mp4::File::Create(dir / "edit.m4a");
+        ASSERT_TRUE(file);
+        file->SetTimeScale(90000);
+        const auto track = file->AddAudioTrack(44100, mp4::INVALID_DURATION, mp4::MPEG4_AUDIO_TYPE);
+        EXPECT_FALSE(file->SetTrackEditStart(track + 7, 1024));
+        ASSERT_TRUE(file->SetTrackEditStart(track, 1024));
+        const uint8_t frame[4] = {1, 2, 3, 4};
+        for (int i = 0; i < 44; ++i)
+            ASSERT_TRUE(file->WriteSample(track, frame, 4, 1024));
+        ASSERT_TRUE(file->Close());
+    }
+    BoxReader reader(dir / "edit.m4a");
+    ASSERT_TRUE(reader.Ok()) << reader.Error();
+    EXPECT_NE(reader.Outline(*reader.Find("moov/trak")).find("tkhd edts(elst) mdia"), std::string::npos)
+        << reader.Outline(*reader.Find("moov/trak"));
+    uint8_t version = 9;
+    testsupport::ByteCursor elst = reader.FullBoxCursor(*reader.Find("moov/trak/edts/elst"), &version);
+    EXPECT_EQ(version, 0);
+    EXPECT_EQ(elst.U32(), 1u);                            // one edit
+    EXPECT_EQ(elst.U32(), (43u * 1024u * 90000u + 22050u) / 44100u);  // presented length, movie ticks
+    EXPECT_EQ(elst.U32(), 1024u);                         // starts one frame into the media
+    EXPECT_EQ(elst.U16(), 1);                             // at normal rate
+    // The movie lasts as long as the presentation, not the media.
+    testsupport::ByteCursor mvhd = reader.FullBoxCursor(*reader.Find("moov/mvhd"));
+    mvhd.Skip(8);
+    EXPECT_EQ(mvhd.U32(), 90000u);
+    EXPECT_EQ(mvhd.U32(), (43u * 1024u * 90000u + 22050u) / 44100u);
+}
