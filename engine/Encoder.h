@@ -37,7 +37,6 @@ public:
 
     aac::Encoder* Handle() const { return m_hEncoder.get(); }
     uint64_t SamplesIn() const { return m_nSamplesIn; }
-    uint64_t SamplesOut() const { return m_nSamplesOut; }
     CQueue& Queue() { return m_queue; }
 
 private:

@@ -48,14 +48,10 @@ void CFileTask::Run()
     TraceLine(ToUtf8(m_pInput->m_strTitle) + "\n");
     const bool first = m_pFormat->nChannels == 0;
 
-    if (g_bAbort.load() != 0) {
-        // Started after an abort: the file is not opened.
-        if (first)
-            m_pWriter->SetReady();
-        m_frames.SetEnd(true);
-    } else {
+    if (g_bAbort.load() != 0)
+        EndWithoutFrames(first);  // started after an abort: the file is not opened
+    else
         ConvertFile(first);
-    }
 
     Finish();
     m_pPool->OnTaskFinished(this);
@@ -87,18 +83,22 @@ void CFileTask::ConvertFile(bool first)
         } else {
             // The message is in g_strError already.
             g_bAbort.store(1);
-            if (first)
-                m_pWriter->SetReady();
-            m_frames.SetEnd(true);
+            EndWithoutFrames(first);
         }
     } catch (const std::exception&) {
         // Out of memory or out of system resources: this conversion ends with
         // a message, the program goes on.
         FailConversion(FormatWithPath(u"Can't convert file %ls", m_pInput->m_strPath));
-        if (first)
-            m_pWriter->SetReady();
-        m_frames.SetEnd(true);
+        EndWithoutFrames(first);
     }
+}
+
+void CFileTask::EndWithoutFrames(bool first)
+{
+    // The job thread waits for the first file before it submits the others.
+    if (first)
+        m_pWriter->SetReady();
+    m_frames.SetEnd(true);
 }
 
 void CFileTask::Finish()

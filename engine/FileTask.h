@@ -46,13 +46,15 @@ public:
     CQueue& Frames() { return m_frames; }
     CEvent& FinishedEvent() { return m_finished; }
     CEvent& DrainedEvent() { return m_drained; }
-    bool IsFinished() const { return m_bFinished.load() != 0; }
     const sInputFile& Input() const { return *m_pInput; }
     int Number() const { return m_nNumber; }
 
 private:
     // Opens, decodes and encodes the file; every failure ends in an abort.
     void ConvertFile(bool first);
+    // The file gives no (further) frames: its queue ends, and the writer
+    // stops waiting if this was the first file.
+    void EndWithoutFrames(bool first);
 
     IThreadPool* m_pPool;
     CBookWriter* m_pWriter;

@@ -19,23 +19,20 @@ QImage DrawAppIcon(int size)
     p.setBrush(background);
     p.drawRoundedRect(QRectF(8, 8, 240, 240), 44, 44);
 
-    QPainterPath left;
-    left.moveTo(40, 84);
-    left.quadTo(84, 66, 124, 86);
-    left.lineTo(124, 206);
-    left.quadTo(84, 188, 40, 204);
-    left.closeSubpath();
+    // The two pages mirror each other about the spine.
+    const auto page = [](qreal outer, qreal middle, qreal spine) {
+        QPainterPath path;
+        path.moveTo(outer, 84);
+        path.quadTo(middle, 66, spine, 86);
+        path.lineTo(spine, 206);
+        path.quadTo(middle, 188, outer, 204);
+        path.closeSubpath();
+        return path;
+    };
     p.setBrush(QColor(0xf4, 0xf1, 0xe8));
-    p.drawPath(left);
-
-    QPainterPath right;
-    right.moveTo(216, 84);
-    right.quadTo(172, 66, 132, 86);
-    right.lineTo(132, 206);
-    right.quadTo(172, 188, 216, 204);
-    right.closeSubpath();
+    p.drawPath(page(40, 84, 124));
     p.setBrush(QColor(0xe6, 0xe1, 0xd2));
-    p.drawPath(right);
+    p.drawPath(page(216, 172, 132));
 
     // Lines of text on the left page.
     p.setBrush(Qt::NoBrush);
