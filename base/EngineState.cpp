@@ -29,6 +29,11 @@ bool CErrorText::IsEmpty() const
 
 void FailConversion(const std::u16string& message)
 {
+    // Two failures at once: the lock lets exactly one of them see the flag down.
+    static std::mutex failing;
+    std::lock_guard<std::mutex> lock(failing);
+    if (g_bAbort.load() != 0)
+        return;
     g_strError.Set(message);
     g_bAbort.store(1);
 }

@@ -22,5 +22,9 @@ private:
 };
 extern CErrorText g_strError;
 
-// Stores `message` in g_strError, then raises g_bAbort.
+// Ends the conversion with `message`: stores it in g_strError, then raises
+// g_bAbort. Only the first failure of a conversion is kept: once g_bAbort is
+// raised (by a failure or by the user), what fails afterwards is a
+// consequence of the abort, such as an open or a read it interrupted, and
+// its message would name the wrong file.
 void FailConversion(const std::u16string& message);

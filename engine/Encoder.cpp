@@ -10,13 +10,13 @@
 #include "Text.h"
 
 CEncoder::CEncoder(WAVEFORMATEX* bookFormat, const sInputFile& input, IWriterCallback* writer)
-    : m_pWriter(writer)
+    : m_pWriter(writer), m_strPath(input.m_strPath)
 {
     QuietLibraryLogs();
     const bool firstFile = bookFormat->nChannels == 0;
     m_pGraph = CreateGraph(input.m_strPath, firstFile ? nullptr : bookFormat);
     if (FAILED(m_pGraph->Init())) {
-        g_strError.Set(FormatWithPath(u"Can't read file %ls", input.m_strPath));
+        FailConversion(FormatWithPath(u"Can't read file %ls", m_strPath));
         ReleaseGraph();
         return;
     }
@@ -25,7 +25,7 @@ CEncoder::CEncoder(WAVEFORMATEX* bookFormat, const sInputFile& input, IWriterCal
         if (negotiated != nullptr)
             std::memcpy(bookFormat, negotiated, sizeof(WAVEFORMATEX));
     }
-    if (!OpenAacEncoder(*bookFormat, input))
+    if (!OpenAacEncoder(*bookFormat))
         ReleaseGraph();
 }
 
@@ -42,7 +42,7 @@ void CEncoder::ReleaseGraph()
     }
 }
 
-bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format, const sInputFile& input)
+bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format)
 {
     m_nChannels = format.nChannels;
     unsigned long inputSamples = 0;
@@ -53,7 +53,7 @@ bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format, const sInputFile& inpu
     if (!m_hEncoder) {
         // The format could not be encoded; end the conversion with a message
         // instead of leaving the writer waiting.
-        g_strError.Set(FormatWithPath(u"Can't encode file %ls", input.m_strPath));
+        FailConversion(FormatWithPath(u"Can't encode file %ls", m_strPath));
         return false;
     }
     m_nInputSamples = static_cast<uint32_t>(inputSamples);
@@ -97,6 +97,7 @@ void CEncoder::Run()
             break;
         if (bytes < 0) {
             std::fputs("faacEncEncode() failed\n", stderr);
+            FailEncoding();
             break;
         }
         HandOnFrame(bytes);
@@ -110,11 +111,18 @@ int CEncoder::EncodeBlock(const int16_t* samples, int count)
     const int bytes = m_hEncoder->Encode(samples, static_cast<unsigned>(count), m_output.data(), m_nMaxOutputBytes);
     if (bytes < 0) {
         std::fputs("faacEncEncode() failed\n", stderr);
+        FailEncoding();  // the abort ends Run's loop
         return 0;
     }
     if (bytes > 0)
         HandOnFrame(bytes);
     return 1;
+}
+
+void CEncoder::FailEncoding()
+{
+    // Audio the encoder lost would leave a gap in a book reported complete.
+    FailConversion(FormatWithPath(u"Can't encode file %ls", m_strPath));
 }
 
 void CEncoder::HandOnFrame(int bytes)

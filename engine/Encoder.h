@@ -4,6 +4,7 @@
 // end and hands every frame with its duration to the writer callback.
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "AacEncoder.h"
@@ -19,7 +20,7 @@ public:
 
     // Opens the graph (requiring `bookFormat` unless its nChannels is 0, in
     // which case the negotiated format is copied into it) and the AAC encoder.
-    // Without a graph afterwards, g_strError holds the reason.
+    // Without a graph afterwards, the conversion has failed (FailConversion).
     CEncoder(WAVEFORMATEX* bookFormat, const sInputFile& input, IWriterCallback* writer);
     ~CEncoder();
     CEncoder(const CEncoder&) = delete;
@@ -27,7 +28,8 @@ public:
 
     // Runs the graph, encodes every block, flushes, then calls OnEnd.
     void Run();
-    // Encodes one block; 1, or 0 when the encoder reported an error.
+    // Encodes one block; 1, or 0 when the encoder reported an error, which
+    // ends the conversion.
     int EncodeBlock(const int16_t* samples, int count);
 
     bool HasGraph() const { return m_pGraph != nullptr; }
@@ -40,10 +42,13 @@ public:
     CQueue& Queue() { return m_queue; }
 
 private:
-    bool OpenAacEncoder(const WAVEFORMATEX& format, const sInputFile& input);
+    bool OpenAacEncoder(const WAVEFORMATEX& format);
+    // Ends the conversion with "Can't encode file" for this file.
+    void FailEncoding();
     void HandOnFrame(int bytes);
 
     IWriterCallback* m_pWriter;
+    std::u16string m_strPath;  // the input file, for failure messages
     std::unique_ptr<CGraphSound> m_pGraph;
     std::unique_ptr<aac::Encoder> m_hEncoder;
     std::vector<uint8_t> m_output;

@@ -81,7 +81,8 @@ void CFileTask::ConvertFile(bool first)
             m_frames.SetEnd(false);
             m_pEncoder->Run();
         } else {
-            // The message is in g_strError already.
+            // The encoder has ended the conversion with its message, or an
+            // abort interrupted the open; either way the conversion is over.
             g_bAbort.store(1);
             EndWithoutFrames(first);
         }

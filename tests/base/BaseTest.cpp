@@ -1,10 +1,11 @@
-// The event primitive and UTF-16 text conversion.
+// The event primitive, UTF-16 text conversion and the conversion's failure report.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 
+#include "EngineState.h"
 #include "Event.h"
 #include "Text.h"
 
@@ -74,6 +75,22 @@ TEST(TextTest, FormatsTheFirstPathPlaceholder)
 {
     EXPECT_EQ(FormatWithPath(u"Can't read file %ls", u"/a b/c.mp3"), u"Can't read file /a b/c.mp3");
     EXPECT_EQ(FormatWithPath(u"no placeholder", u"x"), u"no placeholder");
+}
+
+TEST(FailConversionTest, KeepsTheFirstFailureAndNothingThatFollowsAnAbort)
+{
+    g_bAbort = 0;
+    g_strError.Clear();
+    FailConversion(u"Can't read file /broken.mp3");
+    FailConversion(u"Can't read file /interrupted.mp3");
+    EXPECT_EQ(g_bAbort.load(), 1);
+    EXPECT_EQ(g_strError.Get(), u"Can't read file /broken.mp3");
+
+    g_strError.Clear();
+    g_bAbort = 1;  // the user's abort carries no message
+    FailConversion(u"Can't read file /interrupted.mp3");
+    EXPECT_TRUE(g_strError.IsEmpty());
+    g_bAbort = 0;
 }
 
 }  // namespace

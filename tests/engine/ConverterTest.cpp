@@ -211,6 +211,24 @@ TEST_F(ConverterTest, AnUnreadableThirdFileAbortsAndAddsNoChapterAfterIt)
     EXPECT_TRUE(testsupport::DecodesCleanly(ToPath(m_output)));
 }
 
+TEST_F(ConverterTest, TheFirstFailureIsReportedNotAFileItsAbortInterrupted)
+{
+    g_ThreadPool.Resize(3);  // the second and third file open side by side
+    AddFile("one", Seconds(0.5));
+    // A healthy file whose slow open the abort interrupts: to its encoder,
+    // an open that fails after the third file has failed.
+    FakeSource interrupted;
+    interrupted.failOpen = true;
+    interrupted.openDelay = 300ms;
+    AddFile("two", interrupted);
+    FakeSource broken;
+    broken.failOpen = true;
+    AddFile("three", broken);
+    ASSERT_TRUE(Convert());
+    EXPECT_EQ(FakeSources::Instance().OpenOrder().size(), 3u);
+    EXPECT_EQ(g_strError.Get(), u"Can't read file /fake/three");
+}
+
 TEST_F(ConverterTest, AbortRightAfterStartEndsPromptly)
 {
     for (int i = 0; i < 5; ++i)
