@@ -8,8 +8,6 @@ extern "C" {
 
 namespace {
 constexpr AVRational k100ns = {1, 10000000};
-// Read errors in a row after which a damaged file is treated as ended.
-constexpr int kMaxReadErrorsInARow = 64;
 // Decoding errors in a row while draining after which the decoder is given up.
 constexpr int kMaxDrainErrorsInARow = 64;
 
@@ -130,7 +128,8 @@ CAudioSource::ReadResult CAudioSource::ReadFrame(const std::atomic<bool>& stop)
         if (received == AVERROR(EAGAIN)) {
             if (m_bDraining)
                 return ReadResult::End;
-            FeedDecoder();
+            if (!FeedDecoder())
+                return ReadResult::Failed;
         } else if (m_bDraining && ++drainErrors > kMaxDrainErrorsInARow) {
             return ReadResult::End;
         }
@@ -139,22 +138,32 @@ CAudioSource::ReadResult CAudioSource::ReadFrame(const std::atomic<bool>& stop)
     return ReadResult::End;
 }
 
-void CAudioSource::FeedDecoder()
+bool CAudioSource::FeedDecoder()
 {
     const int read = av_read_frame(m_format.get(), m_packet.get());
     if (read < 0) {
-        const bool atEnd = read == AVERROR_EOF || (m_format->pb && avio_feof(m_format->pb));
-        if (atEnd || ++m_nReadErrors > kMaxReadErrorsInARow) {
-            avcodec_send_packet(m_codec.get(), nullptr);
-            m_bDraining = true;
-        }
-        return;
+        if (!IsEndOfInput(read))
+            return false;
+        avcodec_send_packet(m_codec.get(), nullptr);
+        m_bDraining = true;
+        return true;
     }
-    m_nReadErrors = 0;
     // A packet the decoder refuses (damaged data) is dropped; decoding goes on.
     if (m_packet->stream_index == m_pStream->index)
         avcodec_send_packet(m_codec.get(), m_packet.get());
     av_packet_unref(m_packet.get());
+    return true;
+}
+
+bool CAudioSource::IsEndOfInput(int readResult) const
+{
+    // FFmpeg marks its input as at its end after any failed read, and a
+    // demuxer may then report AVERROR_EOF: only the input's error tells a
+    // failing disk or a dropped share from the end of the file.
+    const int inputError = m_format->pb ? m_format->pb->error : 0;
+    if (readResult == AVERROR_EXIT || inputError == AVERROR_EXIT)
+        return true;  // interrupted by a stop or an abort, which end the stream themselves
+    return readResult == AVERROR_EOF && (inputError == 0 || inputError == AVERROR_EOF);
 }
 
 void CAudioSource::TrackPosition()

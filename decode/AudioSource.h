@@ -10,7 +10,7 @@
 
 class CAudioSource {
 public:
-    enum class ReadResult { Frame, End };
+    enum class ReadResult { Frame, End, Failed };
 
     CAudioSource() = default;
     CAudioSource(const CAudioSource&) = delete;
@@ -36,6 +36,7 @@ public:
 
     // Decodes the next frame into Frame(). Packets the decoder refuses are
     // skipped. End: the file and the decoder are exhausted, or `stop` was set.
+    // Failed: reading the file failed before its end (an I/O error).
     ReadResult ReadFrame(const std::atomic<bool>& stop);
     const AVFrame& Frame() const { return *m_frame; }
     // The end of the last decoded frame in 100 ns units from the stream start.
@@ -44,8 +45,11 @@ public:
 private:
     void TrackPosition();
     // Reads the next packet of the stream into the decoder; at the end of the
-    // file it starts draining the decoder instead.
-    void FeedDecoder();
+    // file it starts draining the decoder instead. False when the read failed.
+    bool FeedDecoder();
+    // Whether a failed av_read_frame result is the true end of the file, or
+    // a read that a stop or an abort interrupted.
+    bool IsEndOfInput(int readResult) const;
 
     ffmpeg::FormatContext m_format;
     ffmpeg::CodecContext m_codec;
@@ -54,6 +58,5 @@ private:
     AVStream* m_pStream = nullptr;
     bool m_bConnected = false;
     bool m_bDraining = false;
-    int m_nReadErrors = 0;
     int64_t m_llPosition = 0;
 };

@@ -235,10 +235,12 @@ void CGraph::StreamBuffers()
     std::vector<uint8_t> buffer;
     bool refused = false;
     bool failed = false;
-    while (!s.stop && s.source->ReadFrame(s.stop) == CAudioSource::ReadResult::Frame) {
+    auto read = CAudioSource::ReadResult::End;
+    while (!s.stop && (read = s.source->ReadFrame(s.stop)) == CAudioSource::ReadResult::Frame) {
         s.position = s.source->Position();
         buffer.clear();
         if (!s.converter->Convert(s.source->Frame(), buffer)) {
+            DebugLine("PCM conversion failed; the stream ends early\n");
             failed = true;
             break;
         }
@@ -247,10 +249,13 @@ void CGraph::StreamBuffers()
             break;
         }
     }
+    if (read == CAudioSource::ReadResult::Failed) {
+        DebugLine("Reading the file failed; the stream ends early\n");
+        failed = true;
+    }
     if (failed) {
-        // The rest of the file cannot be turned into the book's PCM: end the
-        // conversion with a message rather than leave the file cut short.
-        DebugLine("PCM conversion failed; the stream ends early\n");
+        // The rest of the file cannot be read or turned into the book's PCM:
+        // end the conversion with a message rather than leave the file cut short.
         FailConversion(FormatWithPath(u"Can't read file %ls", s.path));
     }
     if (!s.stop && !refused && !failed) {
