@@ -58,7 +58,7 @@ HRESULT CAudioSource::Open(ffmpeg::FormatContext context, const std::string& utf
     if (!m_pStream)
         return VFW_E_UNSUPPORTED_STREAM;
     const AVCodecParameters& par = *m_pStream->codecpar;
-    if (par.sample_rate <= 0 || par.ch_layout.nb_channels <= 0)
+    if (par.sample_rate < kMinStreamSampleRate || par.ch_layout.nb_channels <= 0)
         return VFW_E_UNSUPPORTED_STREAM;
     return S_OK;
 }
@@ -79,7 +79,7 @@ HRESULT CAudioSource::OpenDecoder()
     const int opened = avcodec_open2(m_codec.get(), decoder, nullptr);
     if (opened < 0)
         return opened == AVERROR(ENOMEM) ? E_OUTOFMEMORY : VFW_E_CANNOT_CONNECT;
-    if (m_codec->sample_rate <= 0 || m_codec->ch_layout.nb_channels <= 0)
+    if (m_codec->sample_rate < kMinStreamSampleRate || m_codec->ch_layout.nb_channels <= 0)
         return VFW_E_CANNOT_CONNECT;
     return S_OK;
 }

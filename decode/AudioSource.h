@@ -8,6 +8,10 @@
 #include "FFmpegHandles.h"
 #include "HResult.h"
 
+// A stream stated below this rate is a damaged header, not a recording: read
+// as stated, one second of samples would become hours of audio.
+constexpr int kMinStreamSampleRate = 1000;
+
 class CAudioSource {
 public:
     enum class ReadResult { Frame, End, Failed };

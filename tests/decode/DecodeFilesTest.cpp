@@ -244,6 +244,62 @@ TEST_F(DecodeFiles, UnreadableInputsFailAtTheSource)
     }
 }
 
+namespace {
+// A mono 16-bit PCM WAV file whose header states `rate`.
+std::vector<uint8_t> WavStating(uint32_t rate, const std::vector<int16_t>& samples)
+{
+    std::vector<uint8_t> wav;
+    const auto tag = [&](const char* fourCc) { wav.insert(wav.end(), fourCc, fourCc + 4); };
+    const auto u16 = [&](uint16_t v) { wav.insert(wav.end(), {uint8_t(v), uint8_t(v >> 8)}); };
+    const auto u32 = [&](uint32_t v) {
+        u16(uint16_t(v));
+        u16(uint16_t(v >> 16));
+    };
+    const auto dataBytes = static_cast<uint32_t>(samples.size() * 2);
+    tag("RIFF");
+    u32(36 + dataBytes);  // what follows: the rest of this header and the data
+    tag("WAVE");
+    tag("fmt ");
+    u32(16);        // size of the format chunk
+    u16(1);         // wFormatTag: PCM
+    u16(1);         // nChannels
+    u32(rate);      // nSamplesPerSec: the rate under test
+    u32(rate * 2);  // nAvgBytesPerSec
+    u16(2);         // nBlockAlign: bytes per sample frame
+    u16(16);        // wBitsPerSample
+    tag("data");
+    u32(dataBytes);  // size of the sample data
+    for (const int16_t sample : samples)
+        u16(static_cast<uint16_t>(sample));
+    return wav;
+}
+
+class StatedRate : public DecodeFiles, public ::testing::WithParamInterface<uint32_t> {};
+}  // namespace
+
+// One second at a few hertz would become hours of audio: such a header is
+// damaged, and the file is unreadable.
+TEST_P(StatedRate, BelowOneThousandHertzTheFileIsUnreadable)
+{
+    const uint32_t rate = GetParam();
+    const fs::path file = m_dir / "stated.wav";
+    testsupport::WriteAll(file, WavStating(rate, testsupport::SineSamples(100, 1, 1000, 100.0)));
+    const DecodeResult r = DecodeFile(file);
+    if (rate >= 1000) {
+        EXPECT_EQ(r.hr, S_OK);
+        EXPECT_EQ(r.ends, 1);
+        return;
+    }
+    EXPECT_EQ(r.hr, VFW_E_UNSUPPORTED_STREAM);
+    ExpectFailureLines(r, kUnreadableLines);
+    EXPECT_TRUE(r.pcm.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, StatedRate, ::testing::Values(1u, 7u, 11u, 999u, 1000u),
+                         [](const ::testing::TestParamInfo<uint32_t>& info) {
+                             return std::to_string(info.param) + "Hz";
+                         });
+
 TEST_F(DecodeFiles, TruncatedMp3DecodesWhatIsThere)
 {
     const fs::path whole = m_dir / "whole.mp3";
