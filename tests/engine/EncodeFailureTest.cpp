@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <dlfcn.h>
+#include <ostream>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -33,6 +34,8 @@ extern "C" int avcodec_send_frame(AVCodecContext* context, const AVFrame* frame)
 }
 
 namespace {
+
+void PrintTo(FailingCall call, std::ostream* os) { *os << (call == FailingCall::Flush ? "flush" : "third block"); }
 
 class EncodeFailureTest : public ::testing::TestWithParam<FailingCall> {
 protected:
