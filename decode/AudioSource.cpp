@@ -8,6 +8,9 @@ extern "C" {
 
 namespace {
 constexpr AVRational k100ns = {1, 10000000};
+// Damaged stretches a demuxer reports in a row (with the input itself
+// readable) before the file counts as unreadable.
+constexpr int kMaxDamagedReadsInARow = 64;
 // Decoding errors in a row while draining after which the decoder is given up.
 constexpr int kMaxDrainErrorsInARow = 64;
 
@@ -142,12 +145,17 @@ bool CAudioSource::FeedDecoder()
 {
     const int read = av_read_frame(m_format.get(), m_packet.get());
     if (read < 0) {
-        if (!IsEndOfInput(read))
-            return false;
-        avcodec_send_packet(m_codec.get(), nullptr);
-        m_bDraining = true;
-        return true;
+        if (IsEndOfInput(read)) {
+            avcodec_send_packet(m_codec.get(), nullptr);
+            m_bDraining = true;
+            return true;
+        }
+        // A demuxer that finds damaged data on a readable input resyncs on
+        // the next call; a failing input (an I/O error) never does.
+        const bool inputFailed = m_format->pb && m_format->pb->error != 0;
+        return !inputFailed && ++m_nDamagedReads <= kMaxDamagedReadsInARow;
     }
+    m_nDamagedReads = 0;
     // A packet the decoder refuses (damaged data) is dropped; decoding goes on.
     if (m_packet->stream_index == m_pStream->index)
         avcodec_send_packet(m_codec.get(), m_packet.get());
@@ -163,7 +171,9 @@ bool CAudioSource::IsEndOfInput(int readResult) const
     const int inputError = m_format->pb ? m_format->pb->error : 0;
     if (readResult == AVERROR_EXIT || inputError == AVERROR_EXIT)
         return true;  // interrupted by a stop or an abort, which end the stream themselves
-    return readResult == AVERROR_EOF && (inputError == 0 || inputError == AVERROR_EOF);
+    // A truncated file may end with a damaged packet rather than AVERROR_EOF.
+    const bool atEnd = readResult == AVERROR_EOF || (m_format->pb && avio_feof(m_format->pb));
+    return atEnd && (inputError == 0 || inputError == AVERROR_EOF);
 }
 
 void CAudioSource::TrackPosition()

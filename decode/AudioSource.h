@@ -62,5 +62,6 @@ private:
     AVStream* m_pStream = nullptr;
     bool m_bConnected = false;
     bool m_bDraining = false;
+    int m_nDamagedReads = 0;
     int64_t m_llPosition = 0;
 };
