@@ -13,7 +13,7 @@ namespace {
 class CCountingWriter : public IWriterCallback {
 public:
     void OnFrame(const uint8_t*, int size, uint64_t) override { bytes += static_cast<uint64_t>(size); }
-    void OnEnd() override {}
+    void OnEnd(uint64_t) override {}
     uint64_t bytes = 0;
 };
 }  // namespace

@@ -15,7 +15,7 @@ constexpr uint8_t kAudioProfileLevel = 255;
 constexpr uint8_t kMediaKindAudiobook = 2;
 // The AAC encoder delays its output by one frame: the book's first frame is
 // priming, which the audio track's edit list skips. Every later file's
-// priming frame sits at the end of the chapter before it.
+// priming frame opens its chapter.
 constexpr uint64_t kEncoderDelay = 1024;
 }  // namespace
 
@@ -72,10 +72,13 @@ void CBookWriter::Submit(const std::vector<sInputFile>& files, const sTagInfo* m
 
 void CBookWriter::WriteFrames()
 {
-    for (size_t index = 0; index < m_tasks.size(); ++index) {
-        auto& task = m_tasks[index];
+    // Positions in presentation time, which starts one priming frame into
+    // the track's media: a file's own audio starts at the position of its
+    // first frame and ends its own sample count later.
+    uint64_t chapterStart = 0;
+    for (auto& task : m_tasks) {
         CQueue& frames = task->Frames();
-        const uint64_t chapterStart = m_nTrackPosition;
+        const uint64_t fileStart = m_nTrackPosition;
         for (;;) {
             if (auto frame = frames.Pop()) {
                 WriteFrame(*frame);
@@ -90,22 +93,26 @@ void CBookWriter::WriteFrames()
             break;
         }
         if (g_bAbort.load() == 0) {
-            // Played, the track starts one priming frame into its media, so
-            // a file's own audio begins at the position of its first frame:
-            // chapters are bounded by those positions, converted from the
-            // running total so that truncation does not add up. The last
-            // chapter ends with the presentation, a priming frame before
-            // the media ends.
-            uint64_t chapterEnd = m_nTrackPosition;
-            if (index + 1 == m_tasks.size())
-                chapterEnd -= std::min(kEncoderDelay, chapterEnd - chapterStart);
+            // A chapter ends where its file's own audio ends, so the silence
+            // that fills the file's last frame and the next file's priming
+            // frame open the next chapter: a jump to a chapter neither skips
+            // its first sound nor replays the end of the one before. A file
+            // whose frames fell short of its samples ends with its frames.
+            // Bounds are converted from the running total, so truncation
+            // does not add up.
+            const uint64_t chapterEnd = std::min(fileStart + frames.FileSamples(), m_nTrackPosition);
             const uint64_t duration = ToChapterTicks(chapterEnd) - ToChapterTicks(chapterStart);
             const uint64_t start100ns =
                 m_format.nSamplesPerSec ? chapterStart * 10000000ull / m_format.nSamplesPerSec : 0;
             AddChapter(task->Input().m_strTitle, duration, start100ns);
+            chapterStart = chapterEnd;
         }
         task->DrainedEvent().Set();
     }
+    // The book ends with the last file's own audio, not with the silence
+    // that fills its last frame.
+    if (m_file && g_bAbort.load() == 0)
+        m_file->SetTrackEditDuration(m_nAudioTrack, chapterStart);
 }
 
 void CBookWriter::WriteFrame(const sEncodedFrame& frame)

@@ -9,9 +9,10 @@ struct sEncodedFrame {
     uint64_t duration = 0;
 };
 
-// One block of interleaved 16-bit PCM: one encoder frame's worth of samples,
-// or fewer for the last block of a file.
+// One block of interleaved 16-bit PCM: one encoder frame's worth of samples.
+// The last block of a file is filled up with `silence` samples of silence.
 struct sPcmBlock {
     std::unique_ptr<int16_t[]> samples;
     int count = 0;
+    int silence = 0;  // trailing samples (all channels) that are not the file's
 };

@@ -86,8 +86,10 @@ void CEncoder::Run()
         // Without a running graph no sample and no end of stream would come.
         FailConversion(FormatWithPath(u"Can't read file %ls", m_pGraph->m_strFile));
     }
-    while (auto block = m_queue.Pop())
+    while (auto block = m_queue.Pop()) {
+        m_nSilence += static_cast<uint64_t>(block->silence / m_nChannels);
         EncodeBlock(block->samples.get(), block->count);
+    }
     if (g_bAbort.load() != 0)
         m_pGraph->Stop();
 
@@ -102,7 +104,7 @@ void CEncoder::Run()
         }
         HandOnFrame(bytes);
     }
-    m_pWriter->OnEnd();
+    m_pWriter->OnEnd(FileSamples());
 }
 
 int CEncoder::EncodeBlock(const int16_t* samples, int count)
@@ -129,7 +131,9 @@ void CEncoder::HandOnFrame(int bytes)
 {
     // While the encoder lags behind its input every frame lasts one frame
     // length; the frame that reaches samples in + one frame length gets the
-    // remainder, any later one 0.
+    // remainder, any later one 0. The encoder gives one frame more than it
+    // took blocks, so with whole blocks (the last one is filled up) every
+    // frame lasts one frame length.
     const uint64_t d = uint64_t{m_nFrameLength} + m_nSamplesIn - m_nSamplesOut;
     const uint64_t duration = d <= m_nMaxFrameDuration ? d : m_nMaxFrameDuration;
     m_pWriter->OnFrame(m_output.data(), bytes, duration);

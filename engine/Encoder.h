@@ -38,7 +38,10 @@ public:
     void ReleaseGraph();
 
     aac::Encoder* Handle() const { return m_hEncoder.get(); }
+    // Samples per channel handed to the AAC encoder, and of those the file's
+    // own (without the silence that fills its last block).
     uint64_t SamplesIn() const { return m_nSamplesIn; }
+    uint64_t FileSamples() const { return m_nSamplesIn - m_nSilence; }
     CQueue& Queue() { return m_queue; }
 
 private:
@@ -56,6 +59,7 @@ private:
     uint32_t m_nMaxOutputBytes = 0;
     uint64_t m_nSamplesIn = 0;
     uint64_t m_nSamplesOut = 0;
+    uint64_t m_nSilence = 0;
     uint32_t m_nFrameLength = 0;
     uint32_t m_nMaxFrameDuration = 0;
     int m_nChannels = 0;

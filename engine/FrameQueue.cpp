@@ -16,8 +16,9 @@ void CQueue::OnFrame(const uint8_t* data, int size, uint64_t duration)
     PushBack(std::move(frame));
 }
 
-void CQueue::OnEnd()
+void CQueue::OnEnd(uint64_t samples)
 {
+    m_nFileSamples.store(samples);
     SetEnd(true);
     std::printf("Encoded %d %d\n", m_nFrames, m_nBytes);
     std::fflush(stdout);

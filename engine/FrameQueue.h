@@ -2,6 +2,8 @@
 // The frame queue of one file: the encoder hands in every AAC frame, the book
 // writer takes them out in order. Unbounded: a file that finishes before the
 // writer reaches it keeps its frames here.
+#include <atomic>
+
 #include "BlockingQueue.h"
 #include "EncodedFrame.h"
 #include "Interfaces.h"
@@ -11,7 +13,7 @@ public:
     CQueue() = default;
 
     void OnFrame(const uint8_t* data, int size, uint64_t duration) override;
-    void OnEnd() override;
+    void OnEnd(uint64_t samples) override;
 
     std::unique_ptr<sEncodedFrame> TryPop() { return TakeFront(); }
     std::unique_ptr<sEncodedFrame> Pop()
@@ -19,10 +21,13 @@ public:
         return PopWith([this] { return TryPop(); });
     }
 
+    // The file's own samples per channel, as its end reported them; 0 until then.
+    uint64_t FileSamples() const { return m_nFileSamples.load(); }
     int FrameCount() const { return m_nFrames; }
     int ByteCount() const { return m_nBytes; }
 
 private:
     int m_nFrames = 0;  // producer only
     int m_nBytes = 0;   // producer only
+    std::atomic<uint64_t> m_nFileSamples{0};
 };

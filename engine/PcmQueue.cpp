@@ -1,5 +1,6 @@
 #include "PcmQueue.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -32,11 +33,14 @@ void CPcmQueue::OnEndOfStream()
 {
     if (IsEnded())
         return;
-    // The samples of the last, partly filled block are queued as a short block
-    // so that no audio is lost at the end of a file.
+    // The samples of the last, partly filled block are queued so that no
+    // audio is lost at the end of a file. The block is filled up with silence:
+    // a decoder puts out a whole frame for every AAC frame, so a short frame
+    // would shift everything after it in players that play every sample.
     const int wholeFrames = m_nFill - m_nFill % m_nChannels;
     if (wholeFrames > 0 && m_pCurrent && g_bAbort.load() == 0) {
-        PushBlock(std::move(m_pCurrent), wholeFrames);
+        std::fill(m_pCurrent.get() + wholeFrames, m_pCurrent.get() + m_nBlockSize, int16_t{0});
+        PushBlock(std::move(m_pCurrent), m_nBlockSize, m_nBlockSize - wholeFrames);
         m_nFill = 0;
     }
     SetEnd(true);
@@ -67,7 +71,7 @@ void CPcmQueue::Append(const int16_t* samples, int count)
     }
 }
 
-void CPcmQueue::PushBlock(std::unique_ptr<int16_t[]> buffer, int count)
+void CPcmQueue::PushBlock(std::unique_ptr<int16_t[]> buffer, int count, int silence)
 {
     while (Count() >= kMaxQueuedPcmBlocks && !IsEnded()) {
         if (g_bAbort.load() != 0)
@@ -77,6 +81,7 @@ void CPcmQueue::PushBlock(std::unique_ptr<int16_t[]> buffer, int count)
     auto block = std::make_unique<sPcmBlock>();
     block->samples = std::move(buffer);
     block->count = count;
+    block->silence = silence;
     PushBack(std::move(block));
 }
 

@@ -18,11 +18,11 @@ public:
 
     // Streaming-thread side.
     void OnSample(IMediaSample* sample) override;
-    // Queues the partly filled last block, then sets the end flag. A repeat
-    // is a no-op.
+    // Queues the partly filled last block, filled up with silence to a whole
+    // block, then sets the end flag. A repeat is a no-op.
     void OnEndOfStream() override;
     void Append(const int16_t* samples, int count);
-    void PushBlock(std::unique_ptr<int16_t[]> buffer, int count);
+    void PushBlock(std::unique_ptr<int16_t[]> buffer, int count, int silence = 0);
 
     // Encoder-thread side.
     std::unique_ptr<sPcmBlock> TryPop();

@@ -95,8 +95,9 @@ void WriteTrackHeader(BoxWriter& out, const Track& track, uint64_t time, uint64_
 {
     const bool audio = track.kind == TrackKind::Audio;
     const uint8_t version = VersionFor(time, movieDuration);
-    // The chapter track is neither enabled nor shown: players read it through `chap`.
-    const size_t box = out.BeginFull("tkhd", version, audio ? TRACK_ENABLED | TRACK_IN_MOVIE : 0);
+    // The chapter track is part of the movie but not enabled: players read it
+    // through `chap` and do not show it.
+    const size_t box = out.BeginFull("tkhd", version, audio ? TRACK_ENABLED | TRACK_IN_MOVIE : TRACK_IN_MOVIE);
     WriteTimes(out, version, time);
     out.U32(track.id);
     out.U32(0);
@@ -234,10 +235,22 @@ void WriteSampleTables(BoxWriter& out, const Track& track)
     out.End(stsd);
 
     const size_t stts = out.BeginFull("stts", 0, 0);
-    out.U32(static_cast<uint32_t>(table.Durations().size()));
-    for (const auto& run : table.Durations()) {
-        out.U32(run.count);
-        out.U32(run.duration);
+    if (track.kind == TrackKind::ChapterText) {
+        // Chapter readers may take one time entry for one chapter: chapters
+        // of equal length keep an entry each.
+        out.U32(table.SampleCount());
+        for (const auto& run : table.Durations()) {
+            for (uint32_t i = 0; i < run.count; ++i) {
+                out.U32(1);
+                out.U32(run.duration);
+            }
+        }
+    } else {
+        out.U32(static_cast<uint32_t>(table.Durations().size()));
+        for (const auto& run : table.Durations()) {
+            out.U32(run.count);
+            out.U32(run.duration);
+        }
     }
     out.End(stts);
 
@@ -322,7 +335,7 @@ void WriteMediaInformation(BoxWriter& out, const Track& track)
 }
 
 // One edit: the presentation starts `editStart` ticks into the media and
-// lasts the rest of it.
+// lasts `presentedDuration` movie ticks.
 void WriteEditList(BoxWriter& out, const Track& track, uint64_t presentedDuration)
 {
     const size_t edts = out.Begin("edts");
@@ -354,7 +367,7 @@ void WriteTrack(BoxWriter& out, const MovieDescription& movie, const Track& trac
         out.End(chap);
         out.End(tref);
     }
-    if (track.editStart > 0)
+    if (track.HasEdit())
         WriteEditList(out, track, presented);
     const size_t mdia = out.Begin("mdia");
     WriteMediaHeader(out, track, movie.creationTime);

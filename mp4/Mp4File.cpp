@@ -164,6 +164,15 @@ bool File::SetTrackEditStart(TrackId id, uint64_t mediaTime)
     return true;
 }
 
+bool File::SetTrackEditDuration(TrackId id, uint64_t duration)
+{
+    Track* track = m_impl->Find(id);
+    if (m_impl->closed || track == nullptr)
+        return false;
+    track->editDuration = duration;
+    return true;
+}
+
 bool File::SetAudioProfileLevel(uint8_t level)
 {
     if (m_impl->closed)

@@ -35,7 +35,9 @@ public:
     // otherwise the duration of samples written with INVALID_DURATION.
     // Channel count and sample rate come from the ES configuration.
     TrackId AddAudioTrack(uint32_t timeScale, uint64_t sampleDuration, uint8_t audioType);
-    // A disabled text track holding chapters, referenced from `refTrack` by `chap`.
+    // A text track holding chapters, referenced from `refTrack` by `chap`: in
+    // the movie but not enabled, with an edit over its whole length and one
+    // time entry per chapter, as the strictest chapter readers expect.
     // timeScale 0 lets the writer choose (the reference track's).
     TrackId AddChapterTextTrack(TrackId refTrack, uint32_t timeScale = 0);
     bool SetTrackTimeScale(TrackId track, uint32_t timeScale);
@@ -45,6 +47,10 @@ public:
     // Presentation of the track starts `mediaTime` track ticks into its media
     // (an edit list), e.g. to skip an encoder's priming samples. 0: no edit.
     bool SetTrackEditStart(TrackId track, uint64_t mediaTime);
+    // The presentation lasts `duration` track ticks (at most the media after
+    // the edit's start), e.g. to leave out the silence that fills the last
+    // frame. 0: the rest of the media.
+    bool SetTrackEditDuration(TrackId track, uint64_t duration);
 
     // Tag items, UTF-8 text. An empty text sets nothing.
     bool SetMetadataTool(const std::string& text);

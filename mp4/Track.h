@@ -25,13 +25,21 @@ struct Track {
     std::vector<uint8_t> esConfig;            // AudioSpecificConfig, audio only
     TrackId chapterTrack = INVALID_TRACK_ID;  // the `chap` reference, audio only
     uint64_t editStart = 0;                   // media ticks the presentation skips (`elst`)
+    uint64_t editDuration = 0;                // ticks presented after them; 0: the rest
     SampleTable table;
 
-    // Presentation length in track ticks: the media less what the edit skips.
+    // Chapter readers want the chapter track's own edit, over its whole media.
+    bool HasEdit() const
+    {
+        return editStart > 0 || editDuration > 0 || (kind == TrackKind::ChapterText && table.SampleCount() > 0);
+    }
+    // Presentation length in track ticks: the media less what the edit skips,
+    // and no longer than the edit's duration.
     uint64_t PresentedDuration() const
     {
         const uint64_t media = table.Duration();
-        return media > editStart ? media - editStart : 0;
+        const uint64_t rest = media > editStart ? media - editStart : 0;
+        return editDuration > 0 && editDuration < rest ? editDuration : rest;
     }
 };
 

@@ -75,12 +75,11 @@ FakeSource Seconds(double seconds)
     return s;
 }
 
-// Chapter k spans file k's frames: its samples plus one priming frame,
-// rounded up to whole frames.
-double ChapterSeconds(uint64_t frames)
+// File k's frames in the audio track: its samples filled up to whole frames,
+// plus one priming frame.
+uint64_t TrackSamples(uint64_t samples)
 {
-    const uint64_t blocks = (frames + 1023) / 1024;
-    return static_cast<double>(std::min(frames + 1024, (blocks + 1) * 1024)) / 44100.0;
+    return ((samples + 1023) / 1024 + 1) * 1024;
 }
 
 TEST_F(ConverterTest, FramesAndChaptersFollowTheListWhenLaterFilesFinishFirst)
@@ -98,17 +97,22 @@ TEST_F(ConverterTest, FramesAndChaptersFollowTheListWhenLaterFilesFinishFirst)
     ASSERT_EQ(chapters.size(), 4u);
     const char* titles[] = {"first slow", "second", "third", "fourth"};
     const double lengths[] = {3.0, 1.0, 2.0, 1.5};
+    // Playback skips the book's first priming frame, so file k's own audio
+    // starts where its frames start; its chapter ends where that audio ends.
+    uint64_t fileStart = 0;
     double start = 0;
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(chapters[i].title, titles[i]);
-        // Playback skips the book's first priming frame, so the last
-        // chapter ends one frame before the media does.
-        const double expected =
-            ChapterSeconds(static_cast<uint64_t>(lengths[i] * 44100)) - (i == 3 ? 1024.0 / 44100 : 0.0);
-        EXPECT_NEAR(chapters[i].start, start, 0.01) << i;
-        EXPECT_NEAR(chapters[i].end - chapters[i].start, expected, 0.01) << i;
-        start += expected;
+        const auto samples = static_cast<uint64_t>(lengths[i] * 44100);
+        const double end = static_cast<double>(fileStart + samples) / 44100;
+        EXPECT_NEAR(chapters[i].start, start, 0.002) << i;
+        EXPECT_NEAR(chapters[i].end, end, 0.002) << i;
+        start = end;
+        fileStart += TrackSamples(samples);
     }
+    // The book ends with the last file's own audio, not with the silence
+    // that fills its last frame.
+    EXPECT_NEAR(testsupport::ProbeFormat(ToPath(m_output)).duration, start, 0.001);
     std::string errors;
     EXPECT_TRUE(testsupport::DecodesCleanly(ToPath(m_output), &errors)) << errors;
     // Once every file is finished the total is the exact sum of the lengths.
@@ -206,7 +210,8 @@ TEST_F(ConverterTest, AnUnreadableThirdFileAbortsAndAddsNoChapterAfterIt)
     ASSERT_EQ(chapters.size(), 2u);
     EXPECT_EQ(chapters[0].title, "one");
     EXPECT_EQ(chapters[1].title, "two");
-    EXPECT_NEAR(testsupport::ProbeFormat(ToPath(m_output)).duration, 2 * ChapterSeconds(44100 / 2), 0.01);
+    EXPECT_NEAR(testsupport::ProbeFormat(ToPath(m_output)).duration,
+                static_cast<double>(2 * TrackSamples(44100 / 2) - 1024) / 44100, 0.01);
     EXPECT_EQ(FakeSources::Instance().OpenOrder().size(), 3u);
     EXPECT_TRUE(testsupport::DecodesCleanly(ToPath(m_output)));
 }

@@ -19,7 +19,11 @@ struct RecordedFrame {
 class CRecordingWriter : public IWriterCallback {
 public:
     void OnFrame(const uint8_t*, int size, uint64_t duration) override { frames.push_back({size, duration}); }
-    void OnEnd() override { ++ends; }
+    void OnEnd(uint64_t samples) override
+    {
+        ++ends;
+        fileSamples = samples;
+    }
     uint64_t TotalDuration() const
     {
         uint64_t sum = 0;
@@ -36,6 +40,7 @@ public:
     }
     std::vector<RecordedFrame> frames;
     int ends = 0;
+    uint64_t fileSamples = 0;
 };
 
 class EncoderStageTest : public ::testing::Test {
@@ -52,8 +57,8 @@ protected:
         g_bAbort.store(0);
     }
 
-    // Encodes one fake file from the first-file state; returns the stage's
-    // samples-in count.
+    // Encodes one fake file from the first-file state; returns the file's own
+    // samples as its end reported them.
     uint64_t Encode(const FakeSource& source, CRecordingWriter& writer, WAVEFORMATEX& format)
     {
         FakeSources::Instance().Add(u"/fake/file.wav", source);
@@ -63,7 +68,7 @@ protected:
         if (!encoder.HasGraph())
             return 0;
         encoder.Run();
-        return encoder.SamplesIn();
+        return writer.fileSamples;
     }
 
     testsupport::TempDir m_dir;
@@ -102,16 +107,25 @@ TEST_F(EncoderStageTest, MonoUsesBlocksOf1024Samples)
     EXPECT_EQ(encoder.SamplesIn(), 3u * 1024u);
 }
 
-TEST_F(EncoderStageTest, ALengthThatIsNotAWholeNumberOfBlocksKeepsEverySample)
+// Players that play every decoded sample get a whole frame from every frame:
+// the last block is filled up with silence, so that no frame is short (or
+// empty), and the end reports the file's own samples without it.
+class WholeFramesTest : public EncoderStageTest, public ::testing::WithParamInterface<uint64_t> {};
+
+TEST_P(WholeFramesTest, EveryFrameLastsOneFrameLengthAndTheEndCountsOnlyTheFilesSamples)
 {
     FakeSource source;
-    source.frames = 10 * 1024 + 333;
+    source.frames = GetParam();
     CRecordingWriter writer;
     WAVEFORMATEX format{};
-    const uint64_t samplesIn = Encode(source, writer, format);
-    EXPECT_EQ(samplesIn, 10u * 1024u + 333u);
-    EXPECT_EQ(writer.TotalDuration(), samplesIn + 1024u);
+    EXPECT_EQ(Encode(source, writer, format), GetParam());
+    const uint64_t blocks = (GetParam() + 1023) / 1024;
+    EXPECT_EQ(writer.frames.size(), blocks + 1);  // the priming frame, then one per block
+    for (const auto& frame : writer.frames)
+        EXPECT_EQ(frame.duration, 1024u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Lengths, WholeFramesTest, ::testing::Values(1, 1023, 1024, 1025, 10 * 1024 + 333));
 
 TEST_F(EncoderStageTest, BitRateComesFromTheSettingsFileReadForEveryFile)
 {

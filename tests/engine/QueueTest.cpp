@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "EngineState.h"
 #include "FrameQueue.h"
@@ -60,12 +61,15 @@ TEST_F(PcmQueueTest, CutsSamplesIntoBlocksInOrderAndIgnoresEmptyAndOddBytes)
     EXPECT_EQ(second->samples[3], 107);
 
     // The leftover sample starts the next block and, at the end of the
-    // stream, is queued as a short last block rather than lost.
+    // stream, is queued rather than lost, in a whole block filled up with
+    // silence.
     queue.OnEndOfStream();
     auto last = queue.Pop();
     ASSERT_TRUE(last);
-    EXPECT_EQ(last->count, 1);
-    EXPECT_EQ(last->samples[0], 108);
+    EXPECT_EQ(last->count, 4);
+    EXPECT_EQ(last->silence, 3);
+    EXPECT_EQ((std::vector<int16_t>(last->samples.get(), last->samples.get() + 4)),
+              (std::vector<int16_t>{108, 0, 0, 0}));
     EXPECT_FALSE(queue.Pop());
     queue.OnEndOfStream();  // a repeat changes nothing
     EXPECT_EQ(queue.Count(), 0u);
@@ -156,8 +160,9 @@ TEST(FrameQueueTest, CopiesFramesAndEndsWithTheEncodedLine)
     buffer[0] = 9;  // the encoder reuses its buffer
     queue.OnFrame(buffer.data(), 2, 512);
     testing::internal::CaptureStdout();
-    queue.OnEnd();
+    queue.OnEnd(1536);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Encoded 2 5\n");
+    EXPECT_EQ(queue.FileSamples(), 1536u);
 
     auto first = queue.Pop();
     ASSERT_TRUE(first);
@@ -178,11 +183,12 @@ TEST(FrameQueueTest, ConsumerSeesFramesPushedFromAnotherThreadInOrder)
             const auto byte = static_cast<uint8_t>(i & 0xFF);
             queue.OnFrame(&byte, 1, static_cast<uint64_t>(i));
         }
-        queue.OnEnd();
+        queue.OnEnd(500);
     });
     uint64_t expected = 0;
     while (auto frame = queue.Pop())
         EXPECT_EQ(frame->duration, expected++);
+    EXPECT_EQ(queue.FileSamples(), 500u);  // ended: the count came with the end
     producer.join();
     EXPECT_EQ(expected, 500u);
 }

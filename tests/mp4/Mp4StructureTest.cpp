@@ -139,7 +139,7 @@ TEST_F(SmallBookTest, BoxTreeIsComplete)
               "ftyp mdat moov(mvhd iods "
               "trak(tkhd tref(chap) mdia(mdhd hdlr minf(smhd dinf(dref(url )) "
               "stbl(stsd(mp4a(esds)) stts ctts stsc stsz stco)))) "
-              "trak(tkhd mdia(mdhd hdlr minf(gmhd(gmin text) dinf(dref(url )) "
+              "trak(tkhd edts(elst) mdia(mdhd hdlr minf(gmhd(gmin text) dinf(dref(url )) "
               "stbl(stsd(text) stts stsc stsz stco)))) "
               "udta(meta(hdlr ilst(" + items + ")) chpl))");
 
@@ -173,7 +173,7 @@ TEST_F(SmallBookTest, HeadersCarryTimeScalesDurationsAndFlags)
     EXPECT_EQ(audioTkhd.duration, mvhd.duration);
     const auto chapterTkhd = ReadTrackHeader(*reader, *reader->Find("moov/trak[1]/tkhd"));
     EXPECT_EQ(chapterTkhd.trackId, 2u);
-    EXPECT_EQ(chapterTkhd.flags, 0u);
+    EXPECT_EQ(chapterTkhd.flags, 2u);  // in movie, not enabled
 
     const auto audioMdhd = ReadMediaHeader(*reader, *reader->Find("moov/trak[0]/mdia/mdhd"));
     EXPECT_EQ(audioMdhd.timeScale, RATE);
@@ -471,33 +471,83 @@ TEST(Mp4Structure, AbandonedFileKeepsAConsistentMdat)
 
 TEST(Mp4Structure, AnEditStartSkipsPrimingAndShortensThePresentation)
 {
+    // Without an edit duration the presentation is the rest of the media; with
+    // one it ends early, e.g. before the silence that fills the last frame.
+    const struct {
+        uint64_t editDuration;
+        uint32_t presented;  // audio ticks
+    } cases[] = {{0, 43 * 1024}, {42 * 1024 + 333, 42 * 1024 + 333}};
+    for (const auto& c : cases) {
+        TempDir dir;
+        {
+            auto file = mp4::File::Create(dir / "edit.m4a");
+            ASSERT_TRUE(file);
+            file->SetTimeScale(90000);
+            const auto track = file->AddAudioTrack(44100, mp4::INVALID_DURATION, mp4::MPEG4_AUDIO_TYPE);
+            EXPECT_FALSE(file->SetTrackEditStart(track + 7, 1024));
+            ASSERT_TRUE(file->SetTrackEditStart(track, 1024));
+            ASSERT_TRUE(file->SetTrackEditDuration(track, c.editDuration));
+            const uint8_t frame[4] = {1, 2, 3, 4};
+            for (int i = 0; i < 44; ++i)
+                ASSERT_TRUE(file->WriteSample(track, frame, 4, 1024));
+            ASSERT_TRUE(file->Close());
+        }
+        BoxReader reader(dir / "edit.m4a");
+        ASSERT_TRUE(reader.Ok()) << reader.Error();
+        EXPECT_NE(reader.Outline(*reader.Find("moov/trak")).find("tkhd edts(elst) mdia"), std::string::npos)
+            << reader.Outline(*reader.Find("moov/trak"));
+        const uint32_t movieTicks = (c.presented * 90000u + 22050u) / 44100u;
+        uint8_t version = 9;
+        testsupport::ByteCursor elst = reader.FullBoxCursor(*reader.Find("moov/trak/edts/elst"), &version);
+        EXPECT_EQ(version, 0);
+        EXPECT_EQ(elst.U32(), 1u);          // one edit
+        EXPECT_EQ(elst.U32(), movieTicks);  // presented length, movie ticks
+        EXPECT_EQ(elst.U32(), 1024u);       // starts one frame into the media
+        EXPECT_EQ(elst.U16(), 1);           // at normal rate
+        // The movie lasts as long as the presentation, not the media.
+        testsupport::ByteCursor mvhd = reader.FullBoxCursor(*reader.Find("moov/mvhd"));
+        mvhd.Skip(8);
+        EXPECT_EQ(mvhd.U32(), 90000u);
+        EXPECT_EQ(mvhd.U32(), movieTicks);
+    }
+}
+
+// As the strictest chapter readers expect: in the movie but not enabled, an
+// edit of its own over its whole length, one time entry for every chapter
+// (chapters of equal length included).
+TEST(Mp4Structure, TheChapterTrackHasItsOwnEditAndATimeEntryPerChapter)
+{
     TempDir dir;
     {
-        auto file = mp4::File::Create(dir / "edit.m4a");
+        auto file = mp4::File::Create(dir / "chapters.m4b");
         ASSERT_TRUE(file);
         file->SetTimeScale(90000);
-        const auto track = file->AddAudioTrack(44100, mp4::INVALID_DURATION, mp4::MPEG4_AUDIO_TYPE);
-        EXPECT_FALSE(file->SetTrackEditStart(track + 7, 1024));
-        ASSERT_TRUE(file->SetTrackEditStart(track, 1024));
+        const auto audio = file->AddAudioTrack(44100, mp4::INVALID_DURATION, mp4::MPEG4_AUDIO_TYPE);
+        const auto chapters = file->AddChapterTextTrack(audio);
+        file->SetTrackTimeScale(chapters, 600);
         const uint8_t frame[4] = {1, 2, 3, 4};
-        for (int i = 0; i < 44; ++i)
-            ASSERT_TRUE(file->WriteSample(track, frame, 4, 1024));
+        for (int i = 0; i < 60; ++i)
+            ASSERT_TRUE(file->WriteSample(audio, frame, 4, 1024));
+        for (const uint32_t duration : {300u, 300u, 100u}) {
+            const auto text = ChapterTextSample(u"c");
+            ASSERT_TRUE(file->WriteSample(chapters, text.data(), static_cast<uint32_t>(text.size()), duration));
+        }
         ASSERT_TRUE(file->Close());
     }
-    BoxReader reader(dir / "edit.m4a");
+    BoxReader reader(dir / "chapters.m4b");
     ASSERT_TRUE(reader.Ok()) << reader.Error();
-    EXPECT_NE(reader.Outline(*reader.Find("moov/trak")).find("tkhd edts(elst) mdia"), std::string::npos)
-        << reader.Outline(*reader.Find("moov/trak"));
-    uint8_t version = 9;
-    testsupport::ByteCursor elst = reader.FullBoxCursor(*reader.Find("moov/trak/edts/elst"), &version);
-    EXPECT_EQ(version, 0);
-    EXPECT_EQ(elst.U32(), 1u);                            // one edit
-    EXPECT_EQ(elst.U32(), (43u * 1024u * 90000u + 22050u) / 44100u);  // presented length, movie ticks
-    EXPECT_EQ(elst.U32(), 1024u);                         // starts one frame into the media
-    EXPECT_EQ(elst.U16(), 1);                             // at normal rate
-    // The movie lasts as long as the presentation, not the media.
-    testsupport::ByteCursor mvhd = reader.FullBoxCursor(*reader.Find("moov/mvhd"));
-    mvhd.Skip(8);
-    EXPECT_EQ(mvhd.U32(), 90000u);
-    EXPECT_EQ(mvhd.U32(), (43u * 1024u * 90000u + 22050u) / 44100u);
+    EXPECT_EQ(ReadTrackHeader(reader, *reader.Find("moov/trak[1]/tkhd")).flags, 2u);
+
+    const testsupport::Box* edit = reader.Find("moov/trak[1]/edts/elst");
+    ASSERT_NE(edit, nullptr) << reader.Outline(*reader.Find("moov/trak[1]"));
+    testsupport::ByteCursor elst = reader.FullBoxCursor(*edit);
+    EXPECT_EQ(elst.U32(), 1u);           // one edit
+    EXPECT_EQ(elst.U32(), 700u * 150u);  // the chapters' 700/600 s, movie ticks
+    EXPECT_EQ(elst.U32(), 0u);           // from the start of the media
+    EXPECT_EQ(elst.U16(), 1);            // at normal rate
+
+    TrackTables tables;
+    std::string error;
+    ASSERT_TRUE(ReadTrackTables(reader, *reader.Find("moov/trak[1]/mdia/minf/stbl"), &tables, &error)) << error;
+    EXPECT_EQ(tables.durations, (std::vector<TrackTables::Run>{{1, 300}, {1, 300}, {1, 100}}));
 }
