@@ -17,6 +17,16 @@ std::u16string_view WithoutTrailingSeparators(std::u16string_view path)
     return path;
 }
 
+// The folder that holds `path`: everything before its last separator ("/"
+// for a file in the root, empty for a bare name).
+std::u16string FolderOf(std::u16string_view path)
+{
+    const size_t separator = path.rfind(PATH_SEPARATOR);
+    if (separator == std::u16string_view::npos)
+        return {};
+    return std::u16string(path.substr(0, separator == 0 ? 1 : separator));
+}
+
 }  // namespace
 
 CBookProject::CBookProject(TagReader readTags)
@@ -28,8 +38,10 @@ void CBookProject::Drop(const std::vector<std::u16string>& paths)
 {
     sCollectedFiles files;
     for (const std::u16string& path : paths) {
-        if (IsFolderPath(path))
-            m_strBookName = LastPathComponent(WithoutTrailingSeparators(path));
+        if (IsFolderPath(path)) {
+            m_strBookFolder = WithoutTrailingSeparators(path);
+            m_strBookName = LastPathComponent(m_strBookFolder);
+        }
         files.CollectPath(path);
     }
     // Audio replaces the book; pictures alone keep the rows.
@@ -82,6 +94,7 @@ void CBookProject::New()
     m_cover.Reset();
     m_pView->OnCoverChanged();
     m_strBookName.clear();
+    m_strBookFolder.clear();
     m_details = sBookDetails{};
     m_pView->OnDetailsChanged();
 }
@@ -115,6 +128,22 @@ void CBookProject::SetCoverPath(std::u16string path)
 std::u16string CBookProject::OfferedFileName() const
 {
     return m_strBookName.empty() ? std::u16string() : m_strBookName + u".m4b";
+}
+
+std::u16string CBookProject::SaveFolder() const
+{
+    if (!m_strSavedFolder.empty())
+        return m_strSavedFolder;
+    if (!m_strBookFolder.empty())
+        return m_strBookFolder;
+    return m_rows.empty() ? std::u16string() : FolderOf(m_rows.front()->m_strPath);
+}
+
+void CBookProject::NoteSavedTo(const std::u16string& output)
+{
+    std::u16string folder = FolderOf(output);
+    if (!folder.empty())
+        m_strSavedFolder = std::move(folder);
 }
 
 eOutputClash CBookProject::OutputClash(const std::u16string& output) const

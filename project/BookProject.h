@@ -1,7 +1,7 @@
 #pragma once
 // The book project that the window and tavlin-cli both run on: the rows, the
-// chapter-title source, the six details, the cover field, the name offered
-// for saving, with the rules of a drop, Add Files, New and Delete and
+// chapter-title source, the six details, the cover field, the name and folder
+// offered for saving, with the rules of a drop, Add Files, New and Delete and
 // the inputs of a conversion. A front end forwards the user's actions as
 // calls and shows the state; a view it attaches hears of every change.
 #include <cstddef>
@@ -44,7 +44,7 @@ public:
     // appended; the book name stays.
     void AddFiles(const std::vector<std::u16string>& paths);
     // Deletes every row, empties the cover field, the book name and the six
-    // details. The chapter source stays.
+    // details. The chapter source and the folder saved to stay.
     void New();
     // Deletes the rows at `indices` (any order; duplicates and indices past
     // the end ignored).
@@ -63,6 +63,11 @@ public:
     // The book name with ".m4b": the file name offered for saving; empty
     // while no folder has named the book.
     std::u16string OfferedFileName() const;
+    // Where to offer saving: the folder last saved to; before any save, the
+    // folder dropped last, else the first row's folder; empty without rows.
+    std::u16string SaveFolder() const;
+    // The user chose `output` for the book: later saves start in its folder.
+    void NoteSavedTo(const std::u16string& output);
     // A conversion completed: the book name is no longer offered.
     void ConversionCompleted() { m_strBookName.clear(); }
 
@@ -93,6 +98,8 @@ private:
     IBookProjectView* m_pView = &m_noView;
     std::vector<std::unique_ptr<sItem>> m_rows;
     std::u16string m_strBookName;
+    std::u16string m_strBookFolder;   // the folder dropped last
+    std::u16string m_strSavedFolder;  // the folder saved to last
     sBookDetails m_details;
     CCoverChoice m_cover;
 };

@@ -444,8 +444,8 @@ void CMainDlg::OnChapterSourceChanged()
 std::u16string CMainDlg::ChooseOutputPath(QWidget* owner)
 {
     const QString chosen =
-        UserDialogs().GetSaveFileName(owner, Q(m_project.OfferedFileName()), FileFilter("m4b Files", {"m4b"}),
-                                      QStringLiteral("m4b"));
+        UserDialogs().GetSaveFileName(owner, Q(m_project.SaveFolder()), Q(m_project.OfferedFileName()),
+                                      FileFilter("m4b Files", {"m4b"}), QStringLiteral("m4b"));
     if (chosen.isEmpty())
         return {};
     // The dialog leaves names with a "." (such as "Vol. 2") without the
@@ -462,6 +462,7 @@ std::u16string CMainDlg::ChooseOutputPath(QWidget* owner)
         !UserDialogs().AskYesNo(owner, QStringLiteral("Tavlin"),
                                 QStringLiteral("\"%1\" already exists.\nDo you want to replace it?").arg(shown)))
         return {};
+    m_project.NoteSavedTo(output);
     return output;
 }
 

@@ -224,6 +224,24 @@ TEST_F(BookProjectTest, DeleteRemovesExactlyTheSelectedRows)
     EXPECT_EQ(Heard(), Calls{});
 }
 
+TEST_F(BookProjectTest, SavingStartsInTheBooksFolderUntilABookIsSaved)
+{
+    for (const char* file : {"a/01.mp3", "b/02.mp3", "Book One/01.mp3", "loose/x.mp3", "Other/01.mp3"})
+        MakeFile(file);
+    EXPECT_EQ(m_project.SaveFolder(), u"");
+    m_project.AddFiles({P("b/02.mp3"), P("a/01.mp3")});
+    EXPECT_EQ(m_project.SaveFolder(), P("a"));  // the first row's folder
+    m_project.Drop({P("Book One/")});
+    EXPECT_EQ(m_project.SaveFolder(), P("Book One"));
+    m_project.Drop({P("loose/x.mp3")});
+    EXPECT_EQ(m_project.SaveFolder(), P("Book One"));  // still the folder dropped last
+    m_project.NoteSavedTo(P("out/Book One.m4b"));
+    m_project.Drop({P("Other")});
+    EXPECT_EQ(m_project.SaveFolder(), P("out"));
+    m_project.New();
+    EXPECT_EQ(m_project.SaveFolder(), P("out"));
+}
+
 TEST(Item, ConstructorCutsTheExtensionAndFallsBackToTheName)
 {
     const sItem withTag(u"/x/a.b.mp3", u"a.b.mp3", [](const std::u16string&) { return Tags(u"Chapter One", u""); });

@@ -98,6 +98,7 @@ TEST_F(StartConversionTest, ACompletedConversionWritesTheBookAndAsksAboutThePlay
 
     EXPECT_GT(watcher.seen, 0);
     EXPECT_EQ(dialogs.saveInitialNames, (std::vector<QString>{"Book One.m4b"}));
+    EXPECT_EQ(dialogs.saveFolders, (std::vector<QString>{Q(book)}));
     EXPECT_EQ(dialogs.filters.back(), QStringLiteral("m4b Files (*.m4b *.M4B)"));
     EXPECT_EQ(dialogs.saveSuffix, QStringLiteral("m4b"));
     EXPECT_TRUE(dialogs.errors.empty());
@@ -114,8 +115,9 @@ TEST_F(StartConversionTest, ACompletedConversionWritesTheBookAndAsksAboutThePlay
 
     // The project stays; the next save dialog offers no name.
     EXPECT_EQ(dialog.List().RowCount(), 2);
-    dialog.StartConversion();  // cancelled
+    dialog.StartConversion();  // cancelled; offered where the last book went
     EXPECT_EQ(dialogs.saveInitialNames.back(), QString());
+    EXPECT_EQ(dialogs.saveFolders.back(), Q(temp.Path()));
     EXPECT_EQ(dialogs.questions.size(), 1u);
 }
 
