@@ -136,9 +136,8 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     plan.m_inputs = project.BuildInputs();
     plan.m_strCover = project.Cover().GetCoverPath();
     plan.m_details = project.Details();
-    if (options.m_cover && IsCoverTooLarge(plan.m_strCover))
-        return Failure(EXIT_FAILED, "The cover picture " + *options.m_cover + " is too large (more than " +
-                                        std::to_string(MAX_COVER_BYTES >> 20) + " MiB)");
+    if (options.m_cover && project.CoverTooLarge())
+        return Failure(EXIT_FAILED, ToUtf8(CoverTooLargeText(FromUtf8(*options.m_cover))));
     if (options.m_cover && plan.m_inputs.m_cover.Size() == 0)
         return Failure(EXIT_FAILED, "Can't read cover picture " + *options.m_cover);
 

@@ -71,6 +71,8 @@ public:
     // A conversion completed: the book name is no longer offered.
     void ConversionCompleted() { m_strBookName.clear(); }
 
+    // True when the chosen cover is too large to go into the book.
+    bool CoverTooLarge() const { return IsCoverTooLarge(m_cover.GetCoverPath()); }
     // Whether writing `output` would replace a row's file or the cover.
     eOutputClash OutputClash(const std::u16string& output) const;
     // The inputs for a conversion of the current rows; call only with rows.

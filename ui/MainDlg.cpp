@@ -441,6 +441,15 @@ void CMainDlg::OnChapterSourceChanged()
         m_list->SetChapterText(static_cast<int>(i), Q(m_project.Rows()[i]->GetColumnText(1)));
 }
 
+bool CMainDlg::ConfirmCover(QWidget* owner)
+{
+    if (!m_project.CoverTooLarge())
+        return true;
+    const QString tooLarge = Q(CoverTooLargeText(u"\"" + m_project.Cover().GetCoverPath() + u"\""));
+    return UserDialogs().AskYesNo(owner, QStringLiteral("Tavlin"),
+                                  tooLarge + QStringLiteral(".\nDo you want to convert the book without a cover?"));
+}
+
 std::u16string CMainDlg::ChooseOutputPath(QWidget* owner)
 {
     const QString chosen =
@@ -471,6 +480,8 @@ void CMainDlg::StartConversion()
     if (!m_project.CanStart())
         return;
     QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
+    if (!ConfirmCover(owner))
+        return;
     const std::u16string outputPath = ChooseOutputPath(owner);
     if (outputPath.empty())
         return;

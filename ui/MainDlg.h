@@ -89,6 +89,9 @@ private:
     void SetTabOrder();
     void LayoutControls(int clientWidth, int clientHeight);
     void EnableStart();
+    // False when the cover cannot go into the book and the user would
+    // rather not convert without it.
+    bool ConfirmCover(QWidget* owner);
     // Asks for the file to write; empty when cancelled or refused.
     std::u16string ChooseOutputPath(QWidget* owner);
 
