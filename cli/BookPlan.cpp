@@ -74,12 +74,6 @@ sBookPlan Failure(int exitCode, std::string message)
     return plan;
 }
 
-bool IsSameFile(const std::u16string& a, const std::u16string& b)
-{
-    std::error_code error;
-    return !a.empty() && !b.empty() && fs::equivalent(ToPath(a), ToPath(b), error) && !error;
-}
-
 void Override(std::u16string& detail, const std::optional<std::string>& value)
 {
     if (value)
@@ -113,9 +107,9 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
 
     CBookProject project(std::move(readTags));
     project.Drop(paths);
-    if (project.Rows().empty())
+    if (!project.CanStart())
         return Failure(EXIT_FAILED, "No audio files (.mp3, .wma, .wav) in the given paths");
-    g_nChapterMode = options.m_nChapterMode;
+    project.SetChapterSource(options.m_nChapterMode);
 
     sBookDetails& details = project.Details();
     Override(details.m_strArtist, options.m_artist);
@@ -126,15 +120,15 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     Override(details.m_strComment, options.m_comment);
 
     if (options.m_cover)
-        project.Cover().SetText(AbsolutePath(*options.m_cover, workingFolder));
+        project.SetCoverPath(AbsolutePath(*options.m_cover, workingFolder));
     else if (options.m_bNoCover)
-        project.Cover().Reset();
+        project.SetCoverPath({});
 
     sBookPlan plan;
     if (options.m_output) {
         plan.m_strOutput = AbsolutePath(*options.m_output, workingFolder);
-    } else if (!project.BookName().empty()) {
-        plan.m_strOutput = JoinPath(workingFolder, project.BookName() + u".m4b");
+    } else if (!project.OfferedFileName().empty()) {
+        plan.m_strOutput = JoinPath(workingFolder, project.OfferedFileName());
     } else {
         return Failure(EXIT_USAGE, NO_BOOK_NAME);
     }
@@ -142,19 +136,20 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     plan.m_inputs = project.BuildInputs();
     plan.m_strCover = project.Cover().GetCoverPath();
     plan.m_details = project.Details();
-    if (options.m_cover && IsCoverTooLarge(plan.m_strCover))
-        return Failure(EXIT_FAILED, "The cover picture " + *options.m_cover + " is too large (more than " +
-                                        std::to_string(MAX_COVER_BYTES >> 20) + " MiB)");
+    if (options.m_cover && project.CoverTooLarge())
+        return Failure(EXIT_FAILED, ToUtf8(CoverTooLargeText(FromUtf8(*options.m_cover))));
     if (options.m_cover && plan.m_inputs.m_cover.Size() == 0)
         return Failure(EXIT_FAILED, "Can't read cover picture " + *options.m_cover);
 
     // Writing the book over one of its own inputs would destroy that input.
-    for (const sInputFile& input : plan.m_inputs.m_files) {
-        if (IsSameFile(input.m_strPath, plan.m_strOutput))
-            return Failure(EXIT_FAILED, "The output file " + ToUtf8(plan.m_strOutput) + " is one of the input files");
-    }
-    if (IsSameFile(plan.m_strCover, plan.m_strOutput))
+    switch (project.OutputClash(plan.m_strOutput)) {
+    case eOutputClash::InputFile:
+        return Failure(EXIT_FAILED, "The output file " + ToUtf8(plan.m_strOutput) + " is one of the input files");
+    case eOutputClash::Cover:
         return Failure(EXIT_FAILED, "The output file " + ToUtf8(plan.m_strOutput) + " is the cover picture");
+    case eOutputClash::None:
+        break;
+    }
     return plan;
 }
 

@@ -1,52 +1,21 @@
 #pragma once
-// The book project: the rows, the book name offered for saving, the six
-// details and the cover field, with the rules of a drop, of Add Files and of
-// New. The window shows this state; the command line drives it directly.
+// The book project that the window and tavlin-cli both run on: the rows, the
+// chapter-title source, the six details, the cover field, the name and folder
+// offered for saving, with the rules of a drop, Add Files, New and Delete and
+// the inputs of a conversion. A front end forwards the user's actions as
+// calls and shows the state; a view it attaches hears of every change.
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "BookDetails.h"
+#include "BookProjectView.h"
 #include "CollectedFiles.h"
 #include "ConversionInputs.h"
 #include "CoverChoice.h"
 #include "Item.h"
 #include "TagReader.h"
-
-// What a drop asks of the window before the collected files are added.
-struct sDropPlan {
-    sCollectedFiles m_files;
-    bool m_bFolderDropped = false;  // true: m_strBookName becomes the book name
-    std::u16string m_strBookName;   // last component of the last dropped folder
-    bool m_bReplaceRows = false;    // audio was dropped: delete every row first
-};
-// Collects the dropped paths in order. Pictures alone keep the rows.
-sDropPlan PlanDrop(const std::vector<std::u16string>& droppedPaths);
-
-// Add Files: collects each chosen file by its full path (a file dialog may
-// return files from several folders).
-sCollectedFiles CollectChosenFiles(const std::vector<std::u16string>& paths);
-
-// One batch of audio files about to be appended as rows.
-struct sAudioBatch {
-    std::vector<std::u16string> m_paths;  // in ordinal order
-    std::vector<std::u16string> m_names;  // display names, extension still on
-    sTagInfo m_firstTags;                 // tags of m_paths[0], for the details
-};
-// Sorts the batch, reads the first file's tags and names every path. The rows
-// are then sItem(m_paths[i], m_names[i], readTags), appended in this order.
-sAudioBatch PrepareAudioBatch(std::vector<std::u16string> paths, const TagReader& readTags);
-
-// What one change did, so that a window can redraw just that.
-struct sProjectChange {
-    bool m_bRowsReplaced = false;     // every earlier row was deleted
-    size_t m_nFirstNewRow = 0;        // index of the first appended row
-    size_t m_nNewRows = 0;
-    bool m_bDetailsPrefilled = false;  // all six details were overwritten
-    bool m_bCoverChanged = false;      // the cover field got new lines
-    bool m_bBookNameChanged = false;
-};
 
 // Everything a conversion refers to; owned by whoever starts it.
 struct sConversionInputs {
@@ -55,42 +24,84 @@ struct sConversionInputs {
     sCoverData m_cover;
 };
 
+// Which of the book's own files an output path would replace.
+enum class eOutputClash { None, InputFile, Cover };
+
 class CBookProject {
 public:
-    // Reads tags with MediaInfo.
-    CBookProject();
-    explicit CBookProject(TagReader readTags);
+    // Reads the tags of added files with `readTags` (MediaInfo when empty).
+    explicit CBookProject(TagReader readTags = {});
+    CBookProject(const CBookProject&) = delete;
+    CBookProject& operator=(const CBookProject&) = delete;
 
-    // A drop of files and folders: a folder sets the book name (the last one
+    // Tells `view` (not owned; null: none) of every change from now on.
+    void SetView(IBookProjectView* view) { m_pView = view ? view : &m_noView; }
+
+    // A drop of files and folders: a folder names the book (the last one
     // wins); audio replaces the rows; pictures go to the cover field.
-    sProjectChange Drop(const std::vector<std::u16string>& paths);
-    // Add Files: the chosen files (full paths) are appended; the book name
-    // stays.
-    sProjectChange AddFiles(const std::vector<std::u16string>& paths);
-    // Appends the audio (prefilling the details from its first file) and
-    // hands the pictures to the cover field.
-    sProjectChange AddCollected(const sCollectedFiles& files);
+    void Drop(const std::vector<std::u16string>& paths);
+    // Add Files: the chosen files (full paths, from any folders) are
+    // appended; the book name stays.
+    void AddFiles(const std::vector<std::u16string>& paths);
     // Deletes every row, empties the cover field, the book name and the six
-    // details. The chapter source stays.
+    // details. The chapter source and the folder saved to stay.
     void New();
-    // Deletes the rows at `indices` (any order, duplicates ignored).
+    // Deletes the rows at `indices` (any order; duplicates and indices past
+    // the end ignored).
     void DeleteRows(std::vector<size_t> indices);
 
-    const std::vector<std::unique_ptr<sItem>>& Rows() const { return m_rows; }
-    const std::u16string& BookName() const { return m_strBookName; }
-    void ClearBookName() { m_strBookName.clear(); }
-    sBookDetails& Details() { return m_details; }
-    const sBookDetails& Details() const { return m_details; }
-    CCoverChoice& Cover() { return m_cover; }
-    const CCoverChoice& Cover() const { return m_cover; }
+    // CHAPTERS_FROM_FILENAME or CHAPTERS_FROM_TAG. The source is the
+    // process's g_nChapterMode, which every row's chapter title follows.
+    void SetChapterSource(int source);
+    int ChapterSource() const { return g_nChapterMode; }
 
+    // A browsed, typed or given cover path; empty: no cover.
+    void SetCoverPath(std::u16string path);
+
+    // A conversion can start exactly while there are rows.
+    bool CanStart() const { return !m_rows.empty(); }
+    // The book name with ".m4b": the file name offered for saving; empty
+    // while no folder has named the book.
+    std::u16string OfferedFileName() const;
+    // Where to offer saving: the folder last saved to; before any save, the
+    // folder dropped last, else the first row's folder; empty without rows.
+    std::u16string SaveFolder() const;
+    // The user chose `output` for the book: later saves start in its folder.
+    void NoteSavedTo(const std::u16string& output);
+    // A conversion completed: the book name is no longer offered.
+    void ConversionCompleted() { m_strBookName.clear(); }
+
+    // True when the chosen cover is too large to go into the book.
+    bool CoverTooLarge() const { return IsCoverTooLarge(m_cover.GetCoverPath()); }
+    // Whether writing `output` would replace a row's file or the cover.
+    eOutputClash OutputClash(const std::u16string& output) const;
     // The inputs for a conversion of the current rows; call only with rows.
     sConversionInputs BuildInputs() const;
 
+    const std::vector<std::unique_ptr<sItem>>& Rows() const { return m_rows; }
+    const std::u16string& BookName() const { return m_strBookName; }
+    // The details as typed: a front end writes the user's edits here.
+    sBookDetails& Details() { return m_details; }
+    const sBookDetails& Details() const { return m_details; }
+    // The cover field: a front end writes the user's typing and line
+    // choices here.
+    CCoverChoice& Cover() { return m_cover; }
+    const CCoverChoice& Cover() const { return m_cover; }
+
 private:
+    // Appends the audio (prefilling the details from its first file) and
+    // hands the pictures to the cover field.
+    void AddCollected(const sCollectedFiles& files);
+    void AddAudioBatch(std::vector<std::u16string> paths);
+    void ClearRows();
+
     TagReader m_readTags;
+    IBookProjectView m_noView;
+    IBookProjectView* m_pView = &m_noView;
     std::vector<std::unique_ptr<sItem>> m_rows;
     std::u16string m_strBookName;
+    std::u16string m_strBookFolder;   // the folder dropped last
+    std::u16string m_strSavedFolder;  // the folder saved to last
     sBookDetails m_details;
     CCoverChoice m_cover;
 };

@@ -83,3 +83,9 @@ bool IsCoverTooLarge(const std::u16string& path)
     return !path.empty() && ::stat(ToPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
            static_cast<uint64_t>(st.st_size) > MAX_COVER_BYTES;
 }
+
+std::u16string CoverTooLargeText(std::u16string_view shown)
+{
+    return u"The cover picture " + std::u16string(shown) + u" is too large (more than " +
+           FromUtf8(std::to_string(MAX_COVER_BYTES >> 20)) + u" MiB)";
+}

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "BookDetails.h"
@@ -29,3 +30,5 @@ inline constexpr uint64_t MAX_COVER_BYTES = 64ull << 20;
 sCoverData ReadCoverBytes(const std::u16string& path);
 // True when `path` is a regular file larger than MAX_COVER_BYTES.
 bool IsCoverTooLarge(const std::u16string& path);
+// What both front ends say of such a cover, `shown` naming it.
+std::u16string CoverTooLargeText(std::u16string_view shown);

@@ -8,7 +8,7 @@
 
 #include "PathText.h"
 
-C_ComboBox::C_ComboBox(QWidget* parent) : QComboBox(parent)
+C_ComboBox::C_ComboBox(CCoverChoice& choice, QWidget* parent) : QComboBox(parent), m_choice(choice)
 {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
@@ -26,34 +26,11 @@ C_ComboBox::C_ComboBox(QWidget* parent) : QComboBox(parent)
     });
 }
 
-void C_ComboBox::TakePictures(const std::vector<std::u16string>& paths)
-{
-    if (paths.empty())
-        return;
-    m_choice.TakePictures(paths);
-    Mirror();
-    FitDropDownWidth();
-}
-
-void C_ComboBox::Reset()
-{
-    m_choice.Reset();
-    Mirror();
-}
-
 void C_ComboBox::AddImage(const std::u16string& path)
 {
     const std::u16string name(LastPathComponent(path));
     addItem(QString::fromStdU16String(name), QString::fromStdU16String(path));
 }
-
-void C_ComboBox::SetBrowsedPath(const QString& path)
-{
-    m_choice.SetText(path.toStdU16String());
-    Mirror();
-}
-
-std::u16string C_ComboBox::GetCoverPath() const { return m_choice.GetCoverPath(); }
 
 void C_ComboBox::FitDropDownWidth()
 {
@@ -75,6 +52,7 @@ void C_ComboBox::Mirror()
         AddImage(path);
     setCurrentIndex(m_choice.Selected());
     setEditText(QString::fromStdU16String(m_choice.Text()));
+    FitDropDownWidth();
 }
 
 void C_ComboBox::NotifySelChange()

@@ -1,31 +1,24 @@
 #pragma once
 // The cover field: an editable drop-down that offers the pictures of the last
 // batch (file names as lines, in ordinal order) and takes any typed or
-// browsed path. Its state is a CCoverChoice; the widget mirrors it.
+// browsed path. It shows the book project's CCoverChoice and writes the
+// user's typing and line choices into it.
 #include <QComboBox>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "CoverChoice.h"
 
 class C_ComboBox : public QComboBox {
 public:
-    explicit C_ComboBox(QWidget* parent = nullptr);
+    // `choice` outlives every user action on the field.
+    explicit C_ComboBox(CCoverChoice& choice, QWidget* parent = nullptr);
 
-    // Replaces the lines by `paths` (sorted), selects the pre-selected line
-    // and fits the drop-down's width. Does nothing without pictures.
-    void TakePictures(const std::vector<std::u16string>& paths);
-    // Removes every line and the text.
-    void Reset();
-    // A browsed path: becomes the text, no line selected.
-    void SetBrowsedPath(const QString& path);
-    // Makes the drop-down list wide enough for its longest line.
-    void FitDropDownWidth();
+    // Shows the choice again after it changed: its lines, selection and
+    // text, the drop-down wide enough for the longest line.
+    void Mirror();
     // The selected line's picture, otherwise the typed text.
-    std::u16string GetCoverPath() const;
-
-    const CCoverChoice& Choice() const { return m_choice; }
+    std::u16string GetCoverPath() const { return m_choice.GetCoverPath(); }
 
     // The selection changed: a line was picked, or the edit box lost the
     // focus (a typed path may have changed).
@@ -35,11 +28,11 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    // Shows the choice: its lines, selection and text.
-    void Mirror();
+    // Makes the drop-down list wide enough for its longest line.
+    void FitDropDownWidth();
     // Appends the line of one picture: its file name, with the path as data.
     void AddImage(const std::u16string& path);
     void NotifySelChange();
 
-    CCoverChoice m_choice;
+    CCoverChoice& m_choice;
 };

@@ -1,26 +1,6 @@
 #include "ListFiles.h"
 
 #include <QKeyEvent>
-#include <algorithm>
-
-namespace {
-
-// A row of the list; it owns the record that it shows.
-class CFileRow final : public QTreeWidgetItem {
-public:
-    explicit CFileRow(std::unique_ptr<sItem> item) : m_pItem(std::move(item))
-    {
-        setText(0, QString::fromStdU16String(m_pItem->GetText()));
-        setText(1, QString::fromStdU16String(m_pItem->GetColumnText(1)));
-        setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren);
-    }
-    const sItem& Item() const { return *m_pItem; }
-
-private:
-    std::unique_ptr<sItem> m_pItem;
-};
-
-}  // namespace
 
 CListFiles::CListFiles(QWidget* parent) : C_ListViewCtrl(parent)
 {
@@ -31,31 +11,23 @@ CListFiles::CListFiles(QWidget* parent) : C_ListViewCtrl(parent)
     AddColumn(QStringLiteral("Chapter"), 50, 0);
 }
 
-int CListFiles::Add(std::unique_ptr<sItem> item)
+void CListFiles::AddRow(const QString& name, const QString& chapter)
 {
-    addTopLevelItem(new CFileRow(std::move(item)));  // the list takes the row
-    if (m_onRowInserted)
-        m_onRowInserted();
-    return topLevelItemCount() - 1;
+    auto* row = new QTreeWidgetItem({name, chapter});
+    row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren);
+    addTopLevelItem(row);  // the list takes the row
 }
 
-const sItem& CListFiles::Row(int index) const { return static_cast<const CFileRow*>(topLevelItem(index))->Item(); }
-
-std::vector<const sItem*> CListFiles::Rows() const
+void CListFiles::SetChapterText(int index, const QString& chapter)
 {
-    std::vector<const sItem*> rows;
-    for (int i = 0; i < RowCount(); ++i)
-        rows.push_back(&Row(i));
-    return rows;
+    if (QTreeWidgetItem* row = topLevelItem(index))
+        row->setText(1, chapter);
 }
 
 void CListFiles::DeleteRow(int index)
 {
-    if (index < 0 || index >= RowCount())
-        return;
-    if (m_onRowDeleting)
-        m_onRowDeleting(RowCount());
-    delete takeTopLevelItem(index);  // frees the row's record with it
+    if (index >= 0 && index < RowCount())
+        delete takeTopLevelItem(index);
 }
 
 void CListFiles::DeleteAllRows()
@@ -64,27 +36,20 @@ void CListFiles::DeleteAllRows()
         DeleteRow(i);
 }
 
-void CListFiles::DeleteSelectedRows()
+std::vector<size_t> CListFiles::SelectedRows() const
 {
-    std::vector<int> selected;
+    std::vector<size_t> selected;
     for (int i = 0; i < RowCount(); ++i)
         if (topLevelItem(i)->isSelected())
-            selected.push_back(i);
-    std::sort(selected.rbegin(), selected.rend());
-    for (int index : selected)
-        DeleteRow(index);
-}
-
-void CListFiles::RefreshChapterColumn()
-{
-    for (int i = 0; i < RowCount(); ++i)
-        topLevelItem(i)->setText(1, QString::fromStdU16String(Row(i).GetColumnText(1)));
+            selected.push_back(static_cast<size_t>(i));
+    return selected;
 }
 
 void CListFiles::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Delete) {
-        DeleteSelectedRows();
+        if (m_onDeleteKey)
+            m_onDeleteKey();
         event->accept();
         return;
     }

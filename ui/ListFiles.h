@@ -1,36 +1,31 @@
 #pragma once
-// The file list: one row per input file and chapter. Each row owns its
-// sItem record; column 0 shows the display name, column 1 the chapter title
-// under the current chapter source.
+// The file list: one row per input file and chapter, showing the display
+// name in column 0 and the chapter title in column 1. It shows the book
+// project's rows; the Delete key is handed to whoever owns the project.
+#include <QString>
 #include <functional>
-#include <memory>
 #include <vector>
 
-#include "Item.h"
 #include "ListViewCtrl.h"
 
 class CListFiles : public C_ListViewCtrl {
 public:
     explicit CListFiles(QWidget* parent = nullptr);
 
-    // Appends a row for `item` and returns its index.
-    int Add(std::unique_ptr<sItem> item);
+    // Appends a row with these texts.
+    void AddRow(const QString& name, const QString& chapter);
     int RowCount() const { return topLevelItemCount(); }
-    const sItem& Row(int index) const;
-    std::vector<const sItem*> Rows() const;
+    // Rewrites the Chapter cell of row `index`.
+    void SetChapterText(int index, const QString& chapter);
 
-    // Deletes one row (and its record), or every row.
+    // Deletes one row, or every row.
     void DeleteRow(int index);
     void DeleteAllRows();
-    // Deletes the selected rows, last first, so indices do not shift.
-    void DeleteSelectedRows();
-    // Rewrites column 1 of every row after a change of the chapter source.
-    void RefreshChapterColumn();
+    // The selected rows' indices, in row order.
+    std::vector<size_t> SelectedRows() const;
 
-    // Called after each inserted row and before each deleted row; the count
-    // given to the deletion still includes the row being deleted.
-    std::function<void()> m_onRowInserted;
-    std::function<void(int countBeforeDelete)> m_onRowDeleting;
+    // The Delete key was pressed.
+    std::function<void()> m_onDeleteKey;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -17,13 +17,9 @@
 #include "AboutDlg.h"
 #include "AboutToResizeEvent.h"
 #include "AppIcon.h"
-#include "BookDetails.h"
-#include "BookProject.h"
-#include "ConversionInputs.h"
 #include "Converter.h"
 #include "CoverComboBox.h"
 #include "DialogFont.h"
-#include "Item.h"
 #include "ListFiles.h"
 #include "OutputPath.h"
 #include "PictureBoxCtrl.h"
@@ -32,7 +28,7 @@
 
 namespace {
 
-constexpr int kRepaintEveryRows = 10;
+constexpr int kRepaintEveryRows = 10;  // rows of a batch between repaints
 
 // One control of the window's template: id, text, position in dialog units
 // and how it follows the window's size.
@@ -47,6 +43,16 @@ constexpr int MOVE_RIGHT_DOWN = RESIZE_MOVE_X | RESIZE_MOVE_Y;
 constexpr int GROW_X_MOVE_DOWN = RESIZE_SIZE_X | RESIZE_MOVE_Y;
 
 QString IdName(int id) { return QString::number(id); }
+
+QString Q(const std::u16string& text) { return QString::fromStdU16String(text); }
+
+std::vector<std::u16string> U16(const QStringList& texts)
+{
+    std::vector<std::u16string> result;
+    for (const QString& text : texts)
+        result.push_back(text.toStdU16String());
+    return result;
+}
 
 // One entry of a file dialog's filter list. The desktop's native dialog
 // matches patterns with case, so every extension is listed in lower and in
@@ -86,10 +92,7 @@ QStringList LocalPaths(const QMimeData* data)
 
 }  // namespace
 
-CMainDlg::CMainDlg(TagReader readTags, QWidget* parent)
-    : QDialog(parent), m_readTags(readTags ? std::move(readTags) : TagReader([](const std::u16string& path) {
-          return ReadTags(path);
-      }))
+CMainDlg::CMainDlg(TagReader readTags, QWidget* parent) : QDialog(parent), m_project(std::move(readTags))
 {
     setObjectName(QStringLiteral("129"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -110,6 +113,14 @@ CMainDlg::CMainDlg(TagReader readTags, QWidget* parent)
     CreateMenu();
     CreateControls();
     SetTabOrder();
+    // The user's edits of a detail go into the project as they are typed.
+    for (const sDetailField& field : DETAIL_FIELDS) {
+        connect(DetailField(field.m_nId), &QLineEdit::textChanged, this,
+                [this, member = field.m_pDetail](const QString& text) {
+                    m_project.Details().*member = text.toStdU16String();
+                });
+    }
+    m_project.SetView(this);
 
     // The client area keeps its template size; the menu bar is added on top.
     const sDialogUnits du = DialogUnitsOf(font());
@@ -131,16 +142,16 @@ CMainDlg::CMainDlg(TagReader readTags, QWidget* parent)
     for (QWidget* child : findChildren<QWidget*>())
         child->setAcceptDrops(false);
 
-    EnableStart(false);
+    EnableStart();
 }
 
 CMainDlg::~CMainDlg()
 {
     // The controls outlive this object's own part while the base destroys
-    // them; a focus change or row deletion then must not call back in here.
+    // them; a focus change then must not call back in here.
+    m_project.SetView(nullptr);
     m_cbCover->m_onSelChange = nullptr;
-    m_list->m_onRowInserted = nullptr;
-    m_list->m_onRowDeleting = nullptr;
+    m_list->m_onDeleteKey = nullptr;
 }
 
 void CMainDlg::CreateMenu()
@@ -177,7 +188,8 @@ void CMainDlg::CreateMenu()
         group->addAction(action);
         connect(action, &QAction::triggered, this, [this, id] { OnChapterSource(id); });
     }
-    m_commands[g_nChapterMode != 0 ? ID_CHAPTERS_TAG : ID_CHAPTERS_FILENAME]->setChecked(true);
+    m_commands[m_project.ChapterSource() != CHAPTERS_FROM_FILENAME ? ID_CHAPTERS_TAG : ID_CHAPTERS_FILENAME]
+        ->setChecked(true);
 
     QMenu* help = m_menu->addMenu(QStringLiteral("&Help"));
     connect(add(help, ID_APP_ABOUT, "&About Tavlin...", nullptr), &QAction::triggered, this, [this] { OnAbout(); });
@@ -219,15 +231,11 @@ void CMainDlg::CreateControls()
             break;
         case 1000:
             m_list = new CListFiles(m_client);
-            m_list->m_onRowInserted = [this] { EnableStart(true); };
-            m_list->m_onRowDeleting = [this](int countBefore) {
-                if (countBefore <= 1)
-                    EnableStart(false);
-            };
+            m_list->m_onDeleteKey = [this] { m_project.DeleteRows(m_list->SelectedRows()); };
             widget = m_list;
             break;
         case 1003:
-            m_cbCover = new C_ComboBox(m_client);
+            m_cbCover = new C_ComboBox(m_project.Cover(), m_client);
             m_cbCover->m_onSelChange = [this] { RefreshCover(); };
             rect.y += 1;  // sits one pixel lower than its template position
             widget = m_cbCover;
@@ -325,10 +333,10 @@ QWidget* CMainDlg::Control(int id) const { return m_client->findChild<QWidget*>(
 
 QLineEdit* CMainDlg::DetailField(int id) const { return qobject_cast<QLineEdit*>(Control(id)); }
 
-void CMainDlg::EnableStart(bool enable)
+void CMainDlg::EnableStart()
 {
-    m_pStart->setEnabled(enable);
-    m_commands[ID_START_CONVERSION]->setEnabled(enable);
+    m_pStart->setEnabled(m_project.CanStart());
+    m_commands[ID_START_CONVERSION]->setEnabled(m_project.CanStart());
 }
 
 void CMainDlg::reject() { done(MAIN_DIALOG_END_CODE); }
@@ -339,39 +347,18 @@ void CMainDlg::OnAbout()
     about.exec();
 }
 
-void CMainDlg::OnNew()
-{
-    m_list->DeleteAllRows();
-    m_list->viewport()->repaint();
-    m_cbCover->Reset();
-    RefreshCover();
-    m_strBookName.clear();
-    for (const sDetailField& field : DETAIL_FIELDS)
-        DetailField(field.m_nId)->setText(QString());
-}
+void CMainDlg::OnNew() { m_project.New(); }
 
 void CMainDlg::OnChapterSource(int command)
 {
-    m_commands[command]->setChecked(true);
-    g_nChapterMode = command == ID_CHAPTERS_FILENAME ? CHAPTERS_FROM_FILENAME : CHAPTERS_FROM_TAG;
-    m_list->RefreshChapterColumn();
+    m_project.SetChapterSource(command == ID_CHAPTERS_FILENAME ? CHAPTERS_FROM_FILENAME : CHAPTERS_FROM_TAG);
 }
 
 void CMainDlg::OnDropFiles(const QStringList& paths)
 {
     activateWindow();
     const CWaitCursor wait;
-    std::vector<std::u16string> dropped;
-    for (const QString& path : paths)
-        dropped.push_back(path.toStdU16String());
-    sDropPlan plan = PlanDrop(dropped);
-    if (plan.m_bFolderDropped)
-        m_strBookName = plan.m_strBookName;
-    if (plan.m_bReplaceRows) {
-        m_list->DeleteAllRows();
-        m_list->viewport()->repaint();
-    }
-    AddFiles(plan.m_files);
+    m_project.Drop(U16(paths));
 }
 
 void CMainDlg::OnAddFiles()
@@ -381,43 +368,8 @@ void CMainDlg::OnAddFiles()
         QStringList{FileFilter("Audio Files", {"mp3", "wav", "wma"}),
                     FileFilter("Image Files", {"bmp", "jpg", "gif", "png"}), kAllFiles}
             .join(QStringLiteral(";;")));
-    if (chosen.isEmpty())
-        return;
-    // The dialog gives full paths, which may lie in different folders (a
-    // search or the recent files).
-    sCollectedFiles files;
-    for (const QString& path : chosen)
-        files.CollectPath(path.toStdU16String());
-    AddFiles(files);
-}
-
-void CMainDlg::AddFiles(const sCollectedFiles& files)
-{
-    if (!files.m_audio.empty())
-        AddAudioFiles(files.m_audio);
-    if (!files.m_images.empty()) {
-        m_cbCover->TakePictures(files.m_images);
-        RefreshCover();
-    }
-}
-
-void CMainDlg::AddAudioFiles(std::vector<std::u16string> paths)
-{
-    const sAudioBatch batch = PrepareAudioBatch(std::move(paths), m_readTags);
-    if (batch.m_paths.empty())
-        return;
-    const sBookDetails details = DetailsFromTags(batch.m_firstTags);
-    for (const sDetailField& field : DETAIL_FIELDS)
-        DetailField(field.m_nId)->setText(QString::fromStdU16String(details.*field.m_pDetail));
-    repaint();
-
-    for (size_t i = 0; i < batch.m_paths.size(); ++i) {
-        m_list->Add(std::make_unique<sItem>(batch.m_paths[i], batch.m_names[i], m_readTags));
-        if ((i + 1) % kRepaintEveryRows == 0)
-            m_list->viewport()->repaint();
-    }
-    m_list->SettleLayout();
-    m_list->ResizeColumns(m_list->ClientWidth(), m_list->viewport()->height());
+    if (!chosen.isEmpty())
+        m_project.AddFiles(U16(chosen));
 }
 
 void CMainDlg::OnBrowseCover()
@@ -428,35 +380,88 @@ void CMainDlg::OnBrowseCover()
                     FileFilter("JPEG Files", {"jpg"}), FileFilter("PNG Files", {"png"}),
                     FileFilter("GIF Files", {"gif"}), kAllFiles}
             .join(QStringLiteral(";;")));
-    if (path.isEmpty())
-        return;
-    m_cbCover->SetBrowsedPath(path);
-    RefreshCover();
+    if (!path.isEmpty())
+        m_project.SetCoverPath(path.toStdU16String());
 }
 
 void CMainDlg::RefreshCover()
 {
-    const std::u16string path = m_cbCover->GetCoverPath();
-    m_picture->SetImage(path.empty() ? QString() : QString::fromStdU16String(path));
+    const std::u16string path = m_project.Cover().GetCoverPath();
+    m_picture->SetImage(path.empty() ? QString() : Q(path));
+}
+
+void CMainDlg::OnRowsCleared()
+{
+    m_list->DeleteAllRows();
+    m_list->viewport()->repaint();
+    EnableStart();
+}
+
+void CMainDlg::OnDetailsChanged()
+{
+    for (const sDetailField& field : DETAIL_FIELDS)
+        DetailField(field.m_nId)->setText(Q(m_project.Details().*field.m_pDetail));
+    repaint();
+}
+
+void CMainDlg::OnRowAdded(size_t row, size_t numberInBatch)
+{
+    const sItem& item = *m_project.Rows()[row];
+    m_list->AddRow(Q(item.GetText()), Q(item.GetColumnText(1)));
+    EnableStart();
+    // The tags of a long batch take a while: show every tenth row at once.
+    if (numberInBatch % kRepaintEveryRows == 0)
+        m_list->viewport()->repaint();
+}
+
+void CMainDlg::OnBatchAdded()
+{
+    m_list->SettleLayout();
+    m_list->ResizeColumns(m_list->ClientWidth(), m_list->viewport()->height());
+}
+
+void CMainDlg::OnRowsDeleted(const std::vector<size_t>& rowsDescending)
+{
+    for (size_t row : rowsDescending)
+        m_list->DeleteRow(static_cast<int>(row));
+    EnableStart();
+}
+
+void CMainDlg::OnCoverChanged()
+{
+    m_cbCover->Mirror();
+    RefreshCover();
+}
+
+void CMainDlg::OnChapterSourceChanged()
+{
+    const bool fromFileName = m_project.ChapterSource() == CHAPTERS_FROM_FILENAME;
+    m_commands[fromFileName ? ID_CHAPTERS_FILENAME : ID_CHAPTERS_TAG]->setChecked(true);
+    for (size_t i = 0; i < m_project.Rows().size(); ++i)
+        m_list->SetChapterText(static_cast<int>(i), Q(m_project.Rows()[i]->GetColumnText(1)));
+}
+
+bool CMainDlg::ConfirmCover(QWidget* owner)
+{
+    if (!m_project.CoverTooLarge())
+        return true;
+    const QString tooLarge = Q(CoverTooLargeText(u"\"" + m_project.Cover().GetCoverPath() + u"\""));
+    return UserDialogs().AskYesNo(owner, QStringLiteral("Tavlin"),
+                                  tooLarge + QStringLiteral(".\nDo you want to convert the book without a cover?"));
 }
 
 std::u16string CMainDlg::ChooseOutputPath(QWidget* owner)
 {
-    const QString initialName = m_strBookName.empty() ? QString() : QString::fromStdU16String(m_strBookName) + ".m4b";
-    const QString chosen = UserDialogs().GetSaveFileName(owner, initialName, FileFilter("m4b Files", {"m4b"}),
-                                                         QStringLiteral("m4b"));
+    const QString chosen =
+        UserDialogs().GetSaveFileName(owner, Q(m_project.SaveFolder()), Q(m_project.OfferedFileName()),
+                                      FileFilter("m4b Files", {"m4b"}), QStringLiteral("m4b"));
     if (chosen.isEmpty())
         return {};
     // The dialog leaves names with a "." (such as "Vol. 2") without the
     // suffix, and its overwrite prompt was about the name without it.
     const std::u16string output = WithBookSuffix(chosen.toStdU16String());
-    const QString shown = QString::fromStdU16String(output);
-
-    std::vector<std::u16string> inputs;
-    for (const sItem* row : m_list->Rows())
-        inputs.push_back(row->m_strPath);
-    inputs.push_back(m_cbCover->GetCoverPath());
-    if (OutputWouldOverwriteInput(output, inputs)) {
+    const QString shown = Q(output);
+    if (m_project.OutputClash(output) != eOutputClash::None) {
         UserDialogs().ShowError(
             owner, QStringLiteral("Tavlin"),
             QStringLiteral("The output file \"%1\" is one of the input files. Choose another name.").arg(shown));
@@ -466,31 +471,29 @@ std::u16string CMainDlg::ChooseOutputPath(QWidget* owner)
         !UserDialogs().AskYesNo(owner, QStringLiteral("Tavlin"),
                                 QStringLiteral("\"%1\" already exists.\nDo you want to replace it?").arg(shown)))
         return {};
+    m_project.NoteSavedTo(output);
     return output;
 }
 
 void CMainDlg::StartConversion()
 {
-    if (m_list->RowCount() == 0)
+    if (!m_project.CanStart())
         return;
     QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
+    if (!ConfirmCover(owner))
+        return;
     const std::u16string outputPath = ChooseOutputPath(owner);
     if (outputPath.empty())
         return;
-    const QString chosen = QString::fromStdU16String(outputPath);
 
     // Everything the job refers to lives here until the job is destroyed.
-    const std::vector<const sItem*> rows = m_list->Rows();
-    const std::vector<sInputFile> files = BuildInputFiles(rows);
-    const sTagInfo metadata = BuildMetadata(rows.front()->m_Tags, Details());
-    const sCoverData cover = ReadCoverBytes(m_cbCover->GetCoverPath());
-
+    const sConversionInputs inputs = m_project.BuildInputs();
     int result = PROGRESS_FAILED;
     {
         std::unique_ptr<CConverter> job;
         {
             const CWaitCursor wait;
-            job = std::make_unique<CConverter>(&metadata, &files, &cover, &outputPath);
+            job = std::make_unique<CConverter>(&inputs.m_metadata, &inputs.m_files, &inputs.m_cover, &outputPath);
         }
         CProgressDlg progress(*job, owner);
         result = progress.exec();
@@ -503,16 +506,8 @@ void CMainDlg::StartConversion()
 
     if (UserDialogs().AskYesNo(this, QStringLiteral("Tavlin"),
                                QStringLiteral("Conversion completed.\nDo you want to open AudioBook in your player?")))
-        UserDialogs().OpenWithDefaultApplication(chosen);
-    m_strBookName.clear();
-}
-
-sBookDetails CMainDlg::Details() const
-{
-    sBookDetails details;
-    for (const sDetailField& field : DETAIL_FIELDS)
-        details.*field.m_pDetail = DetailField(field.m_nId)->text().toStdU16String();
-    return details;
+        UserDialogs().OpenWithDefaultApplication(Q(outputPath));
+    m_project.ConversionCompleted();
 }
 
 void CMainDlg::dragEnterEvent(QDragEnterEvent* event)

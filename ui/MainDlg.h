@@ -1,16 +1,16 @@
 #pragma once
 // The main window: the file list, the book details, the cover field and
-// picture, the menu and the "Start Conversion" command.
+// picture, the menu and the "Start Conversion" command. It shows a
+// CBookProject and forwards the user's actions to it; the rules are the
+// project's.
 #include <QDialog>
 #include <QStringList>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "BookDetails.h"
-#include "CollectedFiles.h"
+#include "BookProject.h"
 #include "DialogLayout.h"
-#include "TagReader.h"
 
 class QAction;
 class QLineEdit;
@@ -35,7 +35,7 @@ enum eCommand : int {
 // The window's end code: every way out ends it with this.
 constexpr int MAIN_DIALOG_END_CODE = 2;
 
-class CMainDlg : public QDialog {
+class CMainDlg : public QDialog, private IBookProjectView {
 public:
     static constexpr const char* kCaption = "Tavlin - iPod AudioBook Converter";
 
@@ -55,14 +55,13 @@ public:
     // Shows the current cover choice in the picture.
     void RefreshCover();
 
-    const std::u16string& BookName() const { return m_strBookName; }
+    const CBookProject& Project() const { return m_project; }
+    const std::u16string& BookName() const { return m_project.BookName(); }
     CListFiles& List() { return *m_list; }
     C_ComboBox& Cover() { return *m_cbCover; }
     CPictureBoxCtrl& Picture() { return *m_picture; }
     QAction* Command(int id) const;
     QLineEdit* DetailField(int id) const;
-    // The six detail fields' texts.
-    sBookDetails Details() const;
     // The control with id `id` (its object name).
     QWidget* Control(int id) const;
 
@@ -89,13 +88,23 @@ private:
     void CreateControls();
     void SetTabOrder();
     void LayoutControls(int clientWidth, int clientHeight);
-    void AddFiles(const sCollectedFiles& files);
-    void AddAudioFiles(std::vector<std::u16string> paths);
-    void EnableStart(bool enable);
+    void EnableStart();
+    // False when the cover cannot go into the book and the user would
+    // rather not convert without it.
+    bool ConfirmCover(QWidget* owner);
     // Asks for the file to write; empty when cancelled or refused.
     std::u16string ChooseOutputPath(QWidget* owner);
 
-    TagReader m_readTags;
+    // The project's changes, shown.
+    void OnRowsCleared() override;
+    void OnDetailsChanged() override;
+    void OnRowAdded(size_t row, size_t numberInBatch) override;
+    void OnBatchAdded() override;
+    void OnRowsDeleted(const std::vector<size_t>& rowsDescending) override;
+    void OnCoverChanged() override;
+    void OnChapterSourceChanged() override;
+
+    CBookProject m_project;
     QMenuBar* m_menu = nullptr;
     QWidget* m_client = nullptr;
     CListFiles* m_list = nullptr;
@@ -108,5 +117,4 @@ private:
     int m_nInitialHeight = 0;
     QSize m_laidOut;  // client size the controls are placed for
     bool m_bCentred = false;
-    std::u16string m_strBookName;
 };

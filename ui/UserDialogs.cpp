@@ -19,10 +19,10 @@ public:
         return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
     }
 
-    QString GetSaveFileName(QWidget* parent, const QString& initialName, const QString& filter,
-                            const QString& defaultSuffix) override
+    QString GetSaveFileName(QWidget* parent, const QString& folder, const QString& initialName,
+                            const QString& filter, const QString& defaultSuffix) override
     {
-        QFileDialog dialog(parent, QString(), QString(), filter);
+        QFileDialog dialog(parent, QString(), folder, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(defaultSuffix);

@@ -14,10 +14,11 @@ public:
     virtual QStringList GetOpenFileNames(QWidget* parent, const QString& filter) = 0;
     // One existing file; empty: cancelled.
     virtual QString GetOpenFileName(QWidget* parent, const QString& filter) = 0;
-    // A file to write, `defaultSuffix` added to names without one, with an
+    // A file to write, offered as `initialName` in `folder` (empty: the
+    // working folder), `defaultSuffix` added to names without one, with an
     // overwrite prompt; empty: cancelled.
-    virtual QString GetSaveFileName(QWidget* parent, const QString& initialName, const QString& filter,
-                                    const QString& defaultSuffix) = 0;
+    virtual QString GetSaveFileName(QWidget* parent, const QString& folder, const QString& initialName,
+                                    const QString& filter, const QString& defaultSuffix) = 0;
     // A Yes/No question; true for Yes.
     virtual bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) = 0;
     // An error message with an OK button.

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <map>
+#include <string>
+#include <utility>
 
 #include "BookProject.h"
 #include "TestSupport.h"
@@ -49,6 +51,28 @@ Paths Names(const CBookProject& project)
     return names;
 }
 
+// Records what a view hears, one entry per call.
+struct sRecordingView final : IBookProjectView {
+    std::vector<std::string> m_calls;
+    void OnRowsCleared() override { m_calls.push_back("cleared"); }
+    void OnDetailsChanged() override { m_calls.push_back("details"); }
+    void OnRowAdded(size_t row, size_t number) override
+    {
+        m_calls.push_back("row " + std::to_string(row) + " #" + std::to_string(number));
+    }
+    void OnBatchAdded() override { m_calls.push_back("batch"); }
+    void OnRowsDeleted(const std::vector<size_t>& rows) override
+    {
+        std::string call = "deleted";
+        for (size_t row : rows)
+            call += " " + std::to_string(row);
+        m_calls.push_back(call);
+    }
+    void OnCoverChanged() override { m_calls.push_back("cover"); }
+    void OnChapterSourceChanged() override { m_calls.push_back("source"); }
+};
+using Calls = std::vector<std::string>;
+
 // Restores the process-wide chapter source after a test.
 struct sChapterModeGuard {
     int m_nSaved = g_nChapterMode;
@@ -57,6 +81,10 @@ struct sChapterModeGuard {
 
 class BookProjectTest : public ::testing::Test {
 protected:
+    BookProjectTest() { m_project.SetView(&m_view); }
+    // What the view heard since the last call.
+    Calls Heard() { return std::exchange(m_view.m_calls, {}); }
+
     void MakeFile(const std::string& relative)
     {
         fs::create_directories((m_dir / relative).parent_path());
@@ -67,6 +95,7 @@ protected:
     TempDir m_dir;
     sFakeTags m_tags;
     CBookProject m_project{m_tags.Reader()};
+    sRecordingView m_view;
 };
 
 }  // namespace
@@ -79,13 +108,13 @@ TEST_F(BookProjectTest, DroppingAFolderGivesRowsCoverAndBookName)
     MakeFile("Book One/Cover.JPG");
     m_tags.m_byName[u"01.mp3"] = Tags(u"Opening", u"Reader A");
 
-    const sProjectChange change = m_project.Drop({P("Book One")});
+    m_project.Drop({P("Book One")});
     EXPECT_EQ(Names(m_project), (Paths{u"01", u"02"}));
     EXPECT_EQ(m_project.BookName(), u"Book One");
     EXPECT_EQ(m_project.Cover().GetCoverPath(), P("Book One/Cover.JPG"));
     EXPECT_EQ(m_project.Details().m_strArtist, u"Reader A");
-    EXPECT_TRUE(change.m_bBookNameChanged && change.m_bCoverChanged && change.m_bDetailsPrefilled);
-    EXPECT_EQ(change.m_nNewRows, 2u);
+    // The details are shown before the rows' own tags are read.
+    EXPECT_EQ(Heard(), (Calls{"cleared", "details", "row 0 #1", "row 1 #2", "batch", "cover"}));
     // The first file is read for the details and again for its row.
     EXPECT_EQ(m_tags.m_nReads, 3);
 }
@@ -119,15 +148,16 @@ TEST_F(BookProjectTest, PicturesAloneKeepRowsAudioReplacesThem)
     MakeFile("pics/front.png");
     m_project.Drop({P("a/01.mp3"), P("a/02.mp3")});
     m_project.Details().m_strArtist = u"typed";
+    Heard();
 
-    sProjectChange change = m_project.Drop({P("pics/front.png")});
-    EXPECT_FALSE(change.m_bRowsReplaced);
+    m_project.Drop({P("pics/front.png")});
+    EXPECT_EQ(Heard(), Calls{"cover"});
     EXPECT_EQ(Names(m_project), (Paths{u"01", u"02"}));
     EXPECT_EQ(m_project.Details().m_strArtist, u"typed");  // no audio: no prefill
     EXPECT_EQ(m_project.Cover().GetCoverPath(), P("pics/front.png"));
 
-    change = m_project.Drop({P("b/x.mp3")});
-    EXPECT_TRUE(change.m_bRowsReplaced);
+    m_project.Drop({P("b/x.mp3")});
+    EXPECT_EQ(Heard(), (Calls{"cleared", "details", "row 0 #1", "batch"}));
     EXPECT_EQ(Names(m_project), (Paths{u"x"}));
     EXPECT_EQ(m_project.Cover().GetCoverPath(), P("pics/front.png"));  // no pictures: cover stays
 }
@@ -137,8 +167,9 @@ TEST_F(BookProjectTest, AddFilesAppendsAndTheSameFileTwiceGivesTwoRows)
     MakeFile("Saga/01.mp3");
     MakeFile("more/02.mp3");
     m_project.Drop({P("Saga")});
-    const sProjectChange change = m_project.AddFiles({P("more/02.mp3"), P("more/readme.txt")});
-    EXPECT_EQ(change.m_nFirstNewRow, 1u);
+    Heard();
+    m_project.AddFiles({P("more/02.mp3"), P("more/readme.txt")});
+    EXPECT_EQ(Heard(), (Calls{"details", "row 1 #1", "batch"}));
     m_project.AddFiles({P("Saga/01.mp3")});
     EXPECT_EQ(Names(m_project), (Paths{u"01", u"02", u"01"}));
     EXPECT_EQ(m_project.BookName(), u"Saga");
@@ -169,8 +200,10 @@ TEST_F(BookProjectTest, NewClearsEverythingButTheChapterSource)
     MakeFile("Saga/01.mp3");
     MakeFile("Saga/cover.png");
     m_project.Drop({P("Saga")});
-    g_nChapterMode = CHAPTERS_FROM_FILENAME;
+    m_project.SetChapterSource(CHAPTERS_FROM_FILENAME);
+    Heard();
     m_project.New();
+    EXPECT_EQ(Heard(), (Calls{"cleared", "cover", "details"}));
     EXPECT_TRUE(m_project.Rows().empty());
     EXPECT_TRUE(m_project.BookName().empty());
     EXPECT_EQ(m_project.Details(), sBookDetails{});
@@ -183,8 +216,30 @@ TEST_F(BookProjectTest, DeleteRemovesExactlyTheSelectedRows)
     for (const char* name : {"0", "1", "2", "3", "4", "5"})
         MakeFile(std::string("d/") + name + ".mp3");
     m_project.Drop({P("d")});
+    Heard();
     m_project.DeleteRows({1, 4, 3, 3, 17});
     EXPECT_EQ(Names(m_project), (Paths{u"0", u"2", u"5"}));
+    EXPECT_EQ(Heard(), Calls{"deleted 4 3 1"});
+    m_project.DeleteRows({3});
+    EXPECT_EQ(Heard(), Calls{});
+}
+
+TEST_F(BookProjectTest, SavingStartsInTheBooksFolderUntilABookIsSaved)
+{
+    for (const char* file : {"a/01.mp3", "b/02.mp3", "Book One/01.mp3", "loose/x.mp3", "Other/01.mp3"})
+        MakeFile(file);
+    EXPECT_EQ(m_project.SaveFolder(), u"");
+    m_project.AddFiles({P("b/02.mp3"), P("a/01.mp3")});
+    EXPECT_EQ(m_project.SaveFolder(), P("a"));  // the first row's folder
+    m_project.Drop({P("Book One/")});
+    EXPECT_EQ(m_project.SaveFolder(), P("Book One"));
+    m_project.Drop({P("loose/x.mp3")});
+    EXPECT_EQ(m_project.SaveFolder(), P("Book One"));  // still the folder dropped last
+    m_project.NoteSavedTo(P("out/Book One.m4b"));
+    m_project.Drop({P("Other")});
+    EXPECT_EQ(m_project.SaveFolder(), P("out"));
+    m_project.New();
+    EXPECT_EQ(m_project.SaveFolder(), P("out"));
 }
 
 TEST(Item, ConstructorCutsTheExtensionAndFallsBackToTheName)

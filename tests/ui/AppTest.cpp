@@ -8,7 +8,6 @@
 #include "AboutDlg.h"
 #include "CommandLine.h"
 #include "Item.h"
-#include "ListFiles.h"
 #include "MainDlg.h"
 #include "TestSupport.h"
 #include "UiFixtures.h"
@@ -60,7 +59,7 @@ TEST(CommandLine, RelativePathsOpenTheFolderUnderItsRealName)
         CMainDlg dialog;
         dialog.OnDropFiles(parsed.paths);
         EXPECT_EQ(dialog.BookName(), u"Argument Book") << argument;
-        const std::vector<const sItem*> rows = dialog.List().Rows();
+        const auto& rows = dialog.Project().Rows();
         ASSERT_EQ(rows.size(), 2u) << argument;
         EXPECT_EQ(rows[0]->m_strPath, (book / "01.mp3").u16string());
         EXPECT_EQ(rows[1]->m_strPath, (book / "disc" / "02.mp3").u16string());

@@ -134,7 +134,7 @@ TEST_F(MainDlgTest, DroppingAFolderFillsTheListDetailsAndCover)
         QTest::qWait(10);
 
     ASSERT_EQ(RowTexts(dialog.List()), (std::vector<std::pair<QString, QString>>{{"01", "Opening"}, {"02", "02"}}));
-    EXPECT_EQ(dialog.List().Row(0).m_strPath, (book / "01.mp3").u16string());
+    EXPECT_EQ(dialog.Project().Rows()[0]->m_strPath, (book / "01.mp3").u16string());
     EXPECT_EQ(dialog.BookName(), u"Book One");
     EXPECT_EQ(dialog.DetailField(1010)->text(), QStringLiteral("Ann Reader"));
     EXPECT_EQ(dialog.DetailField(1012)->text(), QStringLiteral("The Album"));
@@ -213,7 +213,7 @@ TEST_F(MainDlgTest, AddFilesTakesEachChosenPathFromItsOwnFolder)
     CMainDlg dialog;
     dialogs.openFilesAnswers.push_back({Q(temp / "a" / "01.mp3"), Q(temp / "b" / "02.mp3"), Q(temp / "b" / "art.png")});
     dialog.OnAddFiles();
-    const std::vector<const sItem*> rows = dialog.List().Rows();
+    const auto& rows = dialog.Project().Rows();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0]->m_strPath, (temp / "a" / "01.mp3").u16string());
     EXPECT_EQ(rows[1]->m_strPath, (temp / "b" / "02.mp3").u16string());

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+#include "ConversionInputs.h"
 #include "Item.h"
 #include "ListFiles.h"
 #include "MainDlg.h"
@@ -98,6 +99,7 @@ TEST_F(StartConversionTest, ACompletedConversionWritesTheBookAndAsksAboutThePlay
 
     EXPECT_GT(watcher.seen, 0);
     EXPECT_EQ(dialogs.saveInitialNames, (std::vector<QString>{"Book One.m4b"}));
+    EXPECT_EQ(dialogs.saveFolders, (std::vector<QString>{Q(book)}));
     EXPECT_EQ(dialogs.filters.back(), QStringLiteral("m4b Files (*.m4b *.M4B)"));
     EXPECT_EQ(dialogs.saveSuffix, QStringLiteral("m4b"));
     EXPECT_TRUE(dialogs.errors.empty());
@@ -114,9 +116,37 @@ TEST_F(StartConversionTest, ACompletedConversionWritesTheBookAndAsksAboutThePlay
 
     // The project stays; the next save dialog offers no name.
     EXPECT_EQ(dialog.List().RowCount(), 2);
-    dialog.StartConversion();  // cancelled
+    dialog.StartConversion();  // cancelled; offered where the last book went
     EXPECT_EQ(dialogs.saveInitialNames.back(), QString());
+    EXPECT_EQ(dialogs.saveFolders.back(), Q(temp.Path()));
     EXPECT_EQ(dialogs.questions.size(), 1u);
+}
+
+TEST_F(StartConversionTest, ACoverTooLargeForTheBookIsReportedAndLeftOutWhenTheUserAgrees)
+{
+    const fs::path book = MakeBook();
+    const fs::path huge = temp / "huge.png";
+    testsupport::WriteText(huge, "x");
+    fs::resize_file(huge, MAX_COVER_BYTES + 1);  // sparse
+    CMainDlg dialog;
+    dialog.show();
+    dialog.OnDropFiles({Q(book)});
+    dialogs.openFileAnswers.push_back(Q(huge));
+    dialog.OnBrowseCover();
+    const QString tooLarge = "Tavlin|The cover picture \"" + Q(huge) +
+                             "\" is too large (more than 64 MiB).\nDo you want to convert the book without a cover?";
+
+    dialog.StartConversion();  // "No": back to the window before the save dialog
+    EXPECT_EQ(dialogs.questions, (std::vector<QString>{tooLarge}));
+    EXPECT_EQ(dialogs.saveCalls, 0);
+
+    dialogs.yesNoAnswers = {true, false};
+    dialogs.saveAnswers.push_back(Q(temp / "out.m4b"));
+    dialog.StartConversion();
+    EXPECT_EQ(dialogs.questions, (std::vector<QString>{tooLarge, tooLarge, kQuestion}));
+    const std::string streams = Probe(temp / "out.m4b", "stream=codec_type");
+    EXPECT_NE(streams.find("codec_type=audio"), std::string::npos) << streams;
+    EXPECT_EQ(streams.find("codec_type=video"), std::string::npos) << streams;  // no cover picture
 }
 
 TEST_F(StartConversionTest, AbortDuringEncodingReturnsWithoutAQuestion)

@@ -26,11 +26,12 @@ QString CScriptedDialogs::GetOpenFileName(QWidget*, const QString& filter)
     return answer;
 }
 
-QString CScriptedDialogs::GetSaveFileName(QWidget*, const QString& initialName, const QString& filter,
-                                          const QString& defaultSuffix)
+QString CScriptedDialogs::GetSaveFileName(QWidget*, const QString& folder, const QString& initialName,
+                                          const QString& filter, const QString& defaultSuffix)
 {
     ++saveCalls;
     filters.push_back(filter);
+    saveFolders.push_back(folder);
     saveInitialNames.push_back(initialName);
     saveSuffix = defaultSuffix;
     if (saveAnswers.empty())

@@ -21,7 +21,7 @@ public:
 
     QStringList GetOpenFileNames(QWidget*, const QString& filter) override;
     QString GetOpenFileName(QWidget*, const QString& filter) override;
-    QString GetSaveFileName(QWidget*, const QString& initialName, const QString& filter,
+    QString GetSaveFileName(QWidget*, const QString& folder, const QString& initialName, const QString& filter,
                             const QString& defaultSuffix) override;
     bool AskYesNo(QWidget*, const QString& caption, const QString& text) override;
     void ShowError(QWidget*, const QString& caption, const QString& text) override;
@@ -36,6 +36,7 @@ public:
     int openFilesCalls = 0;
     int openFileCalls = 0;
     int saveCalls = 0;
+    std::vector<QString> saveFolders;
     std::vector<QString> saveInitialNames;
     QString saveSuffix;
     std::vector<QString> questions;  // caption + "|" + text

@@ -21,7 +21,10 @@ public:
     explicit CScriptAnswers(QString output) : m_output(std::move(output)) {}
     QStringList GetOpenFileNames(QWidget*, const QString&) override { return {}; }
     QString GetOpenFileName(QWidget*, const QString&) override { return {}; }
-    QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return m_output; }
+    QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
+    {
+        return m_output;
+    }
     bool AskYesNo(QWidget*, const QString&, const QString&) override { return false; }
     void ShowError(QWidget*, const QString& caption, const QString& text) override
     {
