@@ -221,11 +221,8 @@ void WriteTextSampleEntry(BoxWriter& out)
     out.End(entry);
 }
 
-void WriteSampleTables(BoxWriter& out, const Track& track)
+void WriteSampleDescriptions(BoxWriter& out, const Track& track)
 {
-    const SampleTable& table = track.table;
-    const size_t stbl = out.Begin("stbl");
-
     const size_t stsd = out.BeginFull("stsd", 0, 0);
     out.U32(1);
     if (track.kind == TrackKind::Audio)
@@ -233,7 +230,11 @@ void WriteSampleTables(BoxWriter& out, const Track& track)
     else
         WriteTextSampleEntry(out);
     out.End(stsd);
+}
 
+void WriteTimeToSample(BoxWriter& out, const Track& track)
+{
+    const SampleTable& table = track.table;
     const size_t stts = out.BeginFull("stts", 0, 0);
     if (track.kind == TrackKind::ChapterText) {
         // Chapter readers may take one time entry for one chapter: chapters
@@ -253,27 +254,36 @@ void WriteSampleTables(BoxWriter& out, const Track& track)
         }
     }
     out.End(stts);
+}
 
+void WriteRenderingOffsets(BoxWriter& out, const SampleTable& table)
+{
     const auto offsets = table.RenderingOffsets();
-    if (!offsets.empty()) {
-        // Version 1 stores signed offsets; version 0 is enough when none is negative.
-        const size_t ctts = out.BeginFull("ctts", table.HasNegativeOffset() ? 1 : 0, 0);
-        out.U32(static_cast<uint32_t>(offsets.size()));
-        for (const auto& run : offsets) {
-            out.U32(run.count);
-            out.U32(static_cast<uint32_t>(run.offset));
-        }
-        out.End(ctts);
+    if (offsets.empty())
+        return;
+    // Version 1 stores signed offsets; version 0 is enough when none is negative.
+    const size_t ctts = out.BeginFull("ctts", table.HasNegativeOffset() ? 1 : 0, 0);
+    out.U32(static_cast<uint32_t>(offsets.size()));
+    for (const auto& run : offsets) {
+        out.U32(run.count);
+        out.U32(static_cast<uint32_t>(run.offset));
     }
+    out.End(ctts);
+}
 
-    if (!table.AllSync()) {
-        const size_t stss = out.BeginFull("stss", 0, 0);
-        out.U32(static_cast<uint32_t>(table.SyncSamples().size()));
-        for (uint32_t number : table.SyncSamples())
-            out.U32(number);
-        out.End(stss);
-    }
+void WriteSyncSamples(BoxWriter& out, const SampleTable& table)
+{
+    if (table.AllSync())
+        return;
+    const size_t stss = out.BeginFull("stss", 0, 0);
+    out.U32(static_cast<uint32_t>(table.SyncSamples().size()));
+    for (uint32_t number : table.SyncSamples())
+        out.U32(number);
+    out.End(stss);
+}
 
+void WriteSampleToChunk(BoxWriter& out, const SampleTable& table)
+{
     const auto chunkRuns = table.SamplesPerChunk();
     const size_t stsc = out.BeginFull("stsc", 0, 0);
     out.U32(static_cast<uint32_t>(chunkRuns.size()));
@@ -283,14 +293,20 @@ void WriteSampleTables(BoxWriter& out, const Track& track)
         out.U32(1);  // sample description index
     }
     out.End(stsc);
+}
 
+void WriteSampleSizes(BoxWriter& out, const SampleTable& table)
+{
     const size_t stsz = out.BeginFull("stsz", 0, 0);
     out.U32(0);  // sizes differ: one entry per sample
     out.U32(table.SampleCount());
     for (uint32_t size : table.Sizes())
         out.U32(size);
     out.End(stsz);
+}
 
+void WriteChunkOffsets(BoxWriter& out, const SampleTable& table)
+{
     const auto& chunkOffsets = table.ChunkOffsets();
     const bool wide = table.LargestChunkOffset() > MAX32;
     const size_t stco = out.BeginFull(wide ? "co64" : "stco", 0, 0);
@@ -302,7 +318,18 @@ void WriteSampleTables(BoxWriter& out, const Track& track)
             out.U32(static_cast<uint32_t>(offset));
     }
     out.End(stco);
+}
 
+void WriteSampleTables(BoxWriter& out, const Track& track)
+{
+    const size_t stbl = out.Begin("stbl");
+    WriteSampleDescriptions(out, track);
+    WriteTimeToSample(out, track);
+    WriteRenderingOffsets(out, track.table);
+    WriteSyncSamples(out, track.table);
+    WriteSampleToChunk(out, track.table);
+    WriteSampleSizes(out, track.table);
+    WriteChunkOffsets(out, track.table);
     out.End(stbl);
 }
 
