@@ -28,10 +28,10 @@ TagReader MediaInfoTagReader();
 // when there is no audio section.
 std::u16string_view CutBeforeAudioSection(std::u16string_view report);
 
-// Finds the first occurrence of `label` (plain, case-sensitive substring),
-// then the first ":" after it and the end of that line. The value starts two
+// Finds the first line whose label (the text before its first ":", without
+// the padding blanks) is exactly `label`, case-sensitive. The value starts two
 // units after the ":" and ends before the line end (a line feed, or a carriage
-// return in front of it). False, with `value` untouched, when any search fails.
+// return in front of it). False, with `value` untouched, when no line has it.
 bool ExtractField(std::u16string_view report, std::u16string_view label, std::u16string& value);
 
 // The seven members out of a whole report, in the reading order Album, Track
