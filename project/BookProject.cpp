@@ -45,7 +45,8 @@ sAudioBatch PrepareAudioBatch(std::vector<std::u16string> paths, const TagReader
     if (paths.empty())
         return batch;
     SortPathsOrdinal(paths);
-    batch.m_firstTags = readTags(paths.front());
+    batch.m_tags = readTags.ReadBatch(paths);
+    batch.m_firstTags = batch.m_tags.front();
     batch.m_names = MakeBatchNames(paths);
     batch.m_paths = std::move(paths);
     return batch;
@@ -89,7 +90,7 @@ sProjectChange CBookProject::AddCollected(const sCollectedFiles& files)
         m_details = DetailsFromTags(batch.m_firstTags);
         change.m_bDetailsPrefilled = true;
         for (size_t i = 0; i < batch.m_paths.size(); ++i)
-            m_rows.push_back(std::make_unique<sItem>(batch.m_paths[i], batch.m_names[i], m_readTags));
+            m_rows.push_back(std::make_unique<sItem>(batch.m_paths[i], batch.m_names[i], batch.m_tags[i]));
         change.m_nNewRows = batch.m_paths.size();
     }
     if (!files.m_images.empty()) {

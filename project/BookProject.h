@@ -32,10 +32,12 @@ sCollectedFiles CollectChosenFiles(const std::vector<std::u16string>& paths);
 struct sAudioBatch {
     std::vector<std::u16string> m_paths;  // in ordinal order
     std::vector<std::u16string> m_names;  // display names, extension still on
+    std::vector<sTagInfo> m_tags;         // tags of each path
     sTagInfo m_firstTags;                 // tags of m_paths[0], for the details
 };
-// Sorts the batch, reads the first file's tags and names every path. The rows
-// are then sItem(m_paths[i], m_names[i], readTags), appended in this order.
+// Sorts the batch, reads the tags of all its files at once and names every
+// path. The rows are then sItem(m_paths[i], m_names[i], m_tags[i]), appended
+// in this order.
 sAudioBatch PrepareAudioBatch(std::vector<std::u16string> paths, const TagReader& readTags);
 
 // What one change did, so that a window can redraw just that.

@@ -77,17 +77,48 @@ sTagInfo ParseTagReport(std::u16string_view report)
     return tags;
 }
 
+std::vector<sTagInfo> ReadTagsBatch(const std::vector<std::u16string>& paths, const sTagReadLimits& limits)
+{
+    const std::vector<std::u16string> reports = ReadReportsInHelper(paths, limits);
+    std::vector<sTagInfo> tags;
+    tags.reserve(reports.size());
+    for (const std::u16string& report : reports)
+        tags.push_back(ParseTagReport(report));
+    return tags;
+}
+
+sTagInfo ReadTags(const std::u16string& path)
+{
+    return ReadTagsBatch({path}).front();
+}
+
 sTagInfo ReadTags(const std::u16string& path, CMediaInfoLibrary& library)
 {
     return ParseTagReport(library.Report(path));
 }
 
-sTagInfo ReadTags(const std::u16string& path)
+TagReader TagReader::FromBatch(TagBatchFunction readBatch)
 {
-    return ReadTags(path, CMediaInfoLibrary::Shared());
+    TagReader reader;
+    reader.m_readBatch = std::move(readBatch);
+    return reader;
+}
+
+std::vector<sTagInfo> TagReader::ReadBatch(const std::vector<std::u16string>& paths) const
+{
+    if (paths.empty())
+        return {};
+    std::vector<sTagInfo> tags = m_readBatch(paths);
+    tags.resize(paths.size());  // one record per path, whatever the function gave
+    return tags;
+}
+
+sTagInfo TagReader::operator()(const std::u16string& path) const
+{
+    return ReadBatch({path}).front();
 }
 
 TagReader MediaInfoTagReader()
 {
-    return [](const std::u16string& path) { return ReadTags(path); };
+    return TagReader::FromBatch([](const std::vector<std::u16string>& paths) { return ReadTagsBatch(paths); });
 }

@@ -87,9 +87,7 @@ QStringList LocalPaths(const QMimeData* data)
 }  // namespace
 
 CMainDlg::CMainDlg(TagReader readTags, QWidget* parent)
-    : QDialog(parent), m_readTags(readTags ? std::move(readTags) : TagReader([](const std::u16string& path) {
-          return ReadTags(path);
-      }))
+    : QDialog(parent), m_readTags(readTags ? std::move(readTags) : MediaInfoTagReader())
 {
     setObjectName(QStringLiteral("129"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -412,7 +410,7 @@ void CMainDlg::AddAudioFiles(std::vector<std::u16string> paths)
     repaint();
 
     for (size_t i = 0; i < batch.m_paths.size(); ++i) {
-        m_list->Add(std::make_unique<sItem>(batch.m_paths[i], batch.m_names[i], m_readTags));
+        m_list->Add(std::make_unique<sItem>(batch.m_paths[i], batch.m_names[i], batch.m_tags[i]));
         if ((i + 1) % kRepaintEveryRows == 0)
             m_list->viewport()->repaint();
     }

@@ -19,17 +19,22 @@ std::u16string U(const fs::path& path)
     return FromPath(path);
 }
 
-// Tags by file name; files not listed have none. Counts the reads.
+// Tags by file name; files not listed have none. Keeps the paths of every
+// batch read.
 struct sFakeTags {
     std::map<std::u16string, sTagInfo> m_byName;
-    int m_nReads = 0;
+    std::vector<Paths> m_batches;
     TagReader Reader()
     {
-        return [this](const std::u16string& path) {
-            ++m_nReads;
-            const auto it = m_byName.find(FromPath(ToPath(path).filename()));
-            return it == m_byName.end() ? sTagInfo{} : it->second;
-        };
+        return TagReader::FromBatch([this](const Paths& paths) {
+            m_batches.push_back(paths);
+            std::vector<sTagInfo> tags;
+            for (const std::u16string& path : paths) {
+                const auto it = m_byName.find(FromPath(ToPath(path).filename()));
+                tags.push_back(it == m_byName.end() ? sTagInfo{} : it->second);
+            }
+            return tags;
+        });
     }
 };
 
@@ -86,8 +91,8 @@ TEST_F(BookProjectTest, DroppingAFolderGivesRowsCoverAndBookName)
     EXPECT_EQ(m_project.Details().m_strArtist, u"Reader A");
     EXPECT_TRUE(change.m_bBookNameChanged && change.m_bCoverChanged && change.m_bDetailsPrefilled);
     EXPECT_EQ(change.m_nNewRows, 2u);
-    // The first file is read for the details and again for its row.
-    EXPECT_EQ(m_tags.m_nReads, 3);
+    // The drop's files are read at once, each once (the first also gives the details).
+    EXPECT_EQ(m_tags.m_batches, (std::vector<Paths>{{P("Book One/01.mp3"), P("Book One/02.mp3")}}));
 }
 
 TEST_F(BookProjectTest, TwoCdFoldersGiveRelativeNamesInOrder)
