@@ -12,6 +12,8 @@ public:
     }
     CFileDescriptor(const CFileDescriptor&) = delete;
     CFileDescriptor& operator=(const CFileDescriptor&) = delete;
+    CFileDescriptor(CFileDescriptor&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+    CFileDescriptor& operator=(CFileDescriptor&&) = delete;
     int Get() const { return m_fd; }
 
 private:

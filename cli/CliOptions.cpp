@@ -138,6 +138,11 @@ sCliParse ParseCommandLine(const std::vector<std::string>& arguments)
     }
     if (options.m_cover && options.m_bNoCover)
         return UsageError("--cover and --no-cover exclude each other");
+    // The book's file is written out of order (its index goes in last), so
+    // it cannot go to standard output; a file named "-" is written as ./-.
+    if (options.m_output && *options.m_output == "-")
+        return UsageError("-o - would write the book to standard output, which cannot be done; "
+                          "give a file name (./- for a file named \"-\")");
     if (options.m_paths.empty())
         return UsageError("no files or folders given");
     return result;
@@ -155,7 +160,8 @@ std::string HelpText()
            "Converts MP3, WMA and WAV files into one .m4b audiobook, one chapter per file.\n"
            "Folders are searched with their sub-folders; pictures found become cover candidates.\n"
            "\n"
-           "  -o, --output FILE       the book, replaced when it exists\n"
+           "  -o, --output FILE       the book, replaced when it exists (not \"-\": the book\n"
+           "                          cannot go to standard output)\n"
            "                          (default: \"<last folder's name>.m4b\" in the current folder)\n"
            "      --chapters tag|filename\n"
            "                          chapter titles from the track-name tag (default) or file names\n"
@@ -175,5 +181,7 @@ std::string HelpText()
            "      --version           the version\n"
            "\n"
            "Ctrl+C stops the conversion and closes the partial book; a second Ctrl+C ends at once.\n"
-           "Exit status: 0 done, 1 conversion error, 2 usage error, 130 interrupted.\n";
+           "A termination request (SIGTERM) stops it the same way.\n"
+           "Exit status: 0 done, 1 conversion error (or standard output could not be written),\n"
+           "2 usage error, 130 interrupted by Ctrl+C, 143 stopped by SIGTERM.\n";
 }

@@ -11,9 +11,9 @@
 
 #include "BookPlan.h"
 #include "Converter.h"
+#include "DisplayText.h"
 #include "EngineState.h"
 #include "ProgressDisplay.h"
-#include "Text.h"
 
 namespace {
 
@@ -113,10 +113,10 @@ private:
     int m_saved = -1;
 };
 
-std::string WithoutTrailingNewlines(std::string text)
+std::u16string_view WithoutTrailingNewlines(std::u16string_view text)
 {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
+    while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r'))
+        text.remove_suffix(1);
     return text;
 }
 
@@ -162,15 +162,14 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
         // Leaving the scope destroys the job, which closes the output file.
     }
     if (aborted) {
-        std::fprintf(stderr, "Aborted; the partial book %s was left as it is.\n", ToUtf8(outputPath).c_str());
+        PrintMessage(u"Aborted; the partial book " + outputPath + u" was left as it is.");
         return stopSignal == SIGINT ? EXIT_INTERRUPTED : 128 + stopSignal;
     }
     if (failed) {
         const std::u16string error = g_strError.Get();
-        std::fprintf(stderr, "%s\n",
-                     error.empty() ? "The conversion failed." : WithoutTrailingNewlines(ToUtf8(error)).c_str());
+        PrintMessage(error.empty() ? u"The conversion failed." : WithoutTrailingNewlines(error));
         return EXIT_FAILED;
     }
-    std::printf("%s\n", ToUtf8(outputPath).c_str());
+    std::printf("%s\n", EscapeForDisplay(outputPath).c_str());
     return EXIT_DONE;
 }

@@ -28,7 +28,7 @@ bool IsEscapedByte(char16_t unit)
 
 std::string Hex(const char* format, unsigned value)
 {
-    char buffer[8];
+    char buffer[16];  // room for any unsigned value, so no output is cut
     std::snprintf(buffer, sizeof buffer, format, value);
     return buffer;
 }
@@ -65,4 +65,9 @@ std::string EscapeForDisplay(std::u16string_view text)
     }
     flushPlain(text.size());
     return out;
+}
+
+void PrintMessage(std::u16string_view message)
+{
+    std::fprintf(stderr, "tavlin-cli: %s\n", EscapeForDisplay(message).c_str());
 }

@@ -9,3 +9,8 @@
 // \t, \n, \r; other C0 and C1 controls and DEL as \u00XX; a byte of a file
 // name that is not UTF-8 (a lone U+DC80..U+DCFF) as \xXX.
 std::string EscapeForDisplay(std::u16string_view text);
+
+// Writes "tavlin-cli: ", `message` escaped as above and a line end to standard
+// error: a file or folder name in a message cannot split it or send escape
+// sequences to the terminal.
+void PrintMessage(std::u16string_view message);

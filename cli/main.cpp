@@ -1,8 +1,10 @@
 // tavlin-cli: converts files and folders into one audiobook from the command
 // line, with the same rules as a drop onto the window.
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "BookPlan.h"
 #include "CliOptions.h"
 #include "Conversion.h"
+#include "DisplayText.h"
 #include "Settings.h"
 #include "Text.h"
 
@@ -20,6 +23,22 @@ extern "C" {
 #ifndef TAVLIN_VERSION
 #define TAVLIN_VERSION "unknown"
 #endif
+
+namespace {
+
+// `exitCode`, or EXIT_FAILED when something written to standard output did
+// not reach it (a full device, a closed pipe): help, a listing or the book's
+// path that nobody got is no success.
+int AfterStandardOutput(int exitCode)
+{
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return exitCode;
+    const int error = errno;
+    PrintMessage(u"can't write to standard output: " + FromUtf8(std::strerror(error)));
+    return EXIT_FAILED;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -32,12 +51,13 @@ int main(int argc, char** argv)
     switch (parse.m_action) {
     case eCliAction::Help:
         std::fputs(HelpText().c_str(), stdout);
-        return EXIT_DONE;
+        return AfterStandardOutput(EXIT_DONE);
     case eCliAction::Version:
         std::printf("tavlin-cli %s\n", TAVLIN_VERSION);
-        return EXIT_DONE;
+        return AfterStandardOutput(EXIT_DONE);
     case eCliAction::UsageError:
-        std::fprintf(stderr, "tavlin-cli: %s\n%s", parse.m_strError.c_str(), UsageText().c_str());
+        PrintMessage(FromUtf8(parse.m_strError));
+        std::fputs(UsageText().c_str(), stderr);
         return EXIT_USAGE;
     case eCliAction::Convert:
         break;
@@ -47,21 +67,21 @@ int main(int argc, char** argv)
     std::error_code error;
     const std::filesystem::path here = std::filesystem::current_path(error);
     if (error) {
-        std::fprintf(stderr, "tavlin-cli: the current folder cannot be read\n");
+        PrintMessage(u"the current folder cannot be read");
         return EXIT_FAILED;
     }
     const sBookPlan plan = PlanBook(options, FromPath(here));
     if (plan.m_nExitCode != EXIT_DONE) {
-        std::fprintf(stderr, "tavlin-cli: %s\n", plan.m_strError.c_str());
+        PrintMessage(FromUtf8(plan.m_strError));
         if (plan.m_nExitCode == EXIT_USAGE)
             std::fputs(UsageText().c_str(), stderr);
         return plan.m_nExitCode;
     }
     if (options.m_bDryRun) {
         std::fputs(DescribePlan(plan).c_str(), stdout);
-        return EXIT_DONE;
+        return AfterStandardOutput(EXIT_DONE);
     }
     if (options.m_bitrate)
         SetBitrateOverride(*options.m_bitrate);
-    return ConvertBook(plan.m_inputs, plan.m_strOutput, options.m_bQuiet);
+    return AfterStandardOutput(ConvertBook(plan.m_inputs, plan.m_strOutput, options.m_bQuiet));
 }

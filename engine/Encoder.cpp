@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Diagnostics.h"
 #include "EngineState.h"
 #include "GraphFactory.h"
 #include "LibraryLog.h"
@@ -67,12 +68,24 @@ bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format)
     config.aacObjectType = aac::LOW;
     config.allowMidside = 1;
     config.useTns = 0;
-    config.bitRate = ConfiguredBitrate(config.bitRate);
+    const std::optional<unsigned long> requested = BitrateOverride();
+    config.bitRate = requested ? *requested : ConfiguredBitrate(config.bitRate);
     config.bandWidth = 0;
     config.outputFormat = aac::RAW_STREAM;
     config.inputFormat = aac::INPUT_16BIT;
     config.shortctl = aac::SHORTCTL_NORMAL;
     if (!m_hEncoder->SetConfiguration(config)) {
+        if (requested) {
+            // A rate asked for in so many words is not swapped for the default:
+            // the conversion ends here, before the book's file is created.
+            const unsigned long rate = format.nSamplesPerSec;
+            g_strError.Set(FromUtf8(Printf("The bit rate %lu is not possible at %lu Hz: give %lu to %lu bit/s per "
+                                           "channel",
+                                           *requested, rate, aac::MinBitRatePerChannel(),
+                                           aac::MaxBitRatePerChannel(rate))));
+            m_hEncoder.reset();
+            return false;
+        }
         std::fputs("Unsupported output format!\n", stderr);
     }
     return true;

@@ -81,6 +81,12 @@ void SetBitrateOverride(std::optional<unsigned long> bitsPerSecondPerChannel)
     g_bitrateOverride = bitsPerSecondPerChannel;
 }
 
+std::optional<unsigned long> BitrateOverride()
+{
+    std::lock_guard<std::mutex> lock(g_settingsMutex);
+    return g_bitrateOverride;
+}
+
 unsigned long ConfiguredBitrate(unsigned long defaultValue)
 {
     {

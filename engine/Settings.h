@@ -21,6 +21,8 @@ unsigned long ReadProfileInt(const std::filesystem::path& file, const std::strin
 // A bit rate that takes the place of the settings file (the command line's
 // --bitrate); nullopt restores the file.
 void SetBitrateOverride(std::optional<unsigned long> bitsPerSecondPerChannel);
+// The override, when one is set.
+std::optional<unsigned long> BitrateOverride();
 // The bit rate per channel for the next file: the override, else the file's
 // setting, else `defaultValue`.
 unsigned long ConfiguredBitrate(unsigned long defaultValue);

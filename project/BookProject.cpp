@@ -71,12 +71,14 @@ void CBookProject::AddCollected(const sCollectedFiles& files)
 void CBookProject::AddAudioBatch(std::vector<std::u16string> paths)
 {
     SortPathsOrdinal(paths);
-    // The first file is read twice: for the details, then for its row.
-    m_details = DetailsFromTags(m_readTags(paths.front()));
+    // One read for the whole batch: the tag reader starts one helper
+    // process for it, not one per file.
+    std::vector<sTagInfo> tags = m_readTags.ReadBatch(paths);
+    m_details = DetailsFromTags(tags.front());
     m_pView->OnDetailsChanged();
     const std::vector<std::u16string> names = MakeBatchNames(paths);
     for (size_t i = 0; i < paths.size(); ++i) {
-        m_rows.push_back(std::make_unique<sItem>(paths[i], names[i], m_readTags));
+        m_rows.push_back(std::make_unique<sItem>(paths[i], names[i], std::move(tags[i])));
         m_pView->OnRowAdded(m_rows.size() - 1, i + 1);
     }
     m_pView->OnBatchAdded();

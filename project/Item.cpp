@@ -4,12 +4,16 @@
 
 int g_nChapterMode = CHAPTERS_FROM_TAG;
 
-sItem::sItem(std::u16string path, std::u16string name, const TagReader& readTags)
-    : m_strPath(std::move(path)), m_strName(RemoveExtension(name))
+sItem::sItem(std::u16string path, std::u16string name, sTagInfo tags)
+    : m_strPath(std::move(path)), m_strName(RemoveExtension(name)), m_Tags(std::move(tags))
 {
-    m_Tags = readTags(m_strPath);
     if (m_Tags.m_strTrackName.empty())
         m_Tags.m_strTrackName = m_strName;
+}
+
+sItem::sItem(std::u16string path, std::u16string name, const TagReader& readTags)
+    : sItem(path, std::move(name), readTags(path))
+{
 }
 
 sItem::sItem(std::u16string path, std::u16string name) : sItem(std::move(path), std::move(name), MediaInfoTagReader()) {}

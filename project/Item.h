@@ -20,8 +20,10 @@ struct sLVItem {
 };
 
 struct sItem : sLVItem {
-    // Reads the tags of `path` with `readTags`, removes the extension from
-    // `name` and, when the file has no track name, uses the shortened name.
+    // Takes the tags of `path`, removes the extension from `name` and, when
+    // the file has no track name, uses the shortened name.
+    sItem(std::u16string path, std::u16string name, sTagInfo tags);
+    // The same with the tags read by `readTags`.
     sItem(std::u16string path, std::u16string name, const TagReader& readTags);
     // The same with the MediaInfo tag reader.
     sItem(std::u16string path, std::u16string name);

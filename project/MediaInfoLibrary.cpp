@@ -128,12 +128,6 @@ CMediaInfoLibrary::CMediaInfoLibrary(std::string libraryName) : m_strLibraryName
 
 CMediaInfoLibrary::~CMediaInfoLibrary() = default;
 
-CMediaInfoLibrary& CMediaInfoLibrary::Shared()
-{
-    static CMediaInfoLibrary library;
-    return library;
-}
-
 bool CMediaInfoLibrary::IsLoaded() const
 {
     std::lock_guard lock(m_mutex);

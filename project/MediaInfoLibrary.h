@@ -21,10 +21,6 @@ public:
     std::u16string Report(const std::u16string& path);
     bool IsLoaded() const;
 
-    // The instance that ReadTags uses, named by DefaultMediaInfoLibraryName()
-    // when it is first used.
-    static CMediaInfoLibrary& Shared();
-
 private:
     struct sFunctions;
     bool LoadLocked();

@@ -6,19 +6,27 @@ namespace {
 
 constexpr std::u16string_view AUDIO_SECTION = u"\nAudio";
 
-// Position of the first occurrence of `label` that lies in the label part of
-// its line (before the line's first ":"), or npos. A label inside a longer
-// label still counts ("Performer" in "Album/Performer"); one inside a value
-// (a folder named "Album" in the "Complete name" line) does not.
-size_t FindLabel(std::u16string_view report, std::u16string_view label)
+// Position of the ":" on the first line whose label is exactly `label`: the
+// text before the line's first ":" without the blanks that pad it. A label
+// inside a longer one ("Album" in "Album/Performer") or inside a value (a
+// folder named "Album" on the "Complete name" line) does not count.
+size_t FindLabelColon(std::u16string_view report, std::u16string_view label)
 {
-    size_t at = report.find(label);
-    while (at != std::u16string_view::npos) {
-        const size_t lineEnd = report.rfind(u'\n', at);
-        const size_t lineStart = lineEnd == std::u16string_view::npos ? 0 : lineEnd + 1;
-        if (report.substr(lineStart, at - lineStart).find(u':') == std::u16string_view::npos)
-            return at;
-        at = report.find(label, at + 1);
+    size_t lineStart = 0;
+    while (lineStart < report.size()) {
+        size_t lineEnd = report.find(u'\n', lineStart);
+        if (lineEnd == std::u16string_view::npos)
+            lineEnd = report.size();
+        const std::u16string_view line = report.substr(lineStart, lineEnd - lineStart);
+        const size_t colon = line.find(u':');
+        if (colon != std::u16string_view::npos) {
+            std::u16string_view name = line.substr(0, colon);
+            while (!name.empty() && name.back() == u' ')
+                name.remove_suffix(1);
+            if (name == label)
+                return lineStart + colon;
+        }
+        lineStart = lineEnd + 1;
     }
     return std::u16string_view::npos;
 }
@@ -39,10 +47,7 @@ std::u16string_view CutBeforeAudioSection(std::u16string_view report)
 
 bool ExtractField(std::u16string_view report, std::u16string_view label, std::u16string& value)
 {
-    const size_t at = FindLabel(report, label);
-    if (at == std::u16string_view::npos)
-        return false;
-    const size_t colon = report.find(u':', at + label.size());
+    const size_t colon = FindLabelColon(report, label);
     if (colon == std::u16string_view::npos)
         return false;
     // The line ends at a line feed, or at the carriage return before it, or
@@ -72,17 +77,48 @@ sTagInfo ParseTagReport(std::u16string_view report)
     return tags;
 }
 
+std::vector<sTagInfo> ReadTagsBatch(const std::vector<std::u16string>& paths, const sTagReadLimits& limits)
+{
+    const std::vector<std::u16string> reports = ReadReportsInHelper(paths, limits);
+    std::vector<sTagInfo> tags;
+    tags.reserve(reports.size());
+    for (const std::u16string& report : reports)
+        tags.push_back(ParseTagReport(report));
+    return tags;
+}
+
+sTagInfo ReadTags(const std::u16string& path)
+{
+    return ReadTagsBatch({path}).front();
+}
+
 sTagInfo ReadTags(const std::u16string& path, CMediaInfoLibrary& library)
 {
     return ParseTagReport(library.Report(path));
 }
 
-sTagInfo ReadTags(const std::u16string& path)
+TagReader TagReader::FromBatch(TagBatchFunction readBatch)
 {
-    return ReadTags(path, CMediaInfoLibrary::Shared());
+    TagReader reader;
+    reader.m_readBatch = std::move(readBatch);
+    return reader;
+}
+
+std::vector<sTagInfo> TagReader::ReadBatch(const std::vector<std::u16string>& paths) const
+{
+    if (paths.empty())
+        return {};
+    std::vector<sTagInfo> tags = m_readBatch(paths);
+    tags.resize(paths.size());  // one record per path, whatever the function gave
+    return tags;
+}
+
+sTagInfo TagReader::operator()(const std::u16string& path) const
+{
+    return ReadBatch({path}).front();
 }
 
 TagReader MediaInfoTagReader()
 {
-    return [](const std::u16string& path) { return ReadTags(path); };
+    return TagReader::FromBatch([](const std::vector<std::u16string>& paths) { return ReadTagsBatch(paths); });
 }

@@ -5,22 +5,58 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <vector>
 
 #include "BookTypes.h"
+#include "TagHelper.h"
 
 class CMediaInfoLibrary;
 
-// Reads the tags of the file at `path` through the process-wide MediaInfo
-// library. Never fails: whatever cannot be read stays empty (every member
-// when the library cannot be loaded; the next call tries to load it again).
+// Reads the tags of each path, in order, from MediaInfo reports read in the
+// tavlin-tags helper process. Never fails: whatever cannot be read stays
+// empty (every member when the library cannot be loaded, and for a file whose
+// read had to be stopped).
+std::vector<sTagInfo> ReadTagsBatch(const std::vector<std::u16string>& paths, const sTagReadLimits& limits = {});
+// The tags of one file, through ReadTagsBatch.
 sTagInfo ReadTags(const std::u16string& path);
-// The same through a given library (tests choose the library's file name).
+// The same in this process through a given library (tests choose the
+// library's file name).
 sTagInfo ReadTags(const std::u16string& path, CMediaInfoLibrary& library);
 
-// Anything that reads tags of a path; the rows take one so that tests can
-// supply tags without a library.
-using TagReader = std::function<sTagInfo(const std::u16string& path)>;
-// ReadTags through the process-wide MediaInfo library, as a TagReader.
+// Reads the tags of many files at once: one record per path, in order.
+using TagBatchFunction = std::function<std::vector<sTagInfo>(const std::vector<std::u16string>& paths)>;
+
+// Anything that reads tags; the rows take one so that tests can supply tags
+// without a library. Made from a function of one path (a batch then asks it
+// path by path) or from a batch function.
+class TagReader {
+public:
+    TagReader() = default;
+    template <typename ReadOne>
+        requires(!std::is_same_v<std::remove_cvref_t<ReadOne>, TagReader> &&
+                 std::is_invocable_r_v<sTagInfo, const ReadOne&, const std::u16string&>)
+    TagReader(ReadOne readOne)
+        : m_readBatch([readOne = std::move(readOne)](const std::vector<std::u16string>& paths) {
+              std::vector<sTagInfo> tags;
+              tags.reserve(paths.size());
+              for (const std::u16string& path : paths)
+                  tags.push_back(readOne(path));
+              return tags;
+          })
+    {
+    }
+    static TagReader FromBatch(TagBatchFunction readBatch);
+
+    std::vector<sTagInfo> ReadBatch(const std::vector<std::u16string>& paths) const;
+    sTagInfo operator()(const std::u16string& path) const;
+    explicit operator bool() const { return static_cast<bool>(m_readBatch); }
+
+private:
+    TagBatchFunction m_readBatch;
+};
+
+// ReadTagsBatch as a TagReader.
 TagReader MediaInfoTagReader();
 
 // The report up to its audio section: everything before the first line feed
@@ -28,10 +64,10 @@ TagReader MediaInfoTagReader();
 // when there is no audio section.
 std::u16string_view CutBeforeAudioSection(std::u16string_view report);
 
-// Finds the first occurrence of `label` (plain, case-sensitive substring),
-// then the first ":" after it and the end of that line. The value starts two
+// Finds the first line whose label (the text before its first ":", without
+// the padding blanks) is exactly `label`, case-sensitive. The value starts two
 // units after the ":" and ends before the line end (a line feed, or a carriage
-// return in front of it). False, with `value` untouched, when any search fails.
+// return in front of it). False, with `value` untouched, when no line has it.
 bool ExtractField(std::u16string_view report, std::u16string_view label, std::u16string& value);
 
 // The seven members out of a whole report, in the reading order Album, Track

@@ -203,18 +203,94 @@ TEST_F(CliBook, FifosAmongTheInputsNeitherHangNorCount)
     EXPECT_TRUE(Contains(result.m_strErr, "Can't read cover picture fifo.png")) << result.m_strErr;
 }
 
-TEST_F(CliBook, UnreadableFirstFileFailsWithItsName)
+TEST_F(CliBook, UnreadableFirstFileFailsWithItsNameEscaped)
 {
-    fs::create_directories(m_dir / "Broken");
-    testsupport::WriteText(m_dir / "Broken/01.mp3", "this is not audio at all");
-    fs::copy_file(m_book / "02.mp3", m_dir / "Broken/02.mp3");
-    const sCliResult result = RunCli(m_dir.Path(), {"-q", "Broken"});
+    // The folder's name holds an escape sequence that would recolour the terminal.
+    const std::string folder = "Broken \x1b[31m";
+    fs::create_directories(m_dir / folder);
+    testsupport::WriteText(m_dir / folder / "01.mp3", "this is not audio at all");
+    fs::copy_file(m_book / "02.mp3", m_dir / folder / "02.mp3");
+    const sCliResult result = RunCli(m_dir.Path(), {"-q", folder});
     EXPECT_EQ(result.m_nExitCode, 1);
-    EXPECT_TRUE(Contains(result.m_strErr, "Can't read file " + (m_dir / "Broken/01.mp3").string())) << result.m_strErr;
+    const std::string shown = (m_dir / "Broken \\u001B[31m/01.mp3").string();
+    EXPECT_TRUE(Contains(result.m_strErr, "tavlin-cli: Can't read file " + shown + "\n")) << result.m_strErr;
+    EXPECT_FALSE(Contains(result.m_strErr, "\x1b")) << result.m_strErr;
     EXPECT_EQ(result.m_strOut, "");
 }
 
-TEST(CliInterrupt, CtrlCAbortsAndLeavesAReadablePartialBook)
+// A bit rate per channel above what the encoder takes at the book's sample
+// rate (6 times the rate): the encoder would fall back to its default.
+struct sRefusedBitrate {
+    int m_nSampleRate;
+    std::string m_strBitrate;
+    std::string m_strHighest;
+};
+
+void PrintTo(const sRefusedBitrate& c, std::ostream* out)
+{
+    *out << c.m_strBitrate << " at " << c.m_nSampleRate << " Hz";
+}
+
+class CliRefusedBitrate : public ::testing::TestWithParam<sRefusedBitrate> {};
+
+TEST_P(CliRefusedBitrate, IsAnErrorThatNamesTheRangeAndWritesNoBook)
+{
+    const sRefusedBitrate& c = GetParam();
+    TempDir dir;
+    fs::create_directories(dir / "Book");
+    testsupport::GenerateTone(dir / "Book/01.wav", 1.0, c.m_nSampleRate, 2);
+    const sCliResult result = RunCli(dir.Path(), {"-q", "--bitrate", c.m_strBitrate, "Book"});
+    EXPECT_EQ(result.m_nExitCode, 1) << result.m_strErr;
+    EXPECT_TRUE(Contains(result.m_strErr, "tavlin-cli: The bit rate " + c.m_strBitrate + " is not possible at " +
+                                              std::to_string(c.m_nSampleRate) + " Hz: give 8000 to " +
+                                              c.m_strHighest + " bit/s per channel\n"))
+        << result.m_strErr;
+    EXPECT_FALSE(Contains(result.m_strErr, "Unsupported output format!")) << result.m_strErr;
+    EXPECT_FALSE(fs::exists(dir / "Book.m4b"));
+}
+
+INSTANTIATE_TEST_SUITE_P(CliBitrate, CliRefusedBitrate,
+                         ::testing::Values(sRefusedBitrate{44100, "300000", "264600"},
+                                           sRefusedBitrate{22050, "140000", "132300"}),
+                         [](const testing::TestParamInfo<sRefusedBitrate>& info) {
+                             return std::to_string(info.param.m_nSampleRate) + "Hz";
+                         });
+
+// Help, a listing or the book's path that cannot be written is no success.
+class CliStandardOutput : public CliBook, public ::testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(CliStandardOutput, AFailedWriteIsAnError)
+{
+    const sCliResult result = RunCli(m_dir.Path(), GetParam(), "/dev/full");
+    EXPECT_EQ(result.m_nExitCode, 1) << result.m_strErr;
+    EXPECT_TRUE(Contains(result.m_strErr, "tavlin-cli: can't write to standard output")) << result.m_strErr;
+}
+
+INSTANTIATE_TEST_SUITE_P(CliOutput, CliStandardOutput,
+                         ::testing::Values(std::vector<std::string>{"--help"},
+                                           std::vector<std::string>{"--dry-run", "Book One"},
+                                           std::vector<std::string>{"-q", "Book One"}),
+                         [](const testing::TestParamInfo<std::vector<std::string>>& info) {
+                             return info.param.front() == "--help" ? std::string("Help")
+                                    : info.param.front() == "-q"   ? std::string("BookPath")
+                                                                   : std::string("DryRun");
+                         });
+
+// Ctrl+C and a termination request stop the conversion alike; the help
+// names the exit status of each.
+struct sStopSignal {
+    int m_nSignal;
+    int m_nExitCode;
+};
+
+void PrintTo(const sStopSignal& c, std::ostream* out)
+{
+    *out << "signal " << c.m_nSignal;
+}
+
+class CliInterrupt : public ::testing::TestWithParam<sStopSignal> {};
+
+TEST_P(CliInterrupt, AbortsAndLeavesAReadablePartialBook)
 {
     TempDir dir;
     fs::create_directories(dir / "Long");
@@ -230,10 +306,11 @@ TEST(CliInterrupt, CtrlCAbortsAndLeavesAReadablePartialBook)
            !(fs::exists(book, error) && fs::file_size(book, error) > 200000))
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ASSERT_FALSE(process.HasEnded()) << "the conversion ended before it could be interrupted";
-    process.Signal(SIGINT);
+    process.Signal(GetParam().m_nSignal);
     const sCliResult result = process.Wait();
-    EXPECT_EQ(result.m_nExitCode, 130) << result.m_strErr;
-    EXPECT_TRUE(Contains(result.m_strErr, "Aborted")) << result.m_strErr;
+    EXPECT_EQ(result.m_nExitCode, GetParam().m_nExitCode) << result.m_strErr;
+    EXPECT_TRUE(Contains(result.m_strErr, "tavlin-cli: Aborted")) << result.m_strErr;
+    EXPECT_TRUE(Contains(RunCli(dir.Path(), {"--help"}).m_strOut, std::to_string(GetParam().m_nExitCode)));
     EXPECT_EQ(result.m_strOut, "");
     ASSERT_TRUE(fs::exists(book));
     const auto probe = Probe(book);
@@ -242,6 +319,12 @@ TEST(CliInterrupt, CtrlCAbortsAndLeavesAReadablePartialBook)
     EXPECT_GT(seconds, 0.0);
     EXPECT_LT(seconds, 1200.0);
 }
+
+INSTANTIATE_TEST_SUITE_P(CliStop, CliInterrupt,
+                         ::testing::Values(sStopSignal{SIGINT, 130}, sStopSignal{SIGTERM, 143}),
+                         [](const testing::TestParamInfo<sStopSignal>& info) {
+                             return info.param.m_nSignal == SIGINT ? std::string("CtrlC") : std::string("Sigterm");
+                         });
 
 TEST_F(CliBook, SecondCtrlCEndsAJobThatDoesNotStop)
 {

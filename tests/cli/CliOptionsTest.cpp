@@ -71,6 +71,7 @@ TEST(CliOptions, UsageErrors)
         {"Book", "-o"},
         {"--quiet=yes", "Book"},
         {"--cover", "c.png", "--no-cover", "Book"},
+        {"-o", "-", "Book"},  // the book cannot go to standard output
     };
     for (const auto& arguments : bad) {
         const sCliParse parse = Parse(arguments);

@@ -30,7 +30,8 @@ int ExitCodeOf(int status)
 
 }  // namespace
 
-CCliProcess::CCliProcess(const fs::path& folder, const std::vector<std::string>& arguments)
+CCliProcess::CCliProcess(const fs::path& folder, const std::vector<std::string>& arguments,
+                         const fs::path& standardOutput)
 {
     static int counter = 0;
     const std::string stem = "tavlin-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
@@ -45,7 +46,8 @@ CCliProcess::CCliProcess(const fs::path& folder, const std::vector<std::string>&
 
     m_pid = ::fork();
     if (m_pid == 0) {
-        const int out = ::open(m_outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const fs::path& outFile = standardOutput.empty() ? m_outFile : standardOutput;
+        const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = ::open(m_errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || ::chdir(folder.c_str()) != 0)
             ::_exit(126);
@@ -100,9 +102,9 @@ sCliResult CCliProcess::Wait()
     return m_result;
 }
 
-sCliResult RunCli(const fs::path& folder, const std::vector<std::string>& arguments)
+sCliResult RunCli(const fs::path& folder, const std::vector<std::string>& arguments, const fs::path& standardOutput)
 {
-    CCliProcess process(folder, arguments);
+    CCliProcess process(folder, arguments, standardOutput);
     return process.Wait();
 }
 

@@ -15,8 +15,10 @@ struct sCliResult {
     bool m_bTimedOut = false;  // killed after the time allowed
 };
 
-// Runs tavlin-cli with `arguments` in `folder`; waits for it.
-sCliResult RunCli(const std::filesystem::path& folder, const std::vector<std::string>& arguments);
+// Runs tavlin-cli with `arguments` in `folder`; waits for it. With
+// `standardOutput` its output goes to that file (m_strOut stays empty).
+sCliResult RunCli(const std::filesystem::path& folder, const std::vector<std::string>& arguments,
+                  const std::filesystem::path& standardOutput = {});
 // The same, killing it when it has not ended within `seconds`.
 sCliResult RunCliWithin(const std::filesystem::path& folder, const std::vector<std::string>& arguments,
                         int seconds);
@@ -25,7 +27,8 @@ sCliResult RunCliWithin(const std::filesystem::path& folder, const std::vector<s
 // up) on destruction if nobody did.
 class CCliProcess {
 public:
-    CCliProcess(const std::filesystem::path& folder, const std::vector<std::string>& arguments);
+    CCliProcess(const std::filesystem::path& folder, const std::vector<std::string>& arguments,
+                const std::filesystem::path& standardOutput = {});
     ~CCliProcess();
     CCliProcess(const CCliProcess&) = delete;
     CCliProcess& operator=(const CCliProcess&) = delete;

@@ -127,6 +127,18 @@ TEST_F(MediaInfoTags, FileWithoutTagsOrUnreadableGivesEmptyRecord)
     EXPECT_EQ(missing.m_strAlbum, u"");
 }
 
+TEST_F(MediaInfoTags, AlbumArtistAndTrackNumberAreNeitherAlbumNorTrackName)
+{
+    // The report labels them "Album/Performer" and "Track name/Position".
+    const std::u16string path = Make("ripped.mp3", {"-metadata", "album_artist=Band", "-metadata", "track=3",
+                                                    "-c:a", "libmp3lame", "-id3v2_version", "3"});
+    const sTagInfo tags = ReadTags(path, m_library);
+    const std::string report = Dump(m_library.Report(path));
+    ASSERT_NE(report.find("Album/Performer"), std::string::npos) << report;
+    EXPECT_EQ(tags.m_strAlbum, u"") << report;
+    EXPECT_EQ(tags.m_strTrackName, u"") << report;
+}
+
 TEST_F(MediaInfoTags, FolderNamedLikeALabelDoesNotLeakIntoTags)
 {
     fs::create_directories(m_dir / "Album 1");

@@ -30,9 +30,17 @@ std::u16string Field(std::u16string_view report, std::u16string_view label)
 
 }  // namespace
 
-TEST(ExtractField, LongerLabelThatComesFirstIsTaken)
+TEST(ExtractField, OnlyTheWholeLabelOfALineMatches)
 {
-    EXPECT_EQ(Field(REPORT, u"Performer"), u"Band");
+    // Tagged with an album artist and a track number only, as ripped
+    // audiobooks often are: neither is an album or a track name.
+    const std::u16string ripped = u"General\n"
+                                  u"Album/Performer                          : Band\n"
+                                  u"Track name/Position                      : 3\n";
+    EXPECT_EQ(Field(ripped, u"Album"), u"<untouched>");
+    EXPECT_EQ(Field(ripped, u"Track name"), u"<untouched>");
+    // A longer label on an earlier line does not hide the exact one.
+    EXPECT_EQ(Field(REPORT, u"Performer"), u"Reader");
 }
 
 TEST(ExtractField, ValueWithColonIsTakenWhole)
@@ -71,7 +79,7 @@ TEST(TagReport, LabelsAfterTheAudioHeadingAreIgnored)
     const sTagInfo tags = ParseTagReport(REPORT);
     EXPECT_EQ(tags.m_strAlbum, u"The Album");
     EXPECT_EQ(tags.m_strTrackName, u"Part: One");
-    EXPECT_EQ(tags.m_strPerformer, u"Band");
+    EXPECT_EQ(tags.m_strPerformer, u"Reader");
     EXPECT_EQ(tags.m_strRecordedDate, u"2001");
     EXPECT_EQ(tags.m_strGenre, u"");
     EXPECT_EQ(tags.m_strComment, u"");

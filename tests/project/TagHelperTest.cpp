@@ -1,0 +1,114 @@
+// Tags read through the tavlin-tags helper process: a file on which the
+// library does not finish is stopped and has no tags, while the files around
+// it keep theirs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "Diagnostics.h"
+#include "TagReader.h"
+#include "TestSupport.h"
+#include "Text.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testsupport::GenerateTone;
+using testsupport::TempDir;
+
+namespace {
+
+std::u16string TaggedMp3(const TempDir& dir, const std::string& name, const std::string& title)
+{
+    GenerateTone(dir / name, 0.5, 44100, 1, 440.0,
+                 {"-metadata", "title=" + title, "-metadata", "artist=Reader", "-c:a", "libmp3lame"});
+    return FromPath(dir / name);
+}
+
+// A tagged MP4 audio file whose edit list claims 2^31 - 1 entries: the
+// library spins on it, and its memory grows all the while.
+std::u16string HostileMp4(const TempDir& dir)
+{
+    const fs::path file = dir / "hostile.m4a";
+    GenerateTone(file, 0.5, 44100, 1, 440.0, {"-metadata", "title=Hidden", "-c:a", "aac", "-f", "ipod"});
+    std::vector<uint8_t> bytes = testsupport::ReadAll(file);
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const size_t box = text.find("elst");
+    EXPECT_NE(box, std::string_view::npos) << "no edit list to make hostile";
+    if (box != std::string_view::npos && box + 12 <= bytes.size()) {
+        // Version and flags (4 bytes), then the entry count, big-endian.
+        const uint8_t count[4] = {0x7F, 0xFF, 0xFF, 0xFF};
+        std::copy(std::begin(count), std::end(count), bytes.begin() + static_cast<std::ptrdiff_t>(box + 8));
+    }
+    testsupport::WriteAll(file, bytes);
+    return FromPath(file);
+}
+
+struct sStopCase {
+    const char* m_szName;
+    sTagReadLimits m_limits;
+    bool m_bStoppedByTime;  // else the address-space cap ends the read long before
+};
+
+void PrintTo(const sStopCase& stopCase, std::ostream* out)
+{
+    *out << stopCase.m_szName;
+}
+
+bool Mentions(const std::vector<std::string>& lines, const std::string& part)
+{
+    return std::any_of(lines.begin(), lines.end(),
+                       [&part](const std::string& line) { return line.find(part) != std::string::npos; });
+}
+
+class HostileFile : public ::testing::TestWithParam<sStopCase> {};
+
+}  // namespace
+
+TEST_P(HostileFile, IsStoppedAndHasNoTagsWhileItsNeighboursKeepTheirs)
+{
+    TempDir dir;
+    const std::vector<std::u16string> paths{TaggedMp3(dir, "01.mp3", "One"), HostileMp4(dir),
+                                            TaggedMp3(dir, "03.mp3", "Three")};
+    std::vector<std::string> lines;
+    SetDebugSink([&lines](const std::string& line) { lines.push_back(line); });
+    const std::vector<sTagInfo> tags = ReadTagsBatch(paths, GetParam().m_limits);
+    SetDebugSink({});
+
+    ASSERT_EQ(tags.size(), 3u);
+    EXPECT_EQ(tags[0].m_strTrackName, u"One");
+    EXPECT_EQ(tags[0].m_strPerformer, u"Reader");
+    EXPECT_EQ(tags[1].m_strTrackName, u"");
+    EXPECT_EQ(tags[2].m_strTrackName, u"Three");
+    EXPECT_EQ(tags[2].m_strPerformer, u"Reader");
+    const std::string timeStop = "stopped after " + std::to_string(GetParam().m_limits.m_perFile.count()) + " ms";
+    EXPECT_EQ(Mentions(lines, timeStop), GetParam().m_bStoppedByTime) << testing::PrintToString(lines);
+    if (GetParam().m_bStoppedByTime) {
+        EXPECT_TRUE(Mentions(lines, "hostile.m4a")) << testing::PrintToString(lines);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TagHelper, HostileFile,
+    ::testing::Values(
+        // The time limit strikes while the helper's memory is still far below its cap.
+        sStopCase{"TimeLimit", {1500ms, uint64_t{1} << 30}, true},
+        // Within the address-space cap the library's allocation fails after
+        // a second or two and it gives up on the file (or the helper ends).
+        sStopCase{"MemoryLimit", {20000ms, uint64_t{256} << 20}, false}),
+    [](const testing::TestParamInfo<sStopCase>& info) { return std::string(info.param.m_szName); });
+
+TEST(TagHelper, OneFileIsReadThroughTheHelperAndAMissingHelperGivesNoTags)
+{
+    TempDir dir;
+    const std::u16string path = TaggedMp3(dir, "01.mp3", "One");
+    EXPECT_EQ(ReadTags(path).m_strTrackName, u"One");
+
+    std::vector<std::string> lines;
+    SetDebugSink([&lines](const std::string& line) { lines.push_back(line); });
+    const std::vector<std::u16string> reports = ReadReportsInHelper({path, path}, {}, dir / "no-helper");
+    SetDebugSink({});
+    EXPECT_EQ(reports, (std::vector<std::u16string>{u"", u""}));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("no-helper"), std::string::npos) << lines[0];
+}
