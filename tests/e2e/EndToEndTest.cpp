@@ -9,8 +9,9 @@
 #include <cstring>
 #include <thread>
 
-#include "Converter.h"
 #include "BoxReader.h"
+#include "Converter.h"
+#include "EngineState.h"
 #include "Probe.h"
 #include "TestSupport.h"
 #include "Text.h"
