@@ -11,7 +11,6 @@
 #include "BookTypes.h"
 #include "ConsoleSink.h"
 #include "ConversionOutcome.h"
-#include "EngineState.h"
 #include "ThreadPool.h"
 
 class CBookWriter;
