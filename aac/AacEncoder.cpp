@@ -233,6 +233,12 @@ std::vector<uint8_t> Encoder::GetDecoderSpecificInfo() const
     return std::vector<uint8_t>(context.extradata, context.extradata + context.extradata_size);
 }
 
+unsigned int Encoder::Delay() const
+{
+    const int padding = m_impl->context->initial_padding;
+    return padding > 0 ? static_cast<unsigned int>(padding) : 0;
+}
+
 unsigned int Encoder::Channels() const
 {
     return m_impl->channels;

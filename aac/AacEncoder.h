@@ -65,6 +65,10 @@ public:
     // The AudioSpecificConfig bytes for the stream's decoder configuration.
     std::vector<uint8_t> GetDecoderSpecificInfo() const;
 
+    // Samples per channel by which the encoder delays its output: the first
+    // frame's worth of priming that a player skips.
+    unsigned int Delay() const;
+
     unsigned int Channels() const;
     unsigned long SampleRate() const;
 

@@ -1,5 +1,6 @@
 #pragma once
-// Process-wide state of the conversion engine, read by every stage.
+// Process-wide state of the conversion engine, read by every stage. Front
+// ends do not read it: the conversion job reports how it ended.
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -8,7 +9,7 @@
 extern std::atomic<int> g_bAbort;
 
 // The engine's error text. A failing stage stores its message before it
-// raises g_bAbort; the progress display reads it after seeing g_bAbort.
+// raises g_bAbort; the conversion job reads it when its thread ends.
 class CErrorText {
 public:
     void Set(const std::u16string& text);

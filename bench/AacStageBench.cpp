@@ -35,11 +35,10 @@ int main(int argc, char** argv)
         return std::make_unique<CMemoryGraph>(&pcm, rate, channels);
     });
     CCountingWriter writer;
-    WAVEFORMATEX format{};
     sInputFile input{u"memory", u"memory", 0};
     const auto start = std::chrono::steady_clock::now();
     {
-        CEncoder encoder(&format, input, &writer);
+        CEncoder encoder(nullptr, input, &writer, StandardStreams());
         if (!encoder.HasGraph())
             return 1;
         encoder.Run();

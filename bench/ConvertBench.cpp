@@ -23,12 +23,11 @@ int main(int argc, char** argv)
     sTagInfo metadata;
     sCoverData cover;
     CConverter job(&metadata, &files, &cover, &output);
-    g_strError.Clear();
     job.Start();
     while (!job.WaitForEnd(100)) {
     }
-    if (!g_strError.IsEmpty()) {
-        std::fprintf(stderr, "%s\n", ToUtf8(g_strError.Get()).c_str());
+    if (job.Outcome().m_eOutcome != eOutcome::Completed) {
+        std::fprintf(stderr, "%s\n", ToUtf8(job.Outcome().m_strError).c_str());
         return 1;
     }
     return 0;

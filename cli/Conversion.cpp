@@ -5,14 +5,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <pthread.h>
 #include <unistd.h>
 
 #include "BookPlan.h"
 #include "Converter.h"
 #include "DisplayText.h"
-#include "EngineState.h"
 #include "ProgressDisplay.h"
 
 namespace {
@@ -83,36 +81,6 @@ private:
     sigset_t m_previous;
 };
 
-// The engine writes its diagnostic counts to standard output; while it runs,
-// they go to standard error when TAVLIN_DEBUG is set and nowhere otherwise,
-// so that standard output carries only the book's path.
-class CDivertedStdout {
-public:
-    CDivertedStdout()
-    {
-        std::fflush(stdout);
-        m_saved = ::dup(STDOUT_FILENO);
-        const int target = std::getenv("TAVLIN_DEBUG") ? ::dup(STDERR_FILENO) : ::open("/dev/null", O_WRONLY);
-        if (m_saved >= 0 && target >= 0)
-            ::dup2(target, STDOUT_FILENO);
-        if (target >= 0)
-            ::close(target);
-    }
-    ~CDivertedStdout()
-    {
-        std::fflush(stdout);
-        if (m_saved >= 0) {
-            ::dup2(m_saved, STDOUT_FILENO);
-            ::close(m_saved);
-        }
-    }
-    CDivertedStdout(const CDivertedStdout&) = delete;
-    CDivertedStdout& operator=(const CDivertedStdout&) = delete;
-
-private:
-    int m_saved = -1;
-};
-
 std::u16string_view WithoutTrailingNewlines(std::u16string_view text)
 {
     while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r'))
@@ -130,10 +98,11 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
     bool aborted = false;
     int stopSignal = 0;
     bool failed = false;
+    std::u16string error;
     {
-        CDivertedStdout diverted;
-        g_strError.Clear();
-        CConverter converter(&inputs.m_metadata, &inputs.m_files, &inputs.m_cover, &outputPath);
+        // The engine's console lines are debug lines here: standard output
+        // carries only the book's path.
+        CConverter converter(&inputs.m_metadata, &inputs.m_files, &inputs.m_cover, &outputPath, DebugLines());
         {
             const CStopSignalsBlocked blocked;
             converter.Start();
@@ -152,13 +121,15 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
                 progress.Update(position, total, elapsed.count());
             }
         }
-        if (!quiet && !aborted && g_bAbort.load() == 0) {
+        const sConversionOutcome& outcome = converter.Outcome();
+        if (!quiet && !aborted && outcome.m_eOutcome == eOutcome::Completed) {
             converter.GetProgress(position, total);
             const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
             progress.Update(total, total, elapsed.count());
         }
         progress.Finish();
-        failed = g_bAbort.load() != 0;
+        failed = outcome.m_eOutcome != eOutcome::Completed;
+        error = outcome.m_strError;
         // Leaving the scope destroys the job, which closes the output file.
     }
     if (aborted) {
@@ -166,7 +137,6 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
         return stopSignal == SIGINT ? EXIT_INTERRUPTED : 128 + stopSignal;
     }
     if (failed) {
-        const std::u16string error = g_strError.Get();
         PrintMessage(error.empty() ? u"The conversion failed." : WithoutTrailingNewlines(error));
         return EXIT_FAILED;
     }

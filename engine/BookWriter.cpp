@@ -1,6 +1,7 @@
 #include "BookWriter.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "ChapterSample.h"
 #include "EngineState.h"
@@ -13,14 +14,11 @@ constexpr uint32_t kMovieTimeScale = 90000;
 constexpr uint32_t kChapterTimeScale = 600;
 constexpr uint8_t kAudioProfileLevel = 255;
 constexpr uint8_t kMediaKindAudiobook = 2;
-// The AAC encoder delays its output by one frame: the book's first frame is
-// priming, which the audio track's edit list skips. Every later file's
-// priming frame opens its chapter.
-constexpr uint64_t kEncoderDelay = 1024;
 }  // namespace
 
-CBookWriter::CBookWriter(const sCoverData* cover, const std::u16string* outputPath)
-    : m_pOutputPath(outputPath), m_pCover(cover), m_ready(true, false)
+CBookWriter::CBookWriter(const sCoverData* cover, const std::u16string* outputPath, CThreadPool& pool,
+                         IConsoleSink& console)
+    : m_pOutputPath(outputPath), m_pCover(cover), m_pool(pool), m_console(console), m_ready(true, false)
 {
 }
 
@@ -35,7 +33,8 @@ CBookWriter::~CBookWriter()
 
 void CBookWriter::WriteBook(const std::vector<sInputFile>& files, const sTagInfo* metadata)
 {
-    Submit(files, metadata);
+    m_pMetadata = metadata;
+    Submit(files);
     m_bAllSubmitted.store(1);
     WriteFrames();
     // The index is written here, on the job thread, so that a failure to
@@ -48,7 +47,7 @@ void CBookWriter::Abandon()
 {
     // With the abort raised and the pending tasks ended, no task gets a
     // thread any more: a task without one is finished here.
-    g_ThreadPool.EndPending();
+    m_pool.EndPending();
     for (auto& task : m_tasks) {
         if (!task->HasThread())
             task->Finish();
@@ -57,12 +56,16 @@ void CBookWriter::Abandon()
     }
 }
 
-void CBookWriter::Submit(const std::vector<sInputFile>& files, const sTagInfo* metadata)
+void CBookWriter::Submit(const std::vector<sInputFile>& files)
 {
     m_format = WAVEFORMATEX{};
     for (const sInputFile& input : files) {
-        m_tasks.push_back(std::make_unique<CFileTask>(&m_format, metadata, this, &input));
-        g_ThreadPool.Submit(m_tasks.back().get());
+        // The first file fixes the book's format; every later one is given it.
+        std::optional<WAVEFORMATEX> required;
+        if (!m_tasks.empty())
+            required = m_format;
+        m_tasks.push_back(std::make_unique<CFileTask>(&input, required, this, m_pool, m_console));
+        m_pool.Submit(m_tasks.back().get());
         // Set once, by the first file: later files start only when the book's
         // format is known and the output file exists (or the first failed).
         m_ready.Wait(INFINITE_WAIT);
@@ -156,30 +159,35 @@ uint64_t CBookWriter::ToChapterTicks(uint64_t samples) const
     return m_format.nSamplesPerSec ? samples * kChapterTimeScale / m_format.nSamplesPerSec : 0;
 }
 
-int CBookWriter::CreateOutput(const WAVEFORMATEX* format, const sTagInfo* metadata, aac::Encoder* encoder)
+void CBookWriter::CreateOutput(const WAVEFORMATEX& format, const aac::Encoder& encoder)
 {
+    m_format = format;
     m_file = mp4::File::Create(ToPath(*m_pOutputPath));
     if (!m_file) {
         FailConversion(FormatWithPath(u"Couldn't create output file %ls\n", *m_pOutputPath));
-        return 1;
+        return;
     }
     m_file->SetTimeScale(kMovieTimeScale);
-    m_nAudioTrack = m_file->AddAudioTrack(format->nSamplesPerSec, mp4::INVALID_DURATION, mp4::MPEG4_AUDIO_TYPE);
+    m_nAudioTrack = m_file->AddAudioTrack(format.nSamplesPerSec, mp4::INVALID_DURATION, mp4::MPEG4_AUDIO_TYPE);
     m_nChapterTrack = m_file->AddChapterTextTrack(m_nAudioTrack, 0);
     m_file->SetTrackTimeScale(m_nChapterTrack, kChapterTimeScale);
     m_file->SetAudioProfileLevel(kAudioProfileLevel);
-    const std::vector<uint8_t> config = encoder->GetDecoderSpecificInfo();
+    const std::vector<uint8_t> config = encoder.GetDecoderSpecificInfo();
     m_file->SetTrackESConfiguration(m_nAudioTrack, config.data(), static_cast<uint32_t>(config.size()));
-    m_file->SetTrackEditStart(m_nAudioTrack, kEncoderDelay);
+    // The encoder delays its output: the book's first frame is priming, which
+    // the audio track's edit list skips. Every later file's priming frame
+    // opens its chapter.
+    m_file->SetTrackEditStart(m_nAudioTrack, encoder.Delay());
     m_file->SetMetadataTool(aac::Encoder::GetVersion());
 
+    const sTagInfo& metadata = *m_pMetadata;
     const std::pair<const std::u16string*, bool (mp4::File::*)(const std::string&)> tags[] = {
-        {&metadata->m_strPerformer, &mp4::File::SetMetadataArtist},
-        {&metadata->m_strPublisher, &mp4::File::SetMetadataWriter},
-        {&metadata->m_strAlbum, &mp4::File::SetMetadataAlbum},
-        {&metadata->m_strRecordedDate, &mp4::File::SetMetadataYear},
-        {&metadata->m_strGenre, &mp4::File::SetMetadataGenre},
-        {&metadata->m_strComment, &mp4::File::SetMetadataComment},
+        {&metadata.m_strPerformer, &mp4::File::SetMetadataArtist},
+        {&metadata.m_strPublisher, &mp4::File::SetMetadataWriter},
+        {&metadata.m_strAlbum, &mp4::File::SetMetadataAlbum},
+        {&metadata.m_strRecordedDate, &mp4::File::SetMetadataYear},
+        {&metadata.m_strGenre, &mp4::File::SetMetadataGenre},
+        {&metadata.m_strComment, &mp4::File::SetMetadataComment},
     };
     for (const auto& [text, setter] : tags) {
         if (!text->empty())
@@ -188,7 +196,6 @@ int CBookWriter::CreateOutput(const WAVEFORMATEX* format, const sTagInfo* metada
     if (m_pCover->Size() != 0)
         m_file->SetMetadataCoverArt(m_pCover->m_data.data(), m_pCover->Size());
     m_file->SetMetadataMediaKind(kMediaKindAudiobook);
-    return 0;
 }
 
 void CBookWriter::GetProgress(int& position, int& total) const

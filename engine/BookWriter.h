@@ -9,12 +9,14 @@
 
 #include "AacEncoder.h"
 #include "BookTypes.h"
+#include "ConsoleSink.h"
 #include "EncodedFrame.h"
 #include "Event.h"
 #include "Mp4File.h"
 #include "WaveFormat.h"
 
 class CFileTask;
+class CThreadPool;
 
 // The job's total in seconds: the playing time `durations` of the files opened
 // so far (whose sizes add up to `sizes`), scaled up in proportion to the size
@@ -23,7 +25,10 @@ uint32_t EstimateTotal(uint32_t durations, uint32_t sizes, uint32_t totalSize);
 
 class CBookWriter {
 public:
-    CBookWriter(const sCoverData* cover, const std::u16string* outputPath);
+    // The file tasks get their threads from `pool` and write their console
+    // lines to `console`; both outlive the writer.
+    CBookWriter(const sCoverData* cover, const std::u16string* outputPath, CThreadPool& pool,
+                IConsoleSink& console);
     // Closes what remains of the output file and destroys the tasks after
     // their threads have ended. Only after WriteBook has returned.
     ~CBookWriter();
@@ -32,9 +37,11 @@ public:
 
     // The job thread's body.
     void WriteBook(const std::vector<sInputFile>& files, const sTagInfo* metadata);
-    // Called once, by the first file task: creates the output file and sets
-    // up its tracks and tags. 0 when created, 1 when not.
-    int CreateOutput(const WAVEFORMATEX* format, const sTagInfo* metadata, aac::Encoder* encoder);
+    // Called once, by the first file task, with the PCM format that its file
+    // decodes to, which becomes the book's format, and its open AAC encoder:
+    // creates the output file and sets up its tracks and tags. A file that
+    // cannot be created ends the conversion (FailConversion).
+    void CreateOutput(const WAVEFORMATEX& format, const aac::Encoder& encoder);
     // Writes one chapter sample of `duration` 1/600 s starting at `start100ns`.
     bool AddChapter(const std::u16string& title, uint64_t duration, uint64_t start100ns);
     // Releases the job thread waiting for the first file.
@@ -47,7 +54,7 @@ public:
     void GetProgress(int& position, int& total) const;
 
 private:
-    void Submit(const std::vector<sInputFile>& files, const sTagInfo* metadata);
+    void Submit(const std::vector<sInputFile>& files);
     void WriteFrames();
     void WriteFrame(const sEncodedFrame& frame);
     // A failed write stops the conversion with a message, once.
@@ -57,6 +64,9 @@ private:
 
     const std::u16string* m_pOutputPath;
     const sCoverData* m_pCover;
+    CThreadPool& m_pool;
+    IConsoleSink& m_console;
+    const sTagInfo* m_pMetadata = nullptr;
     std::unique_ptr<mp4::File> m_file;
     mp4::TrackId m_nAudioTrack = 0;
     mp4::TrackId m_nChapterTrack = 0;
@@ -64,6 +74,8 @@ private:
     std::atomic<int> m_bAllSubmitted{0};
     CEvent m_ready;
     uint32_t m_nTotalSize = 0;
+    // The book's format: all zero until the first file fixes it, before it
+    // releases the job thread; every later file must decode to it.
     WAVEFORMATEX m_format{};
     uint64_t m_nTrackPosition = 0;  // audio-track samples written so far
     bool m_bWriteFailed = false;

@@ -3,14 +3,15 @@
 #include <system_error>
 
 #include "BookWriter.h"
+#include "EngineState.h"
 #include "Event.h"
 #include "Text.h"
 
 CConverter::CConverter(const sTagInfo* metadata, const std::vector<sInputFile>* files, const sCoverData* cover,
-                       const std::u16string* outputPath)
+                       const std::u16string* outputPath, IConsoleSink& console, CThreadPool& pool)
     : m_pMetadata(metadata),
       m_pFiles(files),
-      m_pWriter(std::make_unique<CBookWriter>(cover, outputPath)),
+      m_pWriter(std::make_unique<CBookWriter>(cover, outputPath, pool, console)),
       m_pEnded(std::make_unique<CEvent>(true, false))
 {
 }
@@ -24,7 +25,9 @@ CConverter::~CConverter()
 
 void CConverter::Start()
 {
+    g_strError.Clear();
     g_bAbort.store(0);
+    m_bAbortCalled.store(false);
     try {
         m_thread = std::thread([this] {
             try {
@@ -33,17 +36,33 @@ void CConverter::Start()
                 FailConversion(u"The conversion failed: " + FromUtf8(e.what()));
                 m_pWriter->Abandon();
             }
-            m_pEnded->Set();
+            End();
         });
     } catch (const std::system_error&) {
         FailConversion(u"Couldn't start the conversion thread");
-        m_pEnded->Set();
+        End();
     }
 }
 
 void CConverter::Abort()
 {
+    m_bAbortCalled.store(true);
     g_bAbort.store(1);
+}
+
+void CConverter::End()
+{
+    // A failure keeps the first message and is reported even when an abort
+    // came after it; an abort that came first leaves no message, because
+    // what fails after it is its consequence (FailConversion).
+    m_outcome.m_strError = g_strError.Get();
+    if (!m_outcome.m_strError.empty() || (g_bAbort.load() != 0 && !m_bAbortCalled.load()))
+        m_outcome.m_eOutcome = eOutcome::Failed;
+    else if (m_bAbortCalled.load())
+        m_outcome.m_eOutcome = eOutcome::Aborted;
+    else
+        m_outcome.m_eOutcome = eOutcome::Completed;
+    m_pEnded->Set();
 }
 
 void CConverter::GetProgress(int& position, int& total) const

@@ -1,6 +1,7 @@
 #pragma once
 // The conversion job: turns one book project into one audiobook file on a
 // thread of its own (decoding and encoding run on the pool's threads).
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -8,25 +9,30 @@
 #include <vector>
 
 #include "BookTypes.h"
-#include "EngineState.h"
+#include "ConsoleSink.h"
+#include "ConversionOutcome.h"
+#include "ThreadPool.h"
 
 class CBookWriter;
 
 class CConverter {
 public:
     // `metadata`, `files`, `cover` and `outputPath` are not owned and must
-    // outlive the job.
+    // outlive the job. The engine's console lines go to `console`; `pool`
+    // gives the file tasks their threads. Both must outlive the job.
     CConverter(const sTagInfo* metadata, const std::vector<sInputFile>* files, const sCoverData* cover,
-               const std::u16string* outputPath);
+               const std::u16string* outputPath, IConsoleSink& console = StandardStreams(),
+               CThreadPool& pool = g_ThreadPool);
     // Only after WaitForEnd has returned true (or before Start). Closes the
     // output file and waits for every file task's thread.
     ~CConverter();
     CConverter(const CConverter&) = delete;
     CConverter& operator=(const CConverter&) = delete;
 
-    // Clears g_bAbort and starts the job thread.
+    // Clears the engine's abort flag and error text and starts the job thread.
     void Start();
-    // Raises g_bAbort and returns at once; the job winds down by itself.
+    // Raises the engine's abort flag and returns at once; the job winds down
+    // by itself.
     void Abort();
     // Position and total in whole seconds of audio; total 0: nothing known yet
     // (position is then left as it was).
@@ -34,11 +40,18 @@ public:
     // Waits at most `milliseconds` (INFINITE_WAIT from Event.h: no limit) for
     // the job thread; true unless the wait timed out.
     bool WaitForEnd(int milliseconds);
+    // How the job ended; only after WaitForEnd has returned true.
+    const sConversionOutcome& Outcome() const { return m_outcome; }
 
 private:
+    // The job thread's last act: records the outcome, then ends the wait.
+    void End();
+
     const sTagInfo* m_pMetadata;
     const std::vector<sInputFile>* m_pFiles;
     std::unique_ptr<CBookWriter> m_pWriter;
     std::thread m_thread;
     std::unique_ptr<class CEvent> m_pEnded;
+    std::atomic<bool> m_bAbortCalled{false};
+    sConversionOutcome m_outcome;
 };

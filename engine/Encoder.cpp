@@ -1,6 +1,5 @@
 #include "Encoder.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "Diagnostics.h"
@@ -10,23 +9,23 @@
 #include "Settings.h"
 #include "Text.h"
 
-CEncoder::CEncoder(WAVEFORMATEX* bookFormat, const sInputFile& input, IWriterCallback* writer)
-    : m_pWriter(writer), m_strPath(input.m_strPath)
+CEncoder::CEncoder(const WAVEFORMATEX* requiredFormat, const sInputFile& input, IWriterCallback* writer,
+                   IConsoleSink& console)
+    : m_pWriter(writer), m_console(console), m_strPath(input.m_strPath), m_queue(console)
 {
     QuietLibraryLogs();
-    const bool firstFile = bookFormat->nChannels == 0;
-    m_pGraph = CreateGraph(input.m_strPath, firstFile ? nullptr : bookFormat);
+    m_pGraph = CreateGraph(input.m_strPath, requiredFormat);
     if (FAILED(m_pGraph->Init())) {
         FailConversion(FormatWithPath(u"Can't read file %ls", m_strPath));
         ReleaseGraph();
         return;
     }
-    if (firstFile) {
-        const WAVEFORMATEX* negotiated = m_pGraph->ConnectedType().WaveFormat();
-        if (negotiated != nullptr)
-            std::memcpy(bookFormat, negotiated, sizeof(WAVEFORMATEX));
+    if (requiredFormat != nullptr) {
+        m_format = *requiredFormat;
+    } else if (const WAVEFORMATEX* negotiated = m_pGraph->ConnectedType().WaveFormat()) {
+        std::memcpy(&m_format, negotiated, sizeof(WAVEFORMATEX));
     }
-    if (!OpenAacEncoder(*bookFormat))
+    if (!OpenAacEncoder(m_format))
         ReleaseGraph();
 }
 
@@ -79,14 +78,14 @@ bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format)
             // A rate asked for in so many words is not swapped for the default:
             // the conversion ends here, before the book's file is created.
             const unsigned long rate = format.nSamplesPerSec;
-            g_strError.Set(FromUtf8(Printf("The bit rate %lu is not possible at %lu Hz: give %lu to %lu bit/s per "
+            FailConversion(FromUtf8(Printf("The bit rate %lu is not possible at %lu Hz: give %lu to %lu bit/s per "
                                            "channel",
                                            *requested, rate, aac::MinBitRatePerChannel(),
                                            aac::MaxBitRatePerChannel(rate))));
             m_hEncoder.reset();
             return false;
         }
-        std::fputs("Unsupported output format!\n", stderr);
+        m_console.Write(IConsoleSink::ERRORS, "Unsupported output format!\n");
     }
     return true;
 }
@@ -111,7 +110,7 @@ void CEncoder::Run()
         if (bytes == 0)
             break;
         if (bytes < 0) {
-            std::fputs("faacEncEncode() failed\n", stderr);
+            m_console.Write(IConsoleSink::ERRORS, "faacEncEncode() failed\n");
             FailEncoding();
             break;
         }
@@ -125,7 +124,7 @@ int CEncoder::EncodeBlock(const int16_t* samples, int count)
     m_nSamplesIn += static_cast<uint64_t>(count / m_nChannels);
     const int bytes = m_hEncoder->Encode(samples, static_cast<unsigned>(count), m_output.data(), m_nMaxOutputBytes);
     if (bytes < 0) {
-        std::fputs("faacEncEncode() failed\n", stderr);
+        m_console.Write(IConsoleSink::ERRORS, "faacEncEncode() failed\n");
         FailEncoding();  // the abort ends Run's loop
         return 0;
     }

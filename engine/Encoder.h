@@ -9,6 +9,7 @@
 
 #include "AacEncoder.h"
 #include "BookTypes.h"
+#include "ConsoleSink.h"
 #include "Graph.h"
 #include "Interfaces.h"
 #include "PcmQueue.h"
@@ -18,10 +19,13 @@ class CEncoder {
 public:
     using CQueue = CPcmQueue;
 
-    // Opens the graph (requiring `bookFormat` unless its nChannels is 0, in
-    // which case the negotiated format is copied into it) and the AAC encoder.
-    // Without a graph afterwards, the conversion has failed (FailConversion).
-    CEncoder(WAVEFORMATEX* bookFormat, const sInputFile& input, IWriterCallback* writer);
+    // Opens the graph and the AAC encoder. The graph must deliver
+    // `requiredFormat`; without one (the book's first file) the format it
+    // negotiates becomes the encoder's Format(). Without a graph afterwards,
+    // the conversion has failed (FailConversion). The console receives the
+    // encoder's complaints and the PCM queue's line.
+    CEncoder(const WAVEFORMATEX* requiredFormat, const sInputFile& input, IWriterCallback* writer,
+             IConsoleSink& console);
     ~CEncoder();
     CEncoder(const CEncoder&) = delete;
     CEncoder& operator=(const CEncoder&) = delete;
@@ -37,6 +41,9 @@ public:
     // Closes and destroys the graph.
     void ReleaseGraph();
 
+    // The PCM format encoded: the required one, or the one negotiated; all
+    // zero when the graph did not open.
+    const WAVEFORMATEX& Format() const { return m_format; }
     aac::Encoder* Handle() const { return m_hEncoder.get(); }
     // Samples per channel handed to the AAC encoder, and of those the file's
     // own (without the silence that fills its last block).
@@ -51,7 +58,9 @@ private:
     void HandOnFrame(int bytes);
 
     IWriterCallback* m_pWriter;
+    IConsoleSink& m_console;
     std::u16string m_strPath;  // the input file, for failure messages
+    WAVEFORMATEX m_format{};
     std::unique_ptr<CGraphSound> m_pGraph;
     std::unique_ptr<aac::Encoder> m_hEncoder;
     std::vector<uint8_t> m_output;

@@ -4,17 +4,18 @@
 #include "Diagnostics.h"
 #include "EngineState.h"
 #include "Text.h"
-#include "ThreadPool.h"
 
 std::atomic<int> g_nTaskCount{0};
 
-CFileTask::CFileTask(WAVEFORMATEX* format, const sTagInfo* metadata, CBookWriter* writer, const sInputFile* input)
-    : m_pPool(&g_ThreadPool),
+CFileTask::CFileTask(const sInputFile* input, const std::optional<WAVEFORMATEX>& requiredFormat, CBookWriter* writer,
+                     IThreadPool& pool, IConsoleSink& console)
+    : m_pool(pool),
       m_pWriter(writer),
-      m_pFormat(format),
-      m_pMetadata(metadata),
+      m_console(console),
+      m_requiredFormat(requiredFormat),
       m_drained(true, false),
       m_finished(true, false),
+      m_frames(console),
       m_pInput(input),
       m_nNumber(g_nTaskCount.fetch_add(1))
 {
@@ -46,25 +47,24 @@ void CFileTask::EndWithoutThread()
 void CFileTask::Run()
 {
     TraceLine(ToUtf8(m_pInput->m_strTitle) + "\n");
-    const bool first = m_pFormat->nChannels == 0;
-
     if (g_bAbort.load() != 0)
-        EndWithoutFrames(first);  // started after an abort: the file is not opened
+        EndWithoutFrames();  // started after an abort: the file is not opened
     else
-        ConvertFile(first);
+        ConvertFile();
 
     Finish();
-    m_pPool->OnTaskFinished(this);
+    m_pool.OnTaskFinished(this);
     m_drained.Wait(INFINITE_WAIT);
-    m_pPool->OnTaskReleased(this);
+    m_pool.OnTaskReleased(this);
     std::lock_guard<std::mutex> lock(m_lock);
     m_pEncoder.reset();
 }
 
-void CFileTask::ConvertFile(bool first)
+void CFileTask::ConvertFile()
 {
     try {
-        auto encoder = std::make_unique<CEncoder>(m_pFormat, *m_pInput, &m_frames);
+        auto encoder = std::make_unique<CEncoder>(FixesFormat() ? nullptr : &*m_requiredFormat, *m_pInput,
+                                                  &m_frames, m_console);
         {
             std::lock_guard<std::mutex> lock(m_lock);
             m_pEncoder = std::move(encoder);
@@ -74,8 +74,8 @@ void CFileTask::ConvertFile(bool first)
                 std::lock_guard<std::mutex> lock(m_lock);
                 m_nDuration = static_cast<int>(m_pEncoder->Graph()->m_llDuration / 10000 / 1000);
             }
-            if (first) {
-                m_pWriter->CreateOutput(m_pFormat, m_pMetadata, m_pEncoder->Handle());
+            if (FixesFormat()) {
+                m_pWriter->CreateOutput(m_pEncoder->Format(), *m_pEncoder->Handle());
                 m_pWriter->SetReady();
             }
             m_frames.SetEnd(false);
@@ -84,20 +84,20 @@ void CFileTask::ConvertFile(bool first)
             // The encoder has ended the conversion with its message, or an
             // abort interrupted the open; either way the conversion is over.
             g_bAbort.store(1);
-            EndWithoutFrames(first);
+            EndWithoutFrames();
         }
     } catch (const std::exception&) {
         // Out of memory or out of system resources: this conversion ends with
         // a message, the program goes on.
         FailConversion(FormatWithPath(u"Can't convert file %ls", m_pInput->m_strPath));
-        EndWithoutFrames(first);
+        EndWithoutFrames();
     }
 }
 
-void CFileTask::EndWithoutFrames(bool first)
+void CFileTask::EndWithoutFrames()
 {
     // The job thread waits for the first file before it submits the others.
-    if (first)
+    if (FixesFormat())
         m_pWriter->SetReady();
     m_frames.SetEnd(true);
 }

@@ -4,9 +4,11 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "BookTypes.h"
+#include "ConsoleSink.h"
 #include "Encoder.h"
 #include "Event.h"
 #include "FrameQueue.h"
@@ -20,7 +22,12 @@ extern std::atomic<int> g_nTaskCount;
 
 class CFileTask {
 public:
-    CFileTask(WAVEFORMATEX* format, const sTagInfo* metadata, CBookWriter* writer, const sInputFile* input);
+    // `requiredFormat` is the book's format that the file must decode to;
+    // without one, this is the book's first file: its format becomes the
+    // book's, and the task has the writer create the output file. `pool`
+    // is the pool that starts the task; `console` receives its console lines.
+    CFileTask(const sInputFile* input, const std::optional<WAVEFORMATEX>& requiredFormat, CBookWriter* writer,
+              IThreadPool& pool, IConsoleSink& console);
     ~CFileTask();
     CFileTask(const CFileTask&) = delete;
     CFileTask& operator=(const CFileTask&) = delete;
@@ -50,16 +57,17 @@ public:
     int Number() const { return m_nNumber; }
 
 private:
+    bool FixesFormat() const { return !m_requiredFormat.has_value(); }
     // Opens, decodes and encodes the file; every failure ends in an abort.
-    void ConvertFile(bool first);
+    void ConvertFile();
     // The file gives no (further) frames: its queue ends, and the writer
     // stops waiting if this was the first file.
-    void EndWithoutFrames(bool first);
+    void EndWithoutFrames();
 
-    IThreadPool* m_pPool;
+    IThreadPool& m_pool;
     CBookWriter* m_pWriter;
-    WAVEFORMATEX* m_pFormat;
-    const sTagInfo* m_pMetadata;
+    IConsoleSink& m_console;
+    const std::optional<WAVEFORMATEX> m_requiredFormat;
     int m_nDuration = 0;
     CEvent m_drained;
     CEvent m_finished;

@@ -1,7 +1,8 @@
 #include "FrameQueue.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include "Diagnostics.h"
 
 void CQueue::OnFrame(const uint8_t* data, int size, uint64_t duration)
 {
@@ -20,6 +21,5 @@ void CQueue::OnEnd(uint64_t samples)
 {
     m_nFileSamples.store(samples);
     SetEnd(true);
-    std::printf("Encoded %d %d\n", m_nFrames, m_nBytes);
-    std::fflush(stdout);
+    m_console.Write(IConsoleSink::OUTPUT, Printf("Encoded %d %d\n", m_nFrames, m_nBytes));
 }

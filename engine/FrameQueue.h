@@ -5,12 +5,14 @@
 #include <atomic>
 
 #include "BlockingQueue.h"
+#include "ConsoleSink.h"
 #include "EncodedFrame.h"
 #include "Interfaces.h"
 
 class CQueue : public IWriterCallback, public CBlockingQueue<sEncodedFrame> {
 public:
-    CQueue() = default;
+    // `console` receives the line that reports the file's frames at its end.
+    explicit CQueue(IConsoleSink& console) : m_console(console) {}
 
     void OnFrame(const uint8_t* data, int size, uint64_t duration) override;
     void OnEnd(uint64_t samples) override;
@@ -27,6 +29,7 @@ public:
     int ByteCount() const { return m_nBytes; }
 
 private:
+    IConsoleSink& m_console;
     int m_nFrames = 0;  // producer only
     int m_nBytes = 0;   // producer only
     std::atomic<uint64_t> m_nFileSamples{0};

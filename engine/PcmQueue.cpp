@@ -1,15 +1,14 @@
 #include "PcmQueue.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
+#include "Diagnostics.h"
 #include "EngineState.h"
 
 CPcmQueue::~CPcmQueue()
 {
-    std::printf("~CQueue %d\n", static_cast<int>(Count()));
-    std::fflush(stdout);
+    m_console.Write(IConsoleSink::OUTPUT, Printf("~CQueue %d\n", static_cast<int>(Count())));
 }
 
 void CPcmQueue::SetBlockSize(int blockSize, int channels)

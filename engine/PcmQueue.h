@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "BlockingQueue.h"
+#include "ConsoleSink.h"
 #include "EncodedFrame.h"
 #include "MediaType.h"
 
@@ -13,7 +14,8 @@ constexpr size_t kMaxQueuedPcmBlocks = 64;
 
 class CPcmQueue : public IGraphCallback, public CBlockingQueue<sPcmBlock> {
 public:
-    CPcmQueue() = default;
+    // `console` receives the line that reports the blocks left at destruction.
+    explicit CPcmQueue(IConsoleSink& console) : m_console(console) {}
     ~CPcmQueue() override;
 
     // Streaming-thread side.
@@ -34,6 +36,7 @@ public:
     int BlockSize() const { return m_nBlockSize; }
 
 private:
+    IConsoleSink& m_console;
     int m_nBlockSize = 0;
     int m_nChannels = 1;
     std::unique_ptr<int16_t[]> m_pCurrent;

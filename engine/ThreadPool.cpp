@@ -24,11 +24,6 @@ int CThreadPool::ProcessorsAvailable()
     return count < 1 ? 1 : count;
 }
 
-void CThreadPool::Resize(int size)
-{
-    m_nSize.store(size < 1 ? 1 : size);
-}
-
 bool CThreadPool::StartTask(CFileTask* task)
 {
     m_nActive.fetch_add(1);
@@ -49,7 +44,7 @@ void CThreadPool::Submit(CFileTask* task)
     // sees this one pending or leaves its place for it. Files wait behind
     // files already pending, so they start oldest first.
     std::lock_guard<std::mutex> lock(m_lock);
-    if (m_pending.empty() && m_nActive.load() < m_nSize.load()) {
+    if (m_pending.empty() && m_nActive.load() < m_nSize) {
         if (!StartTask(task))
             EndPendingLocked();
         return;
@@ -81,7 +76,7 @@ void CThreadPool::OnTaskFinished(CFileTask* task)
     std::unique_lock<std::mutex> lock(m_lock);
     TraceLine(Printf("%d   > pool=%d active=%d compl=%d\n", task->Number(), static_cast<int>(m_pending.size()),
                      m_nActive.load(), m_nCompleted.load()));
-    const int size = m_nSize.load();
+    const int size = m_nSize;
     while (!m_pending.empty()) {
         if (g_bAbort.load() != 0) {
             // No pending task starts after an abort; each is ended so that

@@ -23,12 +23,9 @@ public:
     // running task is left to do it).
     void EndPending();
 
-    int Size() const { return m_nSize.load(); }
+    int Size() const { return m_nSize; }
     int Active() const { return m_nActive.load(); }
     int Completed() const { return m_nCompleted.load(); }
-    // Changes the size while no conversion runs (tests, and machines whose
-    // affinity changed).
-    void Resize(int size);
 
     // The number of processors in this process's affinity mask, at least 1.
     static int ProcessorsAvailable();
@@ -39,7 +36,7 @@ private:
     bool StartTask(CFileTask* task);
     void EndPendingLocked();
 
-    std::atomic<int> m_nSize{1};
+    const int m_nSize;
     std::atomic<int> m_nActive{0};
     std::atomic<int> m_nCompleted{0};
     std::condition_variable m_changed;
@@ -47,4 +44,6 @@ private:
     std::mutex m_lock;
 };
 
+// The programs' pool, sized when the process starts; a conversion is given
+// the pool it uses.
 extern CThreadPool g_ThreadPool;

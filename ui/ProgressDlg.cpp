@@ -6,7 +6,6 @@
 
 #include "Converter.h"
 #include "DialogFont.h"
-#include "EngineState.h"
 #include "Event.h"
 #include "UserDialogs.h"
 
@@ -19,6 +18,7 @@ public:
     void Abort() override { m_converter.Abort(); }
     void GetProgress(int& position, int& total) override { m_converter.GetProgress(position, total); }
     bool WaitForEnd(int milliseconds) override { return m_converter.WaitForEnd(milliseconds); }
+    sConversionOutcome Outcome() const override { return m_converter.Outcome(); }
 
 private:
     CConverter& m_converter;
@@ -84,26 +84,25 @@ void CProgressDlg::Init()
         move(owner->frameGeometry().center() - rect().center());
     m_pButton->setFocus();
     m_pollTimer.start();
-    g_strError.Clear();
     m_job.Start();
 }
 
 bool CProgressDlg::ReportFailure()
 {
-    // The job stores its message before it raises the flag.
-    if (!g_bAbort.load() || g_strError.IsEmpty())
+    // A job that stopped without a message is not reported as failed: it
+    // counts as completed, as a job that ends by itself does.
+    const sConversionOutcome outcome = m_job.Outcome();
+    if (outcome.m_eOutcome != eOutcome::Failed || outcome.m_strError.empty())
         return false;
     m_pollTimer.stop();
     m_closeTimer.stop();
-    UserDialogs().ShowError(this, QStringLiteral("Error"), QString::fromStdU16String(g_strError.Get()));
+    UserDialogs().ShowError(this, QStringLiteral("Error"), QString::fromStdU16String(outcome.m_strError));
     AbortSequence(PROGRESS_FAILED);
     return true;
 }
 
 void CProgressDlg::OnPollTick()
 {
-    if (ReportFailure())
-        return;
     int position = 0;
     int total = 0;
     m_job.GetProgress(position, total);
@@ -116,8 +115,7 @@ void CProgressDlg::OnPollTick()
     }
     if (m_job.WaitForEnd(0)) {
         m_pollTimer.stop();
-        // A failure may have been stored while the job was ending, after
-        // the check above.
+        // A failure ends the job by itself; it is known once the job has ended.
         if (ReportFailure())
             return;
         m_pButton->setText(QStringLiteral("Completed"));
@@ -129,8 +127,6 @@ void CProgressDlg::OnClose()
 {
     m_closeTimer.stop();
     m_job.WaitForEnd(INFINITE_WAIT);
-    if (ReportFailure())
-        return;
     done(PROGRESS_COMPLETED);
 }
 

@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <memory>
 
+#include "ConversionOutcome.h"
+
 class CConverter;
 class QProgressBar;
 class QPushButton;
@@ -20,6 +22,8 @@ public:
     // True when the job's thread has ended within `milliseconds`
     // (INFINITE_WAIT: no limit).
     virtual bool WaitForEnd(int milliseconds) = 0;
+    // How the job ended; asked only once WaitForEnd has returned true.
+    virtual sConversionOutcome Outcome() const = 0;
 };
 
 // Dialog results.
@@ -53,8 +57,8 @@ protected:
 private:
     void CreateControls();
     void Init();
-    // A failed job: its message shown once, then the abort sequence with
-    // result 0. False when the job has not failed.
+    // An ended job that failed with a message: the message shown once, then
+    // the abort sequence with result 0. False otherwise.
     bool ReportFailure();
     void OnPollTick();
     void OnClose();

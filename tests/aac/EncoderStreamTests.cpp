@@ -89,12 +89,13 @@ TEST(AacEncoderStream, ShortLastBlockIsEncodedAndEndsTheInput)
     ASSERT_EQ(audio.Length(), expectedFrames * kFrameLength);
     // The raw decode also plays the padding of the last frame; a container
     // trims it through the frame durations, which sum to input + priming.
-    // What must hold exactly: the input starts one priming frame in, its
-    // last samples are there, and after them there is only silence.
+    // What must hold exactly: the input starts as many samples in as the
+    // encoder reports as its delay (one priming frame), its last samples are
+    // there, and after them there is only silence.
     const std::vector<float> left = aactest::ChannelOf(pcm, 2, 0);
-    EXPECT_EQ(aactest::BestLag(left, audio.channels[0], 2 * kPriming), kPriming);
+    EXPECT_EQ(aactest::BestLag(left, audio.channels[0], 2 * kPriming), e.encoder->Delay());
     const std::span<const float> decoded(audio.channels[0]);
-    const size_t end = kPriming + inputFrames;
+    const size_t end = e.encoder->Delay() + inputFrames;
     const double tailLevel = aactest::Rms(decoded.subspan(end - 400, 400));
     EXPECT_NEAR(tailLevel, aactest::Rms(std::span<const float>(left).last(400)), 0.05);
     EXPECT_LT(aactest::Rms(decoded.subspan(end + 64)), 0.01);

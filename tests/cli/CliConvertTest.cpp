@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
 #include <thread>
@@ -201,6 +202,24 @@ TEST_F(CliBook, FifosAmongTheInputsNeitherHangNorCount)
     ASSERT_FALSE(result.m_bTimedOut);
     EXPECT_EQ(result.m_nExitCode, 1);
     EXPECT_TRUE(Contains(result.m_strErr, "Can't read cover picture fifo.png")) << result.m_strErr;
+}
+
+TEST_F(CliBook, WithTavlinDebugTheEngineLinesGoToStandardErrorNotOutput)
+{
+    ::setenv("TAVLIN_DEBUG", "1", 1);
+    const sCliResult result = RunCli(m_dir.Path(), {"-q", "Book One"});
+    ::unsetenv("TAVLIN_DEBUG");
+    ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    EXPECT_EQ(result.m_strOut, (m_dir / "Book One.m4b").string() + "\n");
+    // Per file: its frames at its end, and its PCM queue when it is freed.
+    const auto count = [&](const std::string& part) {
+        size_t n = 0;
+        for (size_t at = result.m_strErr.find(part); at != std::string::npos; at = result.m_strErr.find(part, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("Encoded "), 3u) << result.m_strErr;
+    EXPECT_EQ(count("~CQueue 0\n"), 3u) << result.m_strErr;
 }
 
 TEST_F(CliBook, UnreadableFirstFileFailsWithItsNameEscaped)

@@ -5,12 +5,16 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <thread>
 
 #include "Converter.h"
+#include "EngineState.h"
 #include "Event.h"
 #include "FakeGraph.h"
 #include "Probe.h"
+#include "RecordingConsole.h"
 #include "TestSupport.h"
 #include "Text.h"
 #include "ThreadPool.h"
@@ -24,14 +28,13 @@ protected:
     void SetUp() override
     {
         g_bAbort.store(0);
-        g_strError.Clear();
+        // Start clears what an earlier conversion left.
+        g_strError.Set(u"left over from an earlier conversion");
         m_output = FromPath(m_dir / "book.m4b");
     }
-    void TearDown() override
-    {
-        g_ThreadPool.Resize(CThreadPool::ProcessorsAvailable());
-        g_bAbort.store(0);
-    }
+    void TearDown() override { g_bAbort.store(0); }
+
+    void UsePool(int size) { m_pool = std::make_unique<CThreadPool>(size); }
 
     void AddFile(const std::string& name, const FakeSource& source, uint32_t size = 1000)
     {
@@ -43,7 +46,7 @@ protected:
     // Runs the whole job; true when it ended within the time limit.
     bool Convert(const std::function<void(CConverter&)>& whileRunning = {})
     {
-        CConverter job(&m_metadata, &m_files, &m_cover, &m_output);
+        CConverter job(&m_metadata, &m_files, &m_cover, &m_output, m_console, *m_pool);
         job.Start();
         if (whileRunning)
             whileRunning(job);
@@ -53,6 +56,7 @@ protected:
             job.WaitForEnd(INFINITE_WAIT);
         }
         job.GetProgress(m_position, m_total);
+        m_outcome = job.Outcome();
         return ended;
     }
 
@@ -64,9 +68,24 @@ protected:
     sCoverData m_cover;
     std::vector<sInputFile> m_files;
     std::u16string m_output;
+    std::unique_ptr<CThreadPool> m_pool = std::make_unique<CThreadPool>();
+    CRecordingConsole m_console;
     int m_position = -1;
     int m_total = -1;
+    sConversionOutcome m_outcome;
 };
+
+// Polls `condition` every millisecond for at most 30 s; whether it came true.
+bool WaitUntil(const std::function<bool()>& condition)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
 
 FakeSource Seconds(double seconds)
 {
@@ -90,8 +109,19 @@ TEST_F(ConverterTest, FramesAndChaptersFollowTheListWhenLaterFilesFinishFirst)
     AddFile("second", Seconds(1.0));
     AddFile("third", Seconds(2.0));
     AddFile("fourth", Seconds(1.5));
+    testing::internal::CaptureStdout();
     ASSERT_TRUE(Convert());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    EXPECT_EQ(m_outcome.m_eOutcome, eOutcome::Completed);
+    EXPECT_EQ(m_outcome.m_strError, u"");
+    // Each file's console lines reach the job's console, not standard output:
+    // its frames at its end, and its PCM queue, empty, when it is freed.
+    const std::vector<std::string> lines = m_console.Lines();
+    const auto encoded = [](const std::string& line) { return line.starts_with("out: Encoded "); };
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), encoded), 4);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "out: ~CQueue 0\n"), 4);
+    EXPECT_EQ(lines.size(), 8u);
 
     const auto chapters = testsupport::ProbeChapters(ToPath(m_output));
     ASSERT_EQ(chapters.size(), 4u);
@@ -122,27 +152,57 @@ TEST_F(ConverterTest, FramesAndChaptersFollowTheListWhenLaterFilesFinishFirst)
 
 TEST_F(ConverterTest, MoreFilesThanThreadsStartOneByOneOldestFirstWithinThePoolLimits)
 {
-    // A long first file holds the writer back while the short ones behind
-    // it finish, so finished files pile up against the pool's limit.
-    g_ThreadPool.Resize(2);
-    FakeSource longFirst = Seconds(2.0);
-    longFirst.pace = 15ms;
-    AddFile("file 0", longFirst);
+    // Every file holds its end until the test lets it go: the first one holds
+    // the writer back while the short ones behind it finish, so finished files
+    // pile up against the pool's limit.
+    UsePool(2);
+    const int limit = 2 * 2 + 1;  // finished files that may wait for the writer
+    const FakeGate firstEnds = NewGate();
+    const FakeGate othersEnd = NewGate();
+    FakeSource first = Seconds(2.0);
+    first.endGate = firstEnds;
+    AddFile("file 0", first);
+    FakeSource other = Seconds(0.2);
+    other.endGate = othersEnd;
     for (int i = 1; i < 12; ++i)
-        AddFile("file " + std::to_string(i), Seconds(0.2));
-    std::atomic<int> maxActive{0};
-    std::atomic<int> maxCompleted{0};
+        AddFile("file " + std::to_string(i), other);
+
+    int maxActive = 0;
+    auto sampled = [&](const std::function<bool()>& condition) {
+        return WaitUntil([&] {
+            maxActive = std::max(maxActive, m_pool->Active());
+            return condition();
+        });
+    };
+    int activeAtFirst = -1;
+    int activeAtLimit = -1;
+    int completedAtLimit = -1;
+    size_t openedAtLimit = 0;
     ASSERT_TRUE(Convert([&](CConverter& job) {
-        while (!job.WaitForEnd(1)) {
-            maxActive.store(std::max(maxActive.load(), g_ThreadPool.Active()));
-            maxCompleted.store(std::max(maxCompleted.load(), g_ThreadPool.Completed()));
-        }
+        // Every file is submitted (the progress has a total) before any ends.
+        ASSERT_TRUE(sampled([&] {
+            int position = 0;
+            int total = 0;
+            job.GetProgress(position, total);
+            return total != 0;
+        }));
+        activeAtFirst = m_pool->Active();
+        othersEnd->store(true);
+        // Each finished file starts the next until one finishes past the limit.
+        ASSERT_TRUE(sampled([&] { return m_pool->Completed() > limit; }));
+        activeAtLimit = m_pool->Active();
+        completedAtLimit = m_pool->Completed();
+        openedAtLimit = FakeSources::Instance().OpenOrder().size();
+        firstEnds->store(true);
+        sampled([&] { return job.WaitForEnd(0); });
     }));
-    EXPECT_EQ(maxActive.load(), 2);
-    // No file starts while more than 2 x 2 + 1 finished files wait; the
-    // running files whose finish crossed the limit wait with them.
-    EXPECT_GE(maxCompleted.load(), 2 * 2 + 1);
-    EXPECT_LE(maxCompleted.load(), 3 * 2 + 1);
+    EXPECT_EQ(activeAtFirst, 2);
+    EXPECT_LE(maxActive, 2);
+    // The file whose finish went past the limit waits and starts no other;
+    // only the held first file still runs.
+    EXPECT_EQ(completedAtLimit, limit + 1);
+    EXPECT_EQ(activeAtLimit, 1);
+    EXPECT_EQ(openedAtLimit, static_cast<size_t>(limit + 2));
     // Started oldest first; two threads started together may open their
     // files in either order.
     const auto order = FakeSources::Instance().OpenOrder();
@@ -153,19 +213,19 @@ TEST_F(ConverterTest, MoreFilesThanThreadsStartOneByOneOldestFirstWithinThePoolL
         EXPECT_LE(std::abs(static_cast<long>(listed - m_files.begin()) - static_cast<long>(i)), 1) << i;
     }
     EXPECT_EQ(testsupport::ProbeChapters(ToPath(m_output)).size(), 12u);
-    EXPECT_EQ(g_ThreadPool.Active(), 0);
-    EXPECT_EQ(g_ThreadPool.Completed(), 0);
+    EXPECT_EQ(m_pool->Active(), 0);
+    EXPECT_EQ(m_pool->Completed(), 0);
 }
 
 TEST_F(ConverterTest, APoolOfOneRunsTheFilesOneAfterTheOther)
 {
-    g_ThreadPool.Resize(1);
+    UsePool(1);
     for (int i = 0; i < 4; ++i)
         AddFile("f" + std::to_string(i), Seconds(0.2));
     std::atomic<int> maxActive{0};
     ASSERT_TRUE(Convert([&](CConverter& job) {
         while (!job.WaitForEnd(1))
-            maxActive.store(std::max(maxActive.load(), g_ThreadPool.Active()));
+            maxActive.store(std::max(maxActive.load(), m_pool->Active()));
     }));
     EXPECT_EQ(maxActive.load(), 1);
     EXPECT_EQ(testsupport::ProbeChapters(ToPath(m_output)).size(), 4u);
@@ -193,7 +253,7 @@ TEST_F(ConverterTest, AnUnreadableFirstFileStopsBeforeAnyOtherFileOrOutput)
 
 TEST_F(ConverterTest, AnUnreadableThirdFileAbortsAndAddsNoChapterAfterIt)
 {
-    g_ThreadPool.Resize(1);  // the first two finish before the third opens
+    UsePool(1);  // the first two finish before the third opens
     AddFile("one", Seconds(0.5));
     AddFile("two", Seconds(0.5));
     FakeSource broken;
@@ -218,20 +278,27 @@ TEST_F(ConverterTest, AnUnreadableThirdFileAbortsAndAddsNoChapterAfterIt)
 
 TEST_F(ConverterTest, TheFirstFailureIsReportedNotAFileItsAbortInterrupted)
 {
-    g_ThreadPool.Resize(3);  // the second and third file open side by side
+    UsePool(3);  // the second and third file open side by side
     AddFile("one", Seconds(0.5));
     // A healthy file whose slow open the abort interrupts: to its encoder,
     // an open that fails after the third file has failed.
     FakeSource interrupted;
     interrupted.failOpen = true;
-    interrupted.openDelay = 300ms;
+    interrupted.openGate = NewGate();  // never set: the open lasts until the abort
     AddFile("two", interrupted);
     FakeSource broken;
     broken.failOpen = true;
+    broken.openGate = NewGate();
     AddFile("three", broken);
-    ASSERT_TRUE(Convert());
+    ASSERT_TRUE(Convert([&](CConverter&) {
+        // The third file fails only once the second is opening.
+        EXPECT_TRUE(WaitUntil([] { return FakeSources::Instance().OpenOrder().size() == 3; }));
+        broken.openGate->store(true);
+    }));
     EXPECT_EQ(FakeSources::Instance().OpenOrder().size(), 3u);
     EXPECT_EQ(g_strError.Get(), u"Can't read file /fake/three");
+    EXPECT_EQ(m_outcome.m_eOutcome, eOutcome::Failed);
+    EXPECT_EQ(m_outcome.m_strError, u"Can't read file /fake/three");
 }
 
 TEST_F(ConverterTest, AbortRightAfterStartEndsPromptly)
@@ -241,7 +308,8 @@ TEST_F(ConverterTest, AbortRightAfterStartEndsPromptly)
     const auto before = std::chrono::steady_clock::now();
     ASSERT_TRUE(Convert([](CConverter& job) { job.Abort(); }));
     EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
-    EXPECT_EQ(g_ThreadPool.Active(), 0);
+    EXPECT_EQ(m_pool->Active(), 0);
+    EXPECT_EQ(m_outcome.m_eOutcome, eOutcome::Aborted);
 }
 
 TEST_F(ConverterTest, AbortWhileTheFirstFileOpensStillCreatesTheOutputThenStops)
@@ -257,11 +325,13 @@ TEST_F(ConverterTest, AbortWhileTheFirstFileOpensStillCreatesTheOutputThenStops)
     EXPECT_TRUE(OutputExists());
     EXPECT_TRUE(testsupport::ProbeChapters(ToPath(m_output)).empty());
     EXPECT_EQ(FakeSources::Instance().OpenOrder().size(), 1u);
+    EXPECT_EQ(m_outcome.m_eOutcome, eOutcome::Aborted);
+    EXPECT_EQ(m_outcome.m_strError, u"");
 }
 
 TEST_F(ConverterTest, AbortMidEncodeWithPendingFilesDrainsEveryTask)
 {
-    g_ThreadPool.Resize(2);
+    UsePool(2);
     for (int i = 0; i < 8; ++i) {
         FakeSource s = Seconds(20);
         s.pace = 1ms;
@@ -312,7 +382,7 @@ TEST_F(ConverterTest, AFullDiskIsReportedAsAFailureNotAsSuccess)
 TEST_F(ConverterTest, ProgressIsZeroUntilEveryFileIsSubmitted)
 {
     AddFile("a", Seconds(1));
-    CConverter job(&m_metadata, &m_files, &m_cover, &m_output);
+    CConverter job(&m_metadata, &m_files, &m_cover, &m_output, m_console, *m_pool);
     int position = 42;
     int total = 42;
     job.GetProgress(position, total);

@@ -59,9 +59,8 @@ TEST_P(EncodeFailureTest, PrintsTheLibraryLineThenEndsTheConversion)
     source.frames = 10 * 1024;
     FakeSources::Instance().Add(u"/fake/file.wav", source);
     const sInputFile input{u"/fake/file.wav", u"file", 0};
-    WAVEFORMATEX format{};
-    CQueue frames;
-    CEncoder encoder(&format, input, &frames);
+    CQueue frames(StandardStreams());
+    CEncoder encoder(nullptr, input, &frames, StandardStreams());
     ASSERT_TRUE(encoder.HasGraph());
 
     g_failingCall.store(GetParam());

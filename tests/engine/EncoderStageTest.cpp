@@ -57,13 +57,15 @@ protected:
         g_bAbort.store(0);
     }
 
-    // Encodes one fake file from the first-file state; returns the file's own
-    // samples as its end reported them.
+    // Encodes one fake file as a book's first file, into whose format it
+    // negotiates `format`; returns the file's own samples as its end
+    // reported them.
     uint64_t Encode(const FakeSource& source, CRecordingWriter& writer, WAVEFORMATEX& format)
     {
         FakeSources::Instance().Add(u"/fake/file.wav", source);
         sInputFile input{u"/fake/file.wav", u"file", 0};
-        CEncoder encoder(&format, input, &writer);
+        CEncoder encoder(nullptr, input, &writer, StandardStreams());
+        format = encoder.Format();
         EXPECT_TRUE(encoder.HasGraph());
         if (!encoder.HasGraph())
             return 0;
@@ -98,9 +100,8 @@ TEST_F(EncoderStageTest, MonoUsesBlocksOf1024Samples)
     source.frames = 3 * 1024;
     FakeSources::Instance().Add(u"/fake/mono.wav", source);
     sInputFile input{u"/fake/mono.wav", u"mono", 0};
-    WAVEFORMATEX format{};
     CRecordingWriter writer;
-    CEncoder encoder(&format, input, &writer);
+    CEncoder encoder(nullptr, input, &writer, StandardStreams());
     ASSERT_TRUE(encoder.HasGraph());
     EXPECT_EQ(encoder.Queue().BlockSize(), 1024);
     encoder.Run();
@@ -181,9 +182,8 @@ TEST_F(EncoderStageTest, AbortMidFileStillHandsOnEncodedAndFlushedFramesThenEnds
     source.pace = std::chrono::microseconds(200);
     FakeSources::Instance().Add(u"/fake/long.wav", source);
     sInputFile input{u"/fake/long.wav", u"long", 0};
-    WAVEFORMATEX format{};
     CRecordingWriter writer;
-    CEncoder encoder(&format, input, &writer);
+    CEncoder encoder(nullptr, input, &writer, StandardStreams());
     ASSERT_TRUE(encoder.HasGraph());
     std::thread aborter([] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -205,12 +205,11 @@ TEST_F(EncoderStageTest, AnUnreadableFileLeavesNoGraphAndTheMessage)
     broken.failOpen = true;
     FakeSources::Instance().Add(u"/fake/broken name.mp3", broken);
     sInputFile input{u"/fake/broken name.mp3", u"x", 0};
-    WAVEFORMATEX format{};
     CRecordingWriter writer;
-    CEncoder encoder(&format, input, &writer);
+    CEncoder encoder(nullptr, input, &writer, StandardStreams());
     EXPECT_FALSE(encoder.HasGraph());
     EXPECT_EQ(g_strError.Get(), u"Can't read file /fake/broken name.mp3");
-    EXPECT_EQ(format.nChannels, 0);
+    EXPECT_EQ(encoder.Format().nChannels, 0);
 }
 
 TEST_F(EncoderStageTest, AFormatTheEncoderCannotTakeEndsWithAMessage)
@@ -219,9 +218,8 @@ TEST_F(EncoderStageTest, AFormatTheEncoderCannotTakeEndsWithAMessage)
     odd.sampleRate = 12345;  // not an AAC rate
     FakeSources::Instance().Add(u"/fake/odd.wav", odd);
     sInputFile input{u"/fake/odd.wav", u"x", 0};
-    WAVEFORMATEX format{};
     CRecordingWriter writer;
-    CEncoder encoder(&format, input, &writer);
+    CEncoder encoder(nullptr, input, &writer, StandardStreams());
     EXPECT_FALSE(encoder.HasGraph());
     EXPECT_EQ(g_strError.Get(), u"Can't encode file /fake/odd.wav");
 }

@@ -88,6 +88,8 @@ HRESULT CFakeGraph::Init()
     m_source = FakeSources::Instance().Get(m_strFile);
     FakeSources::Instance().RecordOpen(m_strFile);
     std::this_thread::sleep_for(m_source.openDelay);
+    while (m_source.openGate && !m_source.openGate->load() && g_bAbort.load() == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (m_source.failOpen)
         return VFW_E_UNKNOWN_FILE_TYPE;
     const WAVEFORMATEX format = MakePcm16Format(m_source.sampleRate, m_source.channels);
@@ -152,6 +154,8 @@ void CFakeGraph::Stream()
         if (m_source.pace.count() > 0)
             std::this_thread::sleep_for(m_source.pace);
     }
+    while (m_source.endGate && !m_source.endGate->load() && !m_stop.load() && g_bAbort.load() == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (m_pCallback != nullptr)
         m_pCallback->OnEndOfStream();
 }

@@ -5,12 +5,17 @@
 #include <atomic>
 #include <chrono>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "Graph.h"
+
+// Holds a source's step until a test sets it.
+using FakeGate = std::shared_ptr<std::atomic<bool>>;
+inline FakeGate NewGate() { return std::make_shared<std::atomic<bool>>(false); }
 
 struct FakeSource {
     uint32_t sampleRate = 44100;
@@ -21,6 +26,10 @@ struct FakeSource {
     std::chrono::milliseconds openDelay{0};
     bool failOpen = false;
     bool neverEnds = false;          // delivers nothing and no end of stream
+    // When given, the open (after it is recorded) and the end of stream wait
+    // until the gate is set, the conversion is aborted or the source stopped.
+    FakeGate openGate;
+    FakeGate endGate;
 };
 
 // Which source each path stands for; also records the order of opening.

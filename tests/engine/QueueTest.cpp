@@ -9,6 +9,7 @@
 #include "EngineState.h"
 #include "FrameQueue.h"
 #include "PcmQueue.h"
+#include "RecordingConsole.h"
 
 namespace {
 
@@ -37,11 +38,12 @@ class PcmQueueTest : public ::testing::Test {
 protected:
     void SetUp() override { g_bAbort.store(0); }
     void TearDown() override { g_bAbort.store(0); }
+    CRecordingConsole m_console;
 };
 
 TEST_F(PcmQueueTest, CutsSamplesIntoBlocksInOrderAndIgnoresEmptyAndOddBytes)
 {
-    CPcmQueue queue;
+    CPcmQueue queue(m_console);
     queue.SetBlockSize(4);
     CBytes empty({});
     queue.OnSample(&empty);
@@ -77,7 +79,7 @@ TEST_F(PcmQueueTest, CutsSamplesIntoBlocksInOrderAndIgnoresEmptyAndOddBytes)
 
 TEST_F(PcmQueueTest, ProducerWaitsAtSixtyFourBlocksAndResumesWhenOneIsTaken)
 {
-    CPcmQueue queue;
+    CPcmQueue queue(m_console);
     queue.SetBlockSize(2);
     std::atomic<int> pushed{0};
     std::thread producer([&] {
@@ -103,7 +105,7 @@ TEST_F(PcmQueueTest, ProducerWaitsAtSixtyFourBlocksAndResumesWhenOneIsTaken)
 
 TEST_F(PcmQueueTest, WithTheEndFlagSetA65thBlockIsQueuedWithoutWaiting)
 {
-    CPcmQueue queue;
+    CPcmQueue queue(m_console);
     queue.SetBlockSize(1);
     for (int16_t i = 0; i < 64; ++i)
         queue.Append(&i, 1);
@@ -119,11 +121,11 @@ TEST_F(PcmQueueTest, WithTheEndFlagSetA65thBlockIsQueuedWithoutWaiting)
 
 TEST_F(PcmQueueTest, AbortReleasesAWaitingProducerAndAWaitingConsumer)
 {
-    CPcmQueue full;
+    CPcmQueue full(m_console);
     full.SetBlockSize(1);
     for (int16_t i = 0; i < 64; ++i)
         full.Append(&i, 1);
-    CPcmQueue empty;
+    CPcmQueue empty(m_console);
     empty.SetBlockSize(1);
 
     std::thread producer([&] {
@@ -140,28 +142,31 @@ TEST_F(PcmQueueTest, AbortReleasesAWaitingProducerAndAWaitingConsumer)
     EXPECT_FALSE(full.TryPop());   // queued blocks are no longer handed out
 }
 
-TEST_F(PcmQueueTest, DestructionReportsTheBlocksStillQueued)
+TEST_F(PcmQueueTest, DestructionReportsTheBlocksStillQueuedToItsConsole)
 {
     testing::internal::CaptureStdout();
     {
-        CPcmQueue queue;
+        CPcmQueue queue(m_console);
         queue.SetBlockSize(1);
         for (int16_t i = 0; i < 3; ++i)
             queue.Append(&i, 1);
     }
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "~CQueue 3\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(m_console.Lines(), std::vector<std::string>{"out: ~CQueue 3\n"});
 }
 
-TEST(FrameQueueTest, CopiesFramesAndEndsWithTheEncodedLine)
+TEST(FrameQueueTest, CopiesFramesAndEndsWithTheEncodedLineOnItsConsole)
 {
-    CQueue queue;
+    CRecordingConsole console;
+    CQueue queue(console);
     std::vector<uint8_t> buffer = {1, 2, 3};
     queue.OnFrame(buffer.data(), 3, 1024);
     buffer[0] = 9;  // the encoder reuses its buffer
     queue.OnFrame(buffer.data(), 2, 512);
     testing::internal::CaptureStdout();
     queue.OnEnd(1536);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Encoded 2 5\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(console.Lines(), std::vector<std::string>{"out: Encoded 2 5\n"});
     EXPECT_EQ(queue.FileSamples(), 1536u);
 
     auto first = queue.Pop();
@@ -177,7 +182,8 @@ TEST(FrameQueueTest, CopiesFramesAndEndsWithTheEncodedLine)
 
 TEST(FrameQueueTest, ConsumerSeesFramesPushedFromAnotherThreadInOrder)
 {
-    CQueue queue;
+    CRecordingConsole console;
+    CQueue queue(console);
     std::thread producer([&] {
         for (int i = 0; i < 500; ++i) {
             const auto byte = static_cast<uint8_t>(i & 0xFF);

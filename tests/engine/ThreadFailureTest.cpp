@@ -9,6 +9,7 @@
 #include <pthread.h>
 
 #include "Converter.h"
+#include "EngineState.h"
 #include "Event.h"
 #include "FakeGraph.h"
 #include "TestSupport.h"
@@ -37,9 +38,6 @@ protected:
     {
         g_bAbort.store(0);
         g_strError.Clear();
-        // One thread at a time keeps the order of creation fixed: the job,
-        // then per file its task and its decoder's streaming thread.
-        g_ThreadPool.Resize(1);
         for (int i = 0; i < 3; ++i) {
             FakeSource source;
             source.frames = 44100 / 2;
@@ -49,17 +47,13 @@ protected:
         }
         m_output = FromPath(m_dir / "book.m4b");
     }
-    void TearDown() override
-    {
-        g_failingCall.store(-1);
-        g_ThreadPool.Resize(CThreadPool::ProcessorsAvailable());
-    }
+    void TearDown() override { g_failingCall.store(-1); }
 
     // Converts with the n-th thread creation failing; true when the job
     // ended on its own.
     bool ConvertWithFailingThread(int n)
     {
-        CConverter job(&m_metadata, &m_files, &m_cover, &m_output);
+        CConverter job(&m_metadata, &m_files, &m_cover, &m_output, StandardStreams(), m_pool);
         g_threadsCreated.store(0);
         g_failingCall.store(n);
         job.Start();
@@ -78,6 +72,9 @@ protected:
     sCoverData m_cover;
     std::vector<sInputFile> m_files;
     std::u16string m_output;
+    // One thread at a time keeps the order of creation fixed: the job, then
+    // per file its task and its decoder's streaming thread.
+    CThreadPool m_pool{1};
 };
 
 TEST_F(ThreadFailureTest, JobThread)
@@ -105,7 +102,7 @@ TEST_F(ThreadFailureTest, PendingTaskThreadEndsTheTasksQueuedBehindIt)
     EXPECT_TRUE(ConvertWithFailingThread(4));
     EXPECT_EQ(g_strError.Get(), u"Couldn't start a conversion thread");
     EXPECT_EQ(FakeSources::Instance().OpenOrder().size(), 1u);
-    EXPECT_EQ(g_ThreadPool.Active(), 0);
+    EXPECT_EQ(m_pool.Active(), 0);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <atomic>
 #include <gtest/gtest.h>
 
-#include "EngineState.h"
 #include "ProgressDlg.h"
 #include "UiFixtures.h"
 
@@ -16,17 +15,8 @@ namespace {
 
 class CScriptedJob final : public IConversionJob {
 public:
-    void Start() override
-    {
-        ++starts;
-        errorEmptyAtStart = g_strError.IsEmpty();
-        g_bAbort = 0;
-    }
-    void Abort() override
-    {
-        ++aborts;
-        g_bAbort = 1;
-    }
+    void Start() override { ++starts; }
+    void Abort() override { ++aborts; }
     void GetProgress(int& p, int& t) override
     {
         if (total != 0)
@@ -37,21 +27,22 @@ public:
     {
         if (milliseconds != 0)
             ended = true;  // an unlimited wait lasts until the job has wound down
-        if (ended && !failureAtEnd.empty()) {
-            // The job's last act: storing a failure just before its thread ends.
-            FailConversion(failureAtEnd);
-            failureAtEnd.clear();
-        }
         return ended;
+    }
+    sConversionOutcome Outcome() const override { return outcome; }
+    // A failure ends the job by itself.
+    void Fail(const std::u16string& message)
+    {
+        outcome = {eOutcome::Failed, message};
+        ended = true;
     }
 
     int starts = 0;
     int aborts = 0;
-    bool errorEmptyAtStart = false;
     int position = 0;
     int total = 0;
     bool ended = false;
-    std::u16string failureAtEnd;  // stored by the wait that first sees the end
+    sConversionOutcome outcome;
 };
 
 // Runs `step` on the event loop every 20 ms while the dialog is open.
@@ -64,16 +55,6 @@ void WhileOpen(CProgressDlg& dialog, std::function<void()> step)
 
 class ProgressDlgTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        g_strError.Set(u"left over from before");
-        g_bAbort = 0;
-    }
-    void TearDown() override
-    {
-        g_strError.Clear();
-        g_bAbort = 0;
-    }
     CScriptedJob job;
     CScriptedDialogs dialogs;
 };
@@ -123,7 +104,6 @@ TEST_F(ProgressDlgTest, StartsTheJobThenPollsTheBarAndClosesASecondAfterTheEnd)
 
     EXPECT_EQ(result, PROGRESS_COMPLETED);
     EXPECT_EQ(job.starts, 1);
-    EXPECT_TRUE(job.errorEmptyAtStart);
     EXPECT_EQ(job.aborts, 0);
     EXPECT_EQ(seenRanges, (std::vector<std::pair<int, int>>{{10, 3}, {40, 12}}));
     EXPECT_EQ(dialog.Bar().maximum(), 40);  // the last values stay; not forced to full
@@ -178,39 +158,31 @@ TEST_F(ProgressDlgTest, TheButtonWhileCompletedStillMeansNotCompleted)
     });
     EXPECT_EQ(dialog.exec(), PROGRESS_ABORTED);
     EXPECT_EQ(job.aborts, 1);
-    EXPECT_EQ(g_bAbort.load(), 1);  // left raised until the next start clears it
 }
 
-TEST_F(ProgressDlgTest, AFailedJobShowsItsErrorOnceAndEndsWithZero)
-{
-    CProgressDlg dialog(job);
-    int step = 0;
-    WhileOpen(dialog, [&] {
-        if (++step == 4)
-            FailConversion(u"Can't read file /books/one.mp3");
-    });
-    EXPECT_EQ(dialog.exec(), PROGRESS_FAILED);
-    EXPECT_EQ(dialogs.errors, (std::vector<QString>{"Error|Can't read file /books/one.mp3"}));
-    EXPECT_EQ(job.aborts, 1);
-}
+// A failure is known once the job has ended; it is shown once and is no
+// completion.
+class ProgressDlgFailureTest : public ProgressDlgTest, public ::testing::WithParamInterface<const char16_t*> {};
 
-TEST_F(ProgressDlgTest, AFailureArrivingWithTheEndIsNoCompletion)
+TEST_P(ProgressDlgFailureTest, AFailedJobShowsItsErrorOnceAndEndsWithZero)
 {
     CProgressDlg dialog(job);
     int step = 0;
     bool completedShown = false;
     WhileOpen(dialog, [&] {
-        if (++step == 4) {
-            job.failureAtEnd = u"Couldn't create output file /books/out.m4b";
-            job.ended = true;
-        }
+        if (++step == 4)
+            job.Fail(GetParam());
         completedShown |= dialog.Button().text() == QStringLiteral("Completed");
     });
     EXPECT_EQ(dialog.exec(), PROGRESS_FAILED);
-    EXPECT_EQ(dialogs.errors, (std::vector<QString>{"Error|Couldn't create output file /books/out.m4b"}));
+    EXPECT_EQ(dialogs.errors, (std::vector<QString>{"Error|" + QString::fromStdU16String(GetParam())}));
     EXPECT_FALSE(completedShown);
     EXPECT_EQ(job.aborts, 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Messages, ProgressDlgFailureTest,
+                         ::testing::Values(u"Can't read file /books/one.mp3",
+                                           u"Couldn't create output file /books/out.m4b"));
 
 TEST_F(ProgressDlgTest, TheBarStaysInsideAChangingRange)
 {
@@ -249,7 +221,7 @@ TEST_F(ProgressDlgTest, AnAbortWithoutMessageIsNoFailure)
     WhileOpen(dialog, [&] {
         ++step;
         if (step == 3)
-            g_bAbort = 1;  // stopped without a message: keep polling
+            job.outcome = {eOutcome::Failed, u""};  // stopped without a message
         if (step == 8)
             job.ended = true;
     });

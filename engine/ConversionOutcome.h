@@ -1,0 +1,14 @@
+#pragma once
+// How a conversion ended, as the job reports it to the front end.
+#include <string>
+
+enum class eOutcome {
+    Completed,
+    Failed,   // with the first failure's message (empty when the engine gave none)
+    Aborted,  // by the front end's Abort, before any failure
+};
+
+struct sConversionOutcome {
+    eOutcome m_eOutcome = eOutcome::Completed;
+    std::u16string m_strError;  // Failed: the first failure's message
+};
