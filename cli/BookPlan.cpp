@@ -66,6 +66,15 @@ std::string OutputProblem(const std::string& given, const std::u16string& absolu
     return {};
 }
 
+// ".mp3, .wma, ..." for messages.
+std::string AudioExtensionList()
+{
+    std::string list;
+    for (std::u16string_view extension : AUDIO_EXTENSIONS)
+        list += (list.empty() ? "" : ", ") + ToUtf8(extension);
+    return list;
+}
+
 sBookPlan Failure(int exitCode, std::string message)
 {
     sBookPlan plan;
@@ -108,7 +117,7 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     CBookProject project(std::move(readTags));
     project.Drop(paths);
     if (!project.CanStart())
-        return Failure(EXIT_FAILED, "No audio files (.mp3, .wma, .wav) in the given paths");
+        return Failure(EXIT_FAILED, "No audio files (" + AudioExtensionList() + ") in the given paths");
     project.SetChapterSource(options.m_nChapterMode);
 
     sBookDetails& details = project.Details();

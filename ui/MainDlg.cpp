@@ -57,15 +57,32 @@ std::vector<std::u16string> U16(const QStringList& texts)
 // One entry of a file dialog's filter list. The desktop's native dialog
 // matches patterns with case, so every extension is listed in lower and in
 // upper case ("*.mp3 *.MP3").
-QString FileFilter(const char* name, std::initializer_list<const char*> extensions)
+QString FileFilter(const char* name, const QStringList& extensions)
 {
     QStringList lower;
     QStringList upper;
-    for (const char* extension : extensions) {
-        lower << QStringLiteral("*.") + QString::fromLatin1(extension);
-        upper << QStringLiteral("*.") + QString::fromLatin1(extension).toUpper();
+    for (const QString& extension : extensions) {
+        lower << QStringLiteral("*.") + extension;
+        upper << QStringLiteral("*.") + extension.toUpper();
     }
     return QString::fromLatin1(name) + QStringLiteral(" (") + (lower + upper).join(u' ') + u')';
+}
+
+QString FileFilter(const char* name, std::initializer_list<const char*> extensions)
+{
+    QStringList list;
+    for (const char* extension : extensions)
+        list << QString::fromLatin1(extension);
+    return FileFilter(name, list);
+}
+
+// Every audio extension the list takes, without its dot.
+QStringList AudioExtensions()
+{
+    QStringList list;
+    for (std::u16string_view extension : AUDIO_EXTENSIONS)
+        list << QString::fromStdU16String(std::u16string(extension.substr(1)));
+    return list;
 }
 
 const QString kAllFiles = QStringLiteral("All Files (*)");
@@ -365,7 +382,7 @@ void CMainDlg::OnAddFiles()
 {
     const QStringList chosen = UserDialogs().GetOpenFileNames(
         QApplication::activeWindow() ? QApplication::activeWindow() : this,
-        QStringList{FileFilter("Audio Files", {"mp3", "wav", "wma"}),
+        QStringList{FileFilter("Audio Files", AudioExtensions()),
                     FileFilter("Image Files", {"bmp", "jpg", "gif", "png"}), kAllFiles}
             .join(QStringLiteral(";;")));
     if (!chosen.isEmpty())

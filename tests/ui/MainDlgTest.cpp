@@ -192,7 +192,9 @@ TEST_F(MainDlgTest, AddFilesAppendsWithTheAudioImageAndAllFilters)
     dialogs.openFilesAnswers.push_back({Q(book / "02.mp3"), Q(book / "01.mp3")});
     dialog.OnAddFiles();
     EXPECT_EQ(dialogs.filters.back(),
-              QStringLiteral("Audio Files (*.mp3 *.wav *.wma *.MP3 *.WAV *.WMA);;"
+              QStringLiteral("Audio Files (*.mp3 *.wma *.wav *.m4a *.m4b *.aac *.mp4 *.flac *.ogg *.oga *.opus *.mka "
+                             "*.aif *.aiff *.wv *.ape *.ac3 *.MP3 *.WMA *.WAV *.M4A *.M4B *.AAC *.MP4 *.FLAC *.OGG "
+                             "*.OGA *.OPUS *.MKA *.AIF *.AIFF *.WV *.APE *.AC3);;"
                              "Image Files (*.bmp *.jpg *.gif *.png *.BMP *.JPG *.GIF *.PNG);;All Files (*)"));
     EXPECT_EQ(RowTexts(dialog.List()), (std::vector<std::pair<QString, QString>>{
                                            {"01", "Opening"}, {"02", "02"}, {"01", "Opening"}, {"02", "02"}}));
