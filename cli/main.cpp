@@ -10,6 +10,7 @@
 #include "BookPlan.h"
 #include "CliOptions.h"
 #include "Conversion.h"
+#include "MediaChapters.h"
 #include "Settings.h"
 #include "Text.h"
 
@@ -50,7 +51,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tavlin-cli: the current folder cannot be read\n");
         return EXIT_FAILED;
     }
-    const sBookPlan plan = PlanBook(options, FromPath(here));
+    const sBookPlan plan = PlanBook(options, FromPath(here), MediaInfoTagReader(), ReadMediaChapters);
     if (plan.m_nExitCode != EXIT_DONE) {
         std::fprintf(stderr, "tavlin-cli: %s\n", plan.m_strError.c_str());
         if (plan.m_nExitCode == EXIT_USAGE)

@@ -21,6 +21,7 @@
 #include "CoverComboBox.h"
 #include "DialogFont.h"
 #include "ListFiles.h"
+#include "MediaChapters.h"
 #include "OutputPath.h"
 #include "PictureBoxCtrl.h"
 #include "ProgressDlg.h"
@@ -109,7 +110,8 @@ QStringList LocalPaths(const QMimeData* data)
 
 }  // namespace
 
-CMainDlg::CMainDlg(TagReader readTags, QWidget* parent) : QDialog(parent), m_project(std::move(readTags))
+CMainDlg::CMainDlg(TagReader readTags, QWidget* parent)
+    : QDialog(parent), m_project(std::move(readTags), ReadMediaChapters)
 {
     setObjectName(QStringLiteral("129"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -458,6 +460,25 @@ void CMainDlg::OnChapterSourceChanged()
         m_list->SetChapterText(static_cast<int>(i), Q(m_project.Rows()[i]->GetColumnText(1)));
 }
 
+void CMainDlg::OnRowChanged(size_t row)
+{
+    m_list->SetChapterText(static_cast<int>(row), Q(m_project.Rows()[row]->GetColumnText(1)));
+}
+
+void CMainDlg::OnChapterProblems()
+{
+    ShowChapterProblems(QApplication::activeWindow() ? QApplication::activeWindow() : this);
+}
+
+void CMainDlg::ShowChapterProblems(QWidget* owner)
+{
+    QStringList lines;
+    for (const std::u16string& problem : m_project.ChapterProblems())
+        lines << Q(problem);
+    lines << QStringLiteral("Nothing is converted: mend the sheet and add its files again.");
+    UserDialogs().ShowError(owner, QStringLiteral("Tavlin"), lines.join(u'\n'));
+}
+
 bool CMainDlg::ConfirmCover(QWidget* owner)
 {
     if (!m_project.CoverTooLarge())
@@ -497,6 +518,10 @@ void CMainDlg::StartConversion()
     if (!m_project.CanStart())
         return;
     QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
+    if (!m_project.ChapterProblems().empty()) {
+        ShowChapterProblems(owner);
+        return;
+    }
     if (!ConfirmCover(owner))
         return;
     const std::u16string outputPath = ChooseOutputPath(owner);
