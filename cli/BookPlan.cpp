@@ -70,8 +70,11 @@ std::string OutputProblem(const std::string& given, const std::u16string& absolu
 std::string AudioExtensionList()
 {
     std::string list;
-    for (std::u16string_view extension : AUDIO_EXTENSIONS)
-        list += (list.empty() ? "" : ", ") + ToUtf8(extension);
+    for (std::u16string_view extension : AUDIO_EXTENSIONS) {
+        if (!list.empty())
+            list += ", ";
+        list += ToUtf8(extension);
+    }
     return list;
 }
 
@@ -138,8 +141,11 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     }
     if (!project.ChapterProblems().empty()) {
         std::string problems;
-        for (const std::u16string& problem : project.ChapterProblems())
-            problems += (problems.empty() ? "" : "\n") + EscapeForDisplay(problem);
+        for (const std::u16string& problem : project.ChapterProblems()) {
+            if (!problems.empty())
+                problems += '\n';
+            problems += EscapeForDisplay(problem);
+        }
         return Failure(EXIT_FAILED, problems);
     }
 
