@@ -15,11 +15,27 @@ struct sTagInfo {
     std::u16string m_strComment;
 };
 
+// A chapter that an input file brings: its own chapter list, or a cue
+// sheet's or a chapter list's track.
+struct sChapterMark {
+    int64_t m_llStart = 0;  // 100 ns units from the start of the file's own audio
+    std::u16string m_strTitle;
+};
+
+// What a file says of its own length and chapters.
+struct sFileChapters {
+    int64_t m_llDuration = 0;  // 100 ns units; 0 when not known
+    std::vector<sChapterMark> m_chapters;  // in order of their starts
+};
+
 // One input of a conversion.
 struct sInputFile {
     std::u16string m_strPath;
     std::u16string m_strTitle;
     uint32_t m_nSize = 0;  // low 32 bits of the file size; 0 when not found
+    // Chapters inside the file, in order; the first starts where the file's
+    // audio starts. Empty: the file is one chapter titled m_strTitle.
+    std::vector<sChapterMark> m_chapters{};
 };
 
 // Low 32 bits of the size of the file at `path`, 0 when it cannot be found.

@@ -66,6 +66,18 @@ std::string OutputProblem(const std::string& given, const std::u16string& absolu
     return {};
 }
 
+// ".mp3, .wma, ..." for messages.
+std::string AudioExtensionList()
+{
+    std::string list;
+    for (std::u16string_view extension : AUDIO_EXTENSIONS) {
+        if (!list.empty())
+            list += ", ";
+        list += ToUtf8(extension);
+    }
+    return list;
+}
+
 sBookPlan Failure(int exitCode, std::string message)
 {
     sBookPlan plan;
@@ -82,7 +94,8 @@ void Override(std::u16string& detail, const std::optional<std::string>& value)
 
 }  // namespace
 
-sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder, TagReader readTags)
+sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder, TagReader readTags,
+                   ChapterReader readChapters)
 {
     std::vector<std::u16string> paths;
     for (const std::string& given : options.m_paths) {
@@ -105,11 +118,36 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     if (!options.m_output && std::none_of(paths.begin(), paths.end(), IsFolderPath))
         return Failure(EXIT_USAGE, NO_BOOK_NAME);
 
-    CBookProject project(std::move(readTags));
+    std::u16string chaptersFile;
+    if (options.m_chaptersFile) {
+        if (options.m_chaptersFile->empty())
+            return Failure(EXIT_USAGE, "--chapters-file needs the file name of a .cue sheet or a chapter list");
+        chaptersFile = AbsolutePath(*options.m_chaptersFile, workingFolder);
+        std::error_code error;
+        if (!fs::is_regular_file(ToPath(chaptersFile), error))
+            return Failure(EXIT_FAILED, "Can't find " + *options.m_chaptersFile);
+    }
+
+    CBookProject project(std::move(readTags), std::move(readChapters));
     project.Drop(paths);
     if (!project.CanStart())
-        return Failure(EXIT_FAILED, "No audio files (.mp3, .wma, .wav) in the given paths");
+        return Failure(EXIT_FAILED, "No audio files (" + AudioExtensionList() + ") in the given paths");
     project.SetChapterSource(options.m_nChapterMode);
+    if (options.m_chaptersFile) {
+        if (project.Rows().size() != 1)
+            return Failure(EXIT_USAGE, "--chapters-file is for a book of one audio file, not of " +
+                                           std::to_string(project.Rows().size()));
+        project.SetChapterFile(chaptersFile);
+    }
+    if (!project.ChapterProblems().empty()) {
+        std::string problems;
+        for (const std::u16string& problem : project.ChapterProblems()) {
+            if (!problems.empty())
+                problems += '\n';
+            problems += EscapeForDisplay(problem);
+        }
+        return Failure(EXIT_FAILED, problems);
+    }
 
     sBookDetails& details = project.Details();
     Override(details.m_strArtist, options.m_artist);
@@ -157,9 +195,15 @@ std::string DescribePlan(const sBookPlan& plan)
 {
     std::string text = "Chapters:\n";
     int number = 1;
-    for (const sInputFile& input : plan.m_inputs.m_files)
-        text += std::to_string(number++) + "\t" + EscapeForDisplay(input.m_strTitle) + "\t" +
-                EscapeForDisplay(input.m_strPath) + "\n";
+    for (const sInputFile& input : plan.m_inputs.m_files) {
+        const std::string path = EscapeForDisplay(input.m_strPath);
+        if (input.m_chapters.empty())
+            text += std::to_string(number++) + "\t" + EscapeForDisplay(input.m_strTitle) + "\t" + path + "\n";
+        // Where each chapter starts in its file; the first starts with the file.
+        for (size_t i = 0; i < input.m_chapters.size(); ++i)
+            text += std::to_string(number++) + "\t" + EscapeForDisplay(input.m_chapters[i].m_strTitle) + "\t" +
+                    path + "\t" + ToUtf8(FormatChapterTime(i == 0 ? 0 : input.m_chapters[i].m_llStart)) + "\n";
+    }
     for (const sDetailField& field : DETAIL_FIELDS)
         text += ToUtf8(field.m_szLabel) + " " + EscapeForDisplay(plan.m_details.*field.m_pDetail) + "\n";
     text += "Cover: ";

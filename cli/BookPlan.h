@@ -22,12 +22,15 @@ struct sBookPlan {
 };
 
 // `workingFolder` is where relative paths and the default book name lead.
-// Sets g_nChapterMode from the options. Tags are read with `readTags`, and
-// only once the paths and the output's name are known to be usable.
+// Sets g_nChapterMode from the options. Tags are read with `readTags`,
+// lengths and chapters with `readChapters`, and only once the paths and the
+// output's name are known to be usable. A chapter sheet with a problem
+// fails the plan.
 sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder,
-                   TagReader readTags = MediaInfoTagReader());
+                   TagReader readTags = MediaInfoTagReader(), ChapterReader readChapters = {});
 
-// The chapters (number, title, file), the details, the cover and the output,
-// as --dry-run prints them; control characters in names and tags are escaped,
-// so every chapter stays one line of three tab-separated fields.
+// The chapters (number, title, file, and for a file of several chapters
+// where each starts in it), the details, the cover and the output, as
+// --dry-run prints them; control characters in names and tags are escaped,
+// so every chapter stays one line of tab-separated fields.
 std::string DescribePlan(const sBookPlan& plan);

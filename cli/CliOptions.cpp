@@ -23,6 +23,8 @@ std::optional<std::string>* TextOption(sCliOptions& options, const std::string& 
         return &options.m_comment;
     if (name == "--cover")
         return &options.m_cover;
+    if (name == "--chapters-file")
+        return &options.m_chaptersFile;
     if (name == "-o" || name == "--output")
         return &options.m_output;
     return nullptr;
@@ -157,7 +159,8 @@ std::string UsageText()
 std::string HelpText()
 {
     return "usage: tavlin-cli [options] PATH...\n"
-           "Converts MP3, WMA and WAV files into one .m4b audiobook, one chapter per file.\n"
+           "Converts audio files (MP3, WMA, WAV, M4A/M4B, FLAC, Ogg, Opus and more) into one .m4b\n"
+           "audiobook, one chapter per file, or the file's own chapters or its .cue sheet's tracks.\n"
            "Folders are searched with their sub-folders; pictures found become cover candidates.\n"
            "\n"
            "  -o, --output FILE       the book, replaced when it exists (not \"-\": the book\n"
@@ -165,6 +168,9 @@ std::string HelpText()
            "                          (default: \"<last folder's name>.m4b\" in the current folder)\n"
            "      --chapters tag|filename\n"
            "                          chapter titles from the track-name tag (default) or file names\n"
+           "      --chapters-file FILE\n"
+           "                          chapters of a one-file book: a .cue sheet or lines\n"
+           "                          \"HH:MM:SS[.mmm] Title\" (a .cue's FILE line is not looked at)\n"
            "      --artist TEXT       replace a detail read from the first file's tags;\n"
            "      --writer TEXT         an empty TEXT clears it\n"
            "      --album TEXT\n"

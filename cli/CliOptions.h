@@ -8,6 +8,7 @@ struct sCliOptions {
     std::vector<std::string> m_paths;  // files and folders, as a drop brings them
     std::optional<std::string> m_output;
     int m_nChapterMode = 1;  // 1: track-name tag, 0: file name
+    std::optional<std::string> m_chaptersFile;  // a .cue sheet or chapter list for a one-file book
     // Each set detail replaces the prefilled one, also with an empty text.
     std::optional<std::string> m_artist, m_writer, m_album, m_year, m_genre, m_comment;
     std::optional<std::string> m_cover;

@@ -13,6 +13,7 @@
 #include "CliOptions.h"
 #include "Conversion.h"
 #include "DisplayText.h"
+#include "MediaChapters.h"
 #include "Settings.h"
 #include "Text.h"
 
@@ -70,7 +71,7 @@ int main(int argc, char** argv)
         PrintMessage(u"the current folder cannot be read");
         return EXIT_FAILED;
     }
-    const sBookPlan plan = PlanBook(options, FromPath(here));
+    const sBookPlan plan = PlanBook(options, FromPath(here), MediaInfoTagReader(), ReadMediaChapters);
     if (plan.m_nExitCode != EXIT_DONE) {
         PrintMessage(FromUtf8(plan.m_strError));
         if (plan.m_nExitCode == EXIT_USAGE)

@@ -1,6 +1,7 @@
 #include "AudioSource.h"
 
 #include <cerrno>
+#include <string_view>
 
 extern "C" {
 #include <libavutil/mathematics.h>
@@ -63,6 +64,8 @@ HRESULT CAudioSource::Open(ffmpeg::FormatContext context, const std::string& utf
     const AVCodecParameters& par = *m_pStream->codecpar;
     if (par.sample_rate < kMinStreamSampleRate || par.ch_layout.nb_channels <= 0)
         return VFW_E_UNSUPPORTED_STREAM;
+    m_bExactDuration = std::string_view(m_format->iformat->name).find("mp4") != std::string_view::npos &&
+                       m_pStream->duration != AV_NOPTS_VALUE && m_pStream->duration > 0;
     return S_OK;
 }
 
@@ -123,6 +126,8 @@ CAudioSource::ReadResult CAudioSource::ReadFrame(const std::atomic<bool>& stop)
     while (!stop) {
         const int received = avcodec_receive_frame(m_codec.get(), m_frame.get());
         if (received >= 0) {
+            if (!KeepWithinStatedEnd())
+                return ReadResult::End;
             TrackPosition();
             return ReadResult::Frame;
         }
@@ -174,6 +179,27 @@ bool CAudioSource::IsEndOfInput(int readResult) const
     // A truncated file may end with a damaged packet rather than AVERROR_EOF.
     const bool atEnd = readResult == AVERROR_EOF || (m_format->pb && avio_feof(m_format->pb));
     return atEnd && (inputError == 0 || inputError == AVERROR_EOF);
+}
+
+bool CAudioSource::KeepWithinStatedEnd()
+{
+    // An MP4 states its audio's exact length (its edit list), and FFmpeg's
+    // demuxer skips the encoder delay at the start but decodes the last frame
+    // whole: the silence that pads it would lengthen the file and put the next
+    // chapter late. Other containers state estimates, or nothing.
+    AVFrame& frame = *m_frame;
+    if (!m_bExactDuration || frame.sample_rate <= 0) {
+        m_llSamplesOut += frame.nb_samples;
+        return true;
+    }
+    const int64_t end = av_rescale_q(m_pStream->duration, m_pStream->time_base, {1, frame.sample_rate});
+    const int64_t room = end - m_llSamplesOut;
+    if (room <= 0)
+        return false;
+    if (frame.nb_samples > room)
+        frame.nb_samples = static_cast<int>(room);
+    m_llSamplesOut += frame.nb_samples;
+    return true;
 }
 
 void CAudioSource::TrackPosition()

@@ -48,6 +48,10 @@ public:
 
 private:
     void TrackPosition();
+    // Cuts the decoded frame at the end the container states exactly (an
+    // MP4's), and counts the samples put out. False when the frame lies
+    // wholly past that end.
+    bool KeepWithinStatedEnd();
     // Reads the next packet of the stream into the decoder; at the end of the
     // file it starts draining the decoder instead. False when the read failed.
     bool FeedDecoder();
@@ -64,4 +68,6 @@ private:
     bool m_bDraining = false;
     int m_nDamagedReads = 0;
     int64_t m_llPosition = 0;
+    bool m_bExactDuration = false;  // the stream's duration is its exact length
+    int64_t m_llSamplesOut = 0;     // per channel, at the frames' rate
 };

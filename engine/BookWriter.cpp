@@ -96,18 +96,13 @@ void CBookWriter::WriteFrames()
             break;
         }
         if (g_bAbort.load() == 0) {
-            // A chapter ends where its file's own audio ends, so the silence
+            // A file's chapters end where its own audio ends, so the silence
             // that fills the file's last frame and the next file's priming
             // frame open the next chapter: a jump to a chapter neither skips
             // its first sound nor replays the end of the one before. A file
             // whose frames fell short of its samples ends with its frames.
-            // Bounds are converted from the running total, so truncation
-            // does not add up.
             const uint64_t chapterEnd = std::min(fileStart + frames.FileSamples(), m_nTrackPosition);
-            const uint64_t duration = ToChapterTicks(chapterEnd) - ToChapterTicks(chapterStart);
-            const uint64_t start100ns =
-                m_format.nSamplesPerSec ? chapterStart * 10000000ull / m_format.nSamplesPerSec : 0;
-            AddChapter(task->Input().m_strTitle, duration, start100ns);
+            AddFileChapters(task->Input(), fileStart, chapterStart, chapterEnd);
             chapterStart = chapterEnd;
         }
         task->DrainedEvent().Set();
@@ -116,6 +111,33 @@ void CBookWriter::WriteFrames()
     // that fills its last frame.
     if (m_file && g_bAbort.load() == 0)
         m_file->SetTrackEditDuration(m_nAudioTrack, chapterStart);
+}
+
+void CBookWriter::AddFileChapters(const sInputFile& input, uint64_t fileStart, uint64_t chapterStart,
+                                  uint64_t chapterEnd)
+{
+    // Presentation positions and titles of the file's chapters. The first
+    // starts where the file before it ended; a chapter inside the file where
+    // its audio is: the file's own audio starts at `fileStart`. A chapter that
+    // would not last a chapter-track tick (its file decoded shorter than it
+    // said) is left to the one before it.
+    std::vector<std::pair<uint64_t, const std::u16string*>> chapters = {
+        {chapterStart, input.m_chapters.empty() ? &input.m_strTitle : &input.m_chapters.front().m_strTitle}};
+    for (size_t i = 1; i < input.m_chapters.size(); ++i) {
+        const sChapterMark& mark = input.m_chapters[i];
+        const uint64_t start = fileStart + ToSamples(mark.m_llStart);
+        if (ToChapterTicks(start) > ToChapterTicks(chapters.back().first) &&
+            ToChapterTicks(start) < ToChapterTicks(chapterEnd))
+            chapters.emplace_back(start, &mark.m_strTitle);
+    }
+    // Bounds are converted from the running total, so truncation does not
+    // add up.
+    for (size_t i = 0; i < chapters.size(); ++i) {
+        const uint64_t start = chapters[i].first;
+        const uint64_t end = i + 1 < chapters.size() ? chapters[i + 1].first : chapterEnd;
+        const uint64_t start100ns = m_format.nSamplesPerSec ? start * 10000000ull / m_format.nSamplesPerSec : 0;
+        AddChapter(*chapters[i].second, ToChapterTicks(end) - ToChapterTicks(start), start100ns);
+    }
 }
 
 void CBookWriter::WriteFrame(const sEncodedFrame& frame)
@@ -157,6 +179,12 @@ void CBookWriter::OnWriteFailure()
 uint64_t CBookWriter::ToChapterTicks(uint64_t samples) const
 {
     return m_format.nSamplesPerSec ? samples * kChapterTimeScale / m_format.nSamplesPerSec : 0;
+}
+
+uint64_t CBookWriter::ToSamples(int64_t time100ns) const
+{
+    const uint64_t time = time100ns > 0 ? static_cast<uint64_t>(time100ns) : 0;
+    return (time * m_format.nSamplesPerSec + 5000000) / 10000000;
 }
 
 void CBookWriter::CreateOutput(const WAVEFORMATEX& format, const aac::Encoder& encoder)

@@ -57,10 +57,15 @@ private:
     void Submit(const std::vector<sInputFile>& files);
     void WriteFrames();
     void WriteFrame(const sEncodedFrame& frame);
+    // Writes the chapters of one file whose own audio starts at `fileStart`
+    // (presentation samples); they run from `chapterStart` to `chapterEnd`.
+    void AddFileChapters(const sInputFile& input, uint64_t fileStart, uint64_t chapterStart, uint64_t chapterEnd);
     // A failed write stops the conversion with a message, once.
     void OnWriteFailure();
     // Chapter-track time (1/600 s) of an audio-track position.
     uint64_t ToChapterTicks(uint64_t samples) const;
+    // Audio-track samples of a time in 100 ns units, rounded.
+    uint64_t ToSamples(int64_t time100ns) const;
 
     const std::u16string* m_pOutputPath;
     const sCoverData* m_pCover;

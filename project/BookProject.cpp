@@ -29,8 +29,8 @@ std::u16string FolderOf(std::u16string_view path)
 
 }  // namespace
 
-CBookProject::CBookProject(TagReader readTags)
-    : m_readTags(readTags ? std::move(readTags) : MediaInfoTagReader())
+CBookProject::CBookProject(TagReader readTags, ChapterReader readChapters)
+    : m_readTags(readTags ? std::move(readTags) : MediaInfoTagReader()), m_readChapters(std::move(readChapters))
 {
 }
 
@@ -60,33 +60,140 @@ void CBookProject::AddFiles(const std::vector<std::u16string>& paths)
 
 void CBookProject::AddCollected(const sCollectedFiles& files)
 {
+    const size_t problemsBefore = m_chapterProblems.size();
+    std::vector<sChapterSheet> sheets;
+    std::vector<sSheetTarget> targets = ReadSheets(files.m_sheets, sheets);
     if (!files.m_audio.empty())
-        AddAudioBatch(files.m_audio);
+        AddAudioBatch(files.m_audio, targets);
+    // A sheet may also be for a file that is already in the list.
+    for (sSheetTarget& target : targets) {
+        if (target.m_bTaken)
+            continue;
+        auto row = std::find_if(m_rows.rbegin(), m_rows.rend(),
+                                [&](const auto& item) { return IsSameFile(item->m_strPath, target.m_strAudio); });
+        if (row == m_rows.rend()) {
+            m_chapterProblems.push_back(SheetProblem(target.m_strSheet, target.m_pFile->m_nLine,
+                                                     u"FILE \"" + target.m_pFile->m_strName +
+                                                         u"\" is not among the audio files of the list"));
+        } else if (TakeSheetChapters(**row, *target.m_pFile, target.m_strSheet)) {
+            m_pView->OnRowChanged(static_cast<size_t>(std::distance(row, m_rows.rend()) - 1));
+        }
+    }
+    if (m_chapterProblems.size() != problemsBefore)
+        m_pView->OnChapterProblems();
     if (!files.m_images.empty()) {
         m_cover.TakePictures(files.m_images);
         m_pView->OnCoverChanged();
     }
 }
 
-void CBookProject::AddAudioBatch(std::vector<std::u16string> paths)
+std::vector<CBookProject::sSheetTarget> CBookProject::ReadSheets(const std::vector<std::u16string>& paths,
+                                                                 std::vector<sChapterSheet>& sheets)
+{
+    sheets.reserve(paths.size());  // the targets point into it
+    std::vector<sSheetTarget> targets;
+    for (const std::u16string& path : paths) {
+        sheets.push_back(ReadChapterSheet(path));
+        const sChapterSheet& sheet = sheets.back();
+        if (!sheet.m_strProblem.empty()) {
+            m_chapterProblems.push_back(sheet.m_strProblem);
+            continue;
+        }
+        for (const sSheetFile& file : sheet.m_files) {
+            std::u16string audio = FindSheetAudio(path, file.m_strName);
+            if (audio.empty())
+                m_chapterProblems.push_back(
+                    SheetProblem(path, file.m_nLine, u"FILE \"" + file.m_strName + u"\" names a missing file"));
+            else
+                targets.push_back({std::move(audio), path, &sheet, &file});
+        }
+    }
+    return targets;
+}
+
+void CBookProject::AddAudioBatch(std::vector<std::u16string> paths, std::vector<sSheetTarget>& targets)
 {
     SortPathsOrdinal(paths);
     // One read for the whole batch: the tag reader starts one helper
     // process for it, not one per file.
     std::vector<sTagInfo> tags = m_readTags.ReadBatch(paths);
     m_details = DetailsFromTags(tags.front());
+    for (const sSheetTarget& target : targets) {
+        if (IsSameFile(target.m_strAudio, paths.front()))
+            PrefillFromSheet(*target.m_pSheet);
+    }
     m_pView->OnDetailsChanged();
     const std::vector<std::u16string> names = MakeBatchNames(paths);
     for (size_t i = 0; i < paths.size(); ++i) {
-        m_rows.push_back(std::make_unique<sItem>(paths[i], names[i], std::move(tags[i])));
+        auto row = std::make_unique<sItem>(paths[i], names[i], std::move(tags[i]));
+        ReadRowChapters(*row, targets);
+        m_rows.push_back(std::move(row));
         m_pView->OnRowAdded(m_rows.size() - 1, i + 1);
     }
     m_pView->OnBatchAdded();
 }
 
+void CBookProject::ReadRowChapters(sItem& row, std::vector<sSheetTarget>& targets)
+{
+    if (m_readChapters) {
+        sFileChapters own = m_readChapters(row.m_strPath);
+        row.m_llDuration = own.m_llDuration;
+        row.m_chapters = std::move(own.m_chapters);
+    }
+    for (sSheetTarget& target : targets) {
+        if (!target.m_bTaken && IsSameFile(target.m_strAudio, row.m_strPath)) {
+            target.m_bTaken = true;
+            TakeSheetChapters(row, *target.m_pFile, target.m_strSheet);
+        }
+    }
+}
+
+bool CBookProject::TakeSheetChapters(sItem& row, const sSheetFile& file, const std::u16string& sheet)
+{
+    std::u16string problem = CheckChapterStarts(file, row.m_llDuration, sheet, LastPathComponent(row.m_strPath));
+    if (!problem.empty()) {
+        m_chapterProblems.push_back(std::move(problem));
+        return false;
+    }
+    row.m_chapters = ToChapterMarks(file);
+    return true;
+}
+
+void CBookProject::PrefillFromSheet(const sChapterSheet& sheet)
+{
+    if (m_details.m_strArtist.empty())
+        m_details.m_strArtist = sheet.m_strPerformer;
+    if (m_details.m_strAlbum.empty())
+        m_details.m_strAlbum = sheet.m_strTitle;
+}
+
+void CBookProject::SetChapterFile(const std::u16string& path)
+{
+    if (m_rows.size() != 1) {
+        m_chapterProblems.push_back(SheetProblem(path, 0, u"chapters are for a book of one file"));
+        return;
+    }
+    const sChapterSheet sheet = ReadChapterSheet(path);
+    if (!sheet.m_strProblem.empty()) {
+        m_chapterProblems.push_back(sheet.m_strProblem);
+        return;
+    }
+    if (sheet.m_files.size() != 1) {
+        m_chapterProblems.push_back(SheetProblem(path, sheet.m_files[1].m_nLine,
+                                                 u"a second FILE: chapters are for a book of one file"));
+        return;
+    }
+    if (!TakeSheetChapters(*m_rows.front(), sheet.m_files.front(), path))
+        return;
+    m_pView->OnRowChanged(0);
+    PrefillFromSheet(sheet);
+    m_pView->OnDetailsChanged();
+}
+
 void CBookProject::ClearRows()
 {
     m_rows.clear();
+    m_chapterProblems.clear();
     m_pView->OnRowsCleared();
 }
 
@@ -112,6 +219,8 @@ void CBookProject::DeleteRows(std::vector<size_t> indices)
         return;
     for (size_t index : indices)
         m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(index));
+    if (m_rows.empty())
+        m_chapterProblems.clear();
     m_pView->OnRowsDeleted(indices);
 }
 

@@ -11,6 +11,7 @@
 
 #include "BookDetails.h"
 #include "BookProjectView.h"
+#include "ChapterSheet.h"
 #include "CollectedFiles.h"
 #include "ConversionInputs.h"
 #include "CoverChoice.h"
@@ -29,8 +30,10 @@ enum class eOutputClash { None, InputFile, Cover };
 
 class CBookProject {
 public:
-    // Reads the tags of added files with `readTags` (MediaInfo when empty).
-    explicit CBookProject(TagReader readTags = {});
+    // Reads the tags of added files with `readTags` (MediaInfo when empty),
+    // their lengths and chapters with `readChapters` (when empty, files bring
+    // no chapters of their own and sheets are not checked against lengths).
+    explicit CBookProject(TagReader readTags = {}, ChapterReader readChapters = {});
     CBookProject(const CBookProject&) = delete;
     CBookProject& operator=(const CBookProject&) = delete;
 
@@ -38,7 +41,8 @@ public:
     void SetView(IBookProjectView* view) { m_pView = view ? view : &m_noView; }
 
     // A drop of files and folders: a folder names the book (the last one
-    // wins); audio replaces the rows; pictures go to the cover field.
+    // wins); audio replaces the rows; pictures go to the cover field; a .cue
+    // sheet gives chapters to the file its FILE line names.
     void Drop(const std::vector<std::u16string>& paths);
     // Add Files: the chosen files (full paths, from any folders) are
     // appended; the book name stays.
@@ -57,6 +61,15 @@ public:
 
     // A browsed, typed or given cover path; empty: no cover.
     void SetCoverPath(std::u16string path);
+
+    // The chapters of a .cue sheet or of a chapter list (lines
+    // "HH:MM:SS[.mmm] Title") for a book of one file; a sheet's FILE line is
+    // not looked at. A problem is kept in ChapterProblems.
+    void SetChapterFile(const std::u16string& path);
+    // What is wrong with the chapter sheets of the list, each naming its
+    // sheet and line. While there is any, nothing is to be converted. Rows
+    // cleared (by New, a drop of audio or deleting every row) clear them.
+    const std::vector<std::u16string>& ChapterProblems() const { return m_chapterProblems; }
 
     // A conversion can start exactly while there are rows.
     bool CanStart() const { return !m_rows.empty(); }
@@ -89,13 +102,34 @@ public:
     const CCoverChoice& Cover() const { return m_cover; }
 
 private:
-    // Appends the audio (prefilling the details from its first file) and
-    // hands the pictures to the cover field.
+    // One file of a chapter sheet, and the audio file it names.
+    struct sSheetTarget {
+        std::u16string m_strAudio;
+        std::u16string m_strSheet;
+        const sChapterSheet* m_pSheet;
+        const sSheetFile* m_pFile;
+        bool m_bTaken = false;
+    };
+
+    // Appends the audio (prefilling the details from its first file), gives
+    // the sheets' chapters to their files and hands the pictures to the
+    // cover field.
     void AddCollected(const sCollectedFiles& files);
-    void AddAudioBatch(std::vector<std::u16string> paths);
+    void AddAudioBatch(std::vector<std::u16string> paths, std::vector<sSheetTarget>& targets);
+    // The files of the sheets at `paths`, read into `sheets`; problems kept.
+    std::vector<sSheetTarget> ReadSheets(const std::vector<std::u16string>& paths, std::vector<sChapterSheet>& sheets);
+    // A new row's length and chapters: the file's own, or a sheet's.
+    void ReadRowChapters(sItem& row, std::vector<sSheetTarget>& targets);
+    // Gives `row` the chapters of `file` when they all start inside it.
+    bool TakeSheetChapters(sItem& row, const sSheetFile& file, const std::u16string& sheet);
+    // The sheet's PERFORMER and TITLE for the Artist and Album the first
+    // file's tags left empty.
+    void PrefillFromSheet(const sChapterSheet& sheet);
     void ClearRows();
 
     TagReader m_readTags;
+    ChapterReader m_readChapters;
+    std::vector<std::u16string> m_chapterProblems;
     IBookProjectView m_noView;
     IBookProjectView* m_pView = &m_noView;
     std::vector<std::unique_ptr<sItem>> m_rows;

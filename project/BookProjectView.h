@@ -24,4 +24,8 @@ public:
     virtual void OnCoverChanged() {}
     // The chapter titles now come from the other source.
     virtual void OnChapterSourceChanged() {}
+    // Row `row` took the chapters of a chapter sheet: its Chapter text changed.
+    virtual void OnRowChanged(size_t /*row*/) {}
+    // Chapter sheets just added have problems (CBookProject::ChapterProblems).
+    virtual void OnChapterProblems() {}
 };

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <utility>
 
+#include "ChapterSheet.h"
 #include "PathText.h"
 #include "Text.h"
 
@@ -33,16 +34,10 @@ bool GetFolderId(const std::u16string& folder, FolderId& id)
     return true;
 }
 
-// Only regular files (links followed) are taken: a FIFO or a device named
-// like audio would block whoever opens it, and a broken link has no content.
-bool IsRegularFile(const std::u16string& path)
-{
-    struct stat st {};
-    return ::stat(ToPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 void Classify(sCollectedFiles& files, const std::u16string& path)
 {
+    // Only regular files (links followed) are taken: a FIFO or a device named
+    // like audio would block whoever opens it, and a broken link has no content.
     const eFileKind kind = ClassifyPath(path);
     if (kind == eFileKind::Other || !IsRegularFile(path))
         return;
@@ -52,6 +47,9 @@ void Classify(sCollectedFiles& files, const std::u16string& path)
         break;
     case eFileKind::Audio:
         files.m_audio.push_back(path);
+        break;
+    case eFileKind::ChapterSheet:
+        files.m_sheets.push_back(path);
         break;
     case eFileKind::Other:
         break;
@@ -87,7 +85,21 @@ eFileKind ClassifyPath(std::u16string_view path)
         return eFileKind::Image;
     if (IsInTable(extension, AUDIO_EXTENSIONS))
         return eFileKind::Audio;
+    if (EqualsIgnoreCase(extension, CUE_SHEET_EXTENSION))
+        return eFileKind::ChapterSheet;
     return eFileKind::Other;
+}
+
+bool IsRegularFile(const std::u16string& path)
+{
+    struct stat st {};
+    return ::stat(ToPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsSameFile(const std::u16string& a, const std::u16string& b)
+{
+    std::error_code error;
+    return a == b || std::filesystem::equivalent(ToPath(a), ToPath(b), error);
 }
 
 bool IsFolderPath(const std::u16string& path)

@@ -17,8 +17,13 @@ std::vector<sInputFile> BuildInputFiles(const std::vector<const sItem*>& rows)
     for (const sItem* row : rows) {
         sInputFile file;
         file.m_strPath = row->m_strPath;
-        file.m_strTitle = row->GetColumnText(1);
+        const std::vector<std::u16string> titles = row->ChapterTitles();
+        file.m_strTitle = titles.front();
         file.m_nSize = QueryFileSizeLow32(row->m_strPath);
+        if (titles.size() > 1) {
+            for (size_t i = 0; i < titles.size(); ++i)
+                file.m_chapters.push_back({row->m_chapters[i].m_llStart, titles[i]});
+        }
         files.push_back(std::move(file));
     }
     return files;

@@ -11,7 +11,9 @@
 #include "Item.h"
 
 // One input per row, in row order: path, chapter title under the current
-// g_nChapterMode, and the file's size (low 32 bits, 0 when not found) now.
+// g_nChapterMode (with a file's several chapters, the first one's and each
+// chapter's start and title), and the file's size (low 32 bits, 0 when not
+// found) now.
 std::vector<sInputFile> BuildInputFiles(const std::vector<const sItem*>& rows);
 std::vector<sInputFile> BuildInputFiles(const std::vector<std::unique_ptr<sItem>>& rows);
 

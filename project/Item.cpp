@@ -1,6 +1,7 @@
 #include "Item.h"
 
 #include "PathText.h"
+#include "Text.h"
 
 int g_nChapterMode = CHAPTERS_FROM_TAG;
 
@@ -23,9 +24,27 @@ std::u16string sItem::GetColumnText(int column) const
     switch (column) {
     case 0:
         return m_strName;
-    case 1:
-        return g_nChapterMode == CHAPTERS_FROM_FILENAME ? m_strName : m_Tags.m_strTrackName;
+    case 1: {
+        const std::vector<std::u16string> titles = ChapterTitles();
+        if (titles.size() == 1)
+            return titles.front();
+        return titles.front() + u" (" + FromUtf8(std::to_string(titles.size())) + u" chapters)";
+    }
     default:
         return {};
     }
+}
+
+std::vector<std::u16string> sItem::ChapterTitles() const
+{
+    const bool fromFileName = g_nChapterMode == CHAPTERS_FROM_FILENAME;
+    // One chapter keeps the row's title, unless (from tags) it has its own.
+    if (m_chapters.size() <= 1 && (fromFileName || m_chapters.empty() || m_chapters.front().m_strTitle.empty()))
+        return {fromFileName ? m_strName : m_Tags.m_strTrackName};
+    std::vector<std::u16string> titles;
+    for (size_t i = 0; i < m_chapters.size(); ++i) {
+        const std::u16string& own = m_chapters[i].m_strTitle;
+        titles.push_back(fromFileName || own.empty() ? m_strName + u" " + FromUtf8(std::to_string(i + 1)) : own);
+    }
+    return titles;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // One row of the file list and one chapter of the book.
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "BookTypes.h"
 #include "TagReader.h"
@@ -11,6 +13,10 @@ inline constexpr int CHAPTERS_FROM_TAG = 1;       // menu item "From MP3 Tag"
 
 // Where chapter titles come from; CHAPTERS_FROM_TAG at start, never stored.
 extern int g_nChapterMode;
+
+// Reads the length and the chapters an audio file carries; the front ends
+// hand the decoding layer's reader to the book project.
+using ChapterReader = std::function<sFileChapters(const std::u16string& path)>;
 
 // Base of list row records: a row shows its record's GetText in column 0.
 struct sLVItem {
@@ -29,11 +35,21 @@ struct sItem : sLVItem {
     sItem(std::u16string path, std::u16string name);
 
     std::u16string GetText() const override { return m_strName; }
-    // Column 0: the name; column 1: the chapter title under g_nChapterMode;
-    // any other column: empty.
+    // Column 0: the name; column 1: the chapter title under g_nChapterMode,
+    // for a file of several chapters the first one's and their count; any
+    // other column: empty.
     std::u16string GetColumnText(int column) const;
+    // The titles of the file's chapters under g_nChapterMode: one for a file
+    // without chapters of its own. From file names, a file's chapters are its
+    // name and their number; from tags, their own titles (an empty one is
+    // named as from file names).
+    std::vector<std::u16string> ChapterTitles() const;
 
     std::u16string m_strPath;  // full path of the audio file
     std::u16string m_strName;  // display name, without extension
     sTagInfo m_Tags;
+    // The file's own chapters (from the file or a chapter sheet); empty: the
+    // file is one chapter.
+    std::vector<sChapterMark> m_chapters;
+    int64_t m_llDuration = 0;  // 100 ns units; 0 when not known
 };

@@ -21,6 +21,7 @@
 #include "CoverComboBox.h"
 #include "DialogFont.h"
 #include "ListFiles.h"
+#include "MediaChapters.h"
 #include "OutputPath.h"
 #include "PictureBoxCtrl.h"
 #include "ProgressDlg.h"
@@ -57,15 +58,32 @@ std::vector<std::u16string> U16(const QStringList& texts)
 // One entry of a file dialog's filter list. The desktop's native dialog
 // matches patterns with case, so every extension is listed in lower and in
 // upper case ("*.mp3 *.MP3").
-QString FileFilter(const char* name, std::initializer_list<const char*> extensions)
+QString FileFilter(const char* name, const QStringList& extensions)
 {
     QStringList lower;
     QStringList upper;
-    for (const char* extension : extensions) {
-        lower << QStringLiteral("*.") + QString::fromLatin1(extension);
-        upper << QStringLiteral("*.") + QString::fromLatin1(extension).toUpper();
+    for (const QString& extension : extensions) {
+        lower << QStringLiteral("*.") + extension;
+        upper << QStringLiteral("*.") + extension.toUpper();
     }
     return QString::fromLatin1(name) + QStringLiteral(" (") + (lower + upper).join(u' ') + u')';
+}
+
+QString FileFilter(const char* name, std::initializer_list<const char*> extensions)
+{
+    QStringList list;
+    for (const char* extension : extensions)
+        list << QString::fromLatin1(extension);
+    return FileFilter(name, list);
+}
+
+// Every audio extension the list takes, without its dot.
+QStringList AudioExtensions()
+{
+    QStringList list;
+    for (std::u16string_view extension : AUDIO_EXTENSIONS)
+        list << QString::fromStdU16String(std::u16string(extension.substr(1)));
+    return list;
 }
 
 const QString kAllFiles = QStringLiteral("All Files (*)");
@@ -92,7 +110,8 @@ QStringList LocalPaths(const QMimeData* data)
 
 }  // namespace
 
-CMainDlg::CMainDlg(TagReader readTags, QWidget* parent) : QDialog(parent), m_project(std::move(readTags))
+CMainDlg::CMainDlg(TagReader readTags, QWidget* parent)
+    : QDialog(parent), m_project(std::move(readTags), ReadMediaChapters)
 {
     setObjectName(QStringLiteral("129"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -365,7 +384,7 @@ void CMainDlg::OnAddFiles()
 {
     const QStringList chosen = UserDialogs().GetOpenFileNames(
         QApplication::activeWindow() ? QApplication::activeWindow() : this,
-        QStringList{FileFilter("Audio Files", {"mp3", "wav", "wma"}),
+        QStringList{FileFilter("Audio Files", AudioExtensions()),
                     FileFilter("Image Files", {"bmp", "jpg", "gif", "png"}), kAllFiles}
             .join(QStringLiteral(";;")));
     if (!chosen.isEmpty())
@@ -441,6 +460,25 @@ void CMainDlg::OnChapterSourceChanged()
         m_list->SetChapterText(static_cast<int>(i), Q(m_project.Rows()[i]->GetColumnText(1)));
 }
 
+void CMainDlg::OnRowChanged(size_t row)
+{
+    m_list->SetChapterText(static_cast<int>(row), Q(m_project.Rows()[row]->GetColumnText(1)));
+}
+
+void CMainDlg::OnChapterProblems()
+{
+    ShowChapterProblems(QApplication::activeWindow() ? QApplication::activeWindow() : this);
+}
+
+void CMainDlg::ShowChapterProblems(QWidget* owner)
+{
+    QStringList lines;
+    for (const std::u16string& problem : m_project.ChapterProblems())
+        lines << Q(problem);
+    lines << QStringLiteral("Nothing is converted: mend the sheet and add its files again.");
+    UserDialogs().ShowError(owner, QStringLiteral("Tavlin"), lines.join(u'\n'));
+}
+
 bool CMainDlg::ConfirmCover(QWidget* owner)
 {
     if (!m_project.CoverTooLarge())
@@ -480,6 +518,10 @@ void CMainDlg::StartConversion()
     if (!m_project.CanStart())
         return;
     QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
+    if (!m_project.ChapterProblems().empty()) {
+        ShowChapterProblems(owner);
+        return;
+    }
     if (!ConfirmCover(owner))
         return;
     const std::u16string outputPath = ChooseOutputPath(owner);

@@ -92,6 +92,8 @@ private:
     // False when the cover cannot go into the book and the user would
     // rather not convert without it.
     bool ConfirmCover(QWidget* owner);
+    // Names every chapter sheet problem of the list.
+    void ShowChapterProblems(QWidget* owner);
     // Asks for the file to write; empty when cancelled or refused.
     std::u16string ChooseOutputPath(QWidget* owner);
 
@@ -103,6 +105,8 @@ private:
     void OnRowsDeleted(const std::vector<size_t>& rowsDescending) override;
     void OnCoverChanged() override;
     void OnChapterSourceChanged() override;
+    void OnRowChanged(size_t row) override;
+    void OnChapterProblems() override;
 
     CBookProject m_project;
     QMenuBar* m_menu = nullptr;

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "CliSupport.h"
+#include "Probe.h"
 #include "TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -365,4 +366,54 @@ TEST_F(CliBook, SecondCtrlCEndsAJobThatDoesNotStop)
     const sCliResult result = process.Wait();
     EXPECT_EQ(result.m_nEndSignal, SIGINT);
     EXPECT_EQ(result.m_nExitCode, 130);
+}
+
+// One WAV of four chapters (250 ms of silence, then a tone, each a whole
+// number of 1/75 s) and a .cue sheet beside it; a chapter list given with
+// --chapters-file.
+TEST(CliChapterSheets, ACueSheetAndAChapterListPlaceChaptersInsideTheFile)
+{
+    TempDir dir;
+    fs::create_directories(dir / "Cued");
+    std::vector<testsupport::ToneChapter> chapters;
+    for (int frames : {60, 83, 71, 95})
+        chapters.push_back({(frames * 588 - 11025) / 44100.0, ""});
+    testsupport::GenerateToneChapters(dir / "Cued/book.wav", chapters, {"-c:a", "pcm_s16le"}, false);
+    testsupport::WriteText(dir / "Cued/book.cue", "PERFORMER \"Ann Reader\"\nTITLE \"Cued Book\"\n"
+                                                  "FILE \"book.wav\" WAVE\n"
+                                                  "  TRACK 01 AUDIO\n    TITLE \"Opening\"\n    INDEX 01 00:00:00\n"
+                                                  "  TRACK 02 AUDIO\n    TITLE \"Second\"\n    INDEX 01 00:00:60\n"
+                                                  "  TRACK 03 AUDIO\n    TITLE \"Third\"\n    INDEX 01 00:01:68\n"
+                                                  "  TRACK 04 AUDIO\n    TITLE \"Last\"\n    INDEX 01 00:02:64\n");
+    const std::string wav = (dir / "Cued/book.wav").string();
+
+    sCliResult result = RunCli(dir.Path(), {"--dry-run", "Cued"});
+    ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    EXPECT_TRUE(Contains(result.m_strOut, "Chapters:\n1\tOpening\t" + wav + "\t0:00:00.000\n2\tSecond\t" + wav +
+                                              "\t0:00:00.800\n3\tThird\t" + wav + "\t0:00:01.906\n4\tLast\t" + wav +
+                                              "\t0:00:02.853\nArtist: Ann Reader\n"))
+        << result.m_strOut;
+
+    result = RunCli(dir.Path(), {"-q", "Cued"});
+    ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    const auto book = testsupport::ProbeChapters(dir / "Cued.m4b");
+    ASSERT_EQ(book.size(), 4u);
+    const auto stops = testsupport::ToneStops(testsupport::DecodeMono(dir / "Cued.m4b", dir.Path()));
+    ASSERT_EQ(stops.size(), 4u);
+    for (size_t i = 1; i < 4; ++i)
+        EXPECT_NEAR(book[i].start, stops[i - 1], 0.006) << book[i].title;
+    EXPECT_EQ(Value(Probe(dir / "Cued.m4b"), "format.tags.album"), "Cued Book");
+
+    testsupport::WriteText(dir / "list.txt", "00:00:00 One\n\n00:00:00.8 Two\n");
+    result = RunCli(dir.Path(), {"--dry-run", "--chapters-file", "list.txt", "-o", "list.m4b", "Cued/book.wav"});
+    ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    EXPECT_TRUE(Contains(result.m_strOut, "1\tOne\t" + wav + "\t0:00:00.000\n2\tTwo\t" + wav + "\t0:00:00.800\n"))
+        << result.m_strOut;
+
+    testsupport::WriteText(dir / "list.txt", "00:00:00 One\n00:00:00.8 Two\n0:1 Three\n");
+    result = RunCli(dir.Path(), {"--chapters-file", "list.txt", "-o", "list.m4b", "Cued/book.wav"});
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_EQ(result.m_strErr, "tavlin-cli: " + (dir / "list.txt").string() +
+                                   ", line 3: \"0:1 Three\" is not HH:MM:SS[.mmm] Title\n");
+    EXPECT_FALSE(fs::exists(dir / "list.m4b"));
 }

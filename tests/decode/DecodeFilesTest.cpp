@@ -129,6 +129,19 @@ TEST_F(DecodeFiles, WmaDecodes)
     ExpectTone(r, 2.0);
 }
 
+// The AAC encoder's delay before the audio and the silence that fills its
+// last frame are both left out: an MP4 states its audio's exact length.
+TEST_F(DecodeFiles, AnMp4DeliversExactlyItsOwnAudio)
+{
+    const fs::path m4a = m_dir / "tone.m4a";
+    GenerateTone(m4a, 1.0, 44100, 2, kToneHz, {"-c:a", "aac", "-b:a", "128k"});
+    const DecodeResult r = DecodeFile(m4a);
+    ASSERT_EQ(r.hr, S_OK);
+    EXPECT_EQ(r.FramesPerChannel(), 44100u);
+    EXPECT_EQ(r.ends, 1);
+    ExpectTone(r, 1.0);
+}
+
 TEST_F(DecodeFiles, FirstAudioStreamIsTakenWhereverItSits)
 {
     const fs::path tone = m_dir / "tone.wav";

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "MediaChapters.h"
 #include "BoxReader.h"
 #include "Converter.h"
 #include "EngineState.h"
@@ -173,32 +174,7 @@ TEST_F(EndToEndTest, FiftyChaptersStartWhereTheFileBeforeEndsInBothKindsOfPlayer
     const std::vector<std::string> plain;
     const std::vector<std::string> byTimestamps = {"-af", "aresample=async=1:min_hard_comp=0.0001:first_pts=0"};
     for (const auto* filter : {&plain, &byTimestamps}) {
-        const auto pcmFile = m_dir / "decoded.raw";
-        std::vector<std::string> command = {"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", Output().string()};
-        command.insert(command.end(), filter->begin(), filter->end());
-        command.insert(command.end(), {"-f", "s16le", "-ac", "1", "-ar", "44100", pcmFile.string()});
-        const auto r = ts::Run(command);
-        ASSERT_EQ(r.exitCode, 0) << r.output;
-        const auto bytes = ts::ReadAll(pcmFile);
-        std::vector<int16_t> pcm(bytes.size() / 2);
-        std::memcpy(pcm.data(), bytes.data(), pcm.size() * 2);
-
-        // Where each tone stops: its last loud sample, followed by at least
-        // 10 ms of quiet or by the end of the book.
-        std::vector<double> stops;
-        size_t lastLoud = 0;
-        bool inTone = false;
-        for (size_t i = 0; i < pcm.size(); ++i) {
-            if (std::abs(pcm[i]) > 3000) {
-                lastLoud = i;
-                inTone = true;
-            } else if (inTone && i - lastLoud >= 441) {
-                stops.push_back(static_cast<double>(lastLoud + 1) / 44100.0);
-                inTone = false;
-            }
-        }
-        if (inTone)
-            stops.push_back(static_cast<double>(lastLoud + 1) / 44100.0);
+        const std::vector<double> stops = ts::ToneStops(ts::DecodeMono(Output(), m_dir.Path(), *filter));
         // The encoder smears a tone's abrupt end over a few milliseconds, and
         // chapter times are whole 1/600 s; a priming frame lasts 23 ms.
         ASSERT_EQ(stops.size(), static_cast<size_t>(files)) << (filter == &plain ? "plain" : "timestamps");
@@ -206,6 +182,46 @@ TEST_F(EndToEndTest, FiftyChaptersStartWhereTheFileBeforeEndsInBothKindsOfPlayer
             EXPECT_NEAR(chapters[static_cast<size_t>(i)].start, stops[static_cast<size_t>(i - 1)], 0.006)
                 << "chapter " << i << (filter == &plain ? ", plain" : ", timestamps");
         EXPECT_NEAR(chapters.back().end, stops.back(), 0.006);
+    }
+}
+
+// Chapters the files carry, read as the book project reads them: each starts
+// where its audio is in the book, whether it opens a file or lies inside one.
+// Every chapter is 250 ms of silence, then a tone of its own length, so a
+// chapter starts where the tone before it stops.
+TEST_F(EndToEndTest, ChaptersInsideFilesStartWhereTheirAudioIsInTheBook)
+{
+    // An MP4's last frame is decoded whole, its padding included: the MP4
+    // comes last, so that no chapter's start depends on it.
+    const std::vector<std::pair<std::string, std::vector<std::string>>> files = {
+        {"plain.wav", kWav16}, {"two.mp3", kMp3}, {"three.m4b", {"-c:a", "aac", "-b:a", "96k"}}};
+    const std::vector<std::vector<ts::ToneChapter>> chapters = {
+        {{0.613, "plain"}},
+        {{0.857, "Mp3 one"}, {1.203, "Mp3 two"}},
+        {{0.713, "M4b one"}, {1.127, "M4b two"}, {0.931, "M4b three"}}};
+    std::vector<std::string> titles;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const auto path = m_dir / files[i].first;
+        ts::GenerateToneChapters(path, chapters[i], files[i].second, i > 0);
+        Add(path);
+        m_files.back().m_chapters = ReadMediaChapters(FromPath(path)).m_chapters;
+        ASSERT_EQ(m_files.back().m_chapters.size(), i == 0 ? 0u : chapters[i].size()) << files[i].first;
+        for (const auto& chapter : chapters[i])
+            titles.push_back(chapter.title);
+    }
+    Convert();
+    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+
+    const auto book = ts::ProbeChapters(Output());
+    ASSERT_EQ(book.size(), titles.size());
+    const std::vector<double> stops = ts::ToneStops(ts::DecodeMono(Output(), m_dir.Path()));
+    ASSERT_EQ(stops.size(), titles.size());
+    for (size_t i = 0; i < book.size(); ++i) {
+        EXPECT_EQ(book[i].title, titles[i]);
+        // Chapter times are whole 1/600 s; the encoder smears a tone's end.
+        if (i > 0) {
+            EXPECT_NEAR(book[i].start, stops[i - 1], 0.006) << titles[i];
+        }
     }
 }
 

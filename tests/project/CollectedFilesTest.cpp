@@ -39,6 +39,10 @@ TEST(CollectedFiles, ClassifiesByLastExtensionWithoutCase)
     EXPECT_EQ(ClassifyPath(u"/a/a.b.mp3"), eFileKind::Audio);
     EXPECT_EQ(ClassifyPath(u"/a/x.WMA"), eFileKind::Audio);
     EXPECT_EQ(ClassifyPath(u"/a/x.wav"), eFileKind::Audio);
+    for (const char16_t* name : {u"x.m4a", u"x.M4B", u"x.aac", u"x.mp4", u"x.Flac", u"x.ogg", u"x.oga", u"x.opus",
+                                 u"x.mka", u"x.aif", u"x.AIFF", u"x.wv", u"x.ape", u"x.ac3"})
+        EXPECT_EQ(ClassifyPath(name), eFileKind::Audio) << ToUtf8(name);
+    EXPECT_EQ(ClassifyPath(u"/a/Book.CUE"), eFileKind::ChapterSheet);
     EXPECT_EQ(ClassifyPath(u"/a/mp3"), eFileKind::Other);        // no dot: no extension
     EXPECT_EQ(ClassifyPath(u"/a.mp3/readme"), eFileKind::Other);  // the folder's dot does not count
     EXPECT_EQ(ClassifyPath(u"/a/x.mp3.txt"), eFileKind::Other);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sys/wait.h>
@@ -75,6 +76,80 @@ void GenerateTone(const std::filesystem::path& file, double seconds, int sampleR
     argv.push_back(file.string());
     const auto r = Run(argv);
     ASSERT_EQ(r.exitCode, 0) << r.output;
+}
+
+std::vector<double> GenerateToneChapters(const std::filesystem::path& file, const std::vector<ToneChapter>& chapters,
+                                         const std::vector<std::string>& codecArgs, bool chaptered)
+{
+    constexpr int kRate = 44100;
+    const size_t silence = kRate / 4;
+    std::vector<int16_t> pcm;
+    std::vector<size_t> starts;
+    std::string metadata = ";FFMETADATA1\n";
+    for (const ToneChapter& chapter : chapters) {
+        starts.push_back(pcm.size());
+        pcm.resize(pcm.size() + silence);
+        const auto tone = SineSamples(static_cast<size_t>(std::lround(chapter.toneSeconds * kRate)), 1, kRate, 440.0);
+        pcm.insert(pcm.end(), tone.begin(), tone.end());
+    }
+    for (size_t i = 0; i < chapters.size(); ++i)
+        metadata += "[CHAPTER]\nTIMEBASE=1/" + std::to_string(kRate) + "\nSTART=" + std::to_string(starts[i]) +
+                    "\nEND=" + std::to_string(i + 1 < starts.size() ? starts[i + 1] : pcm.size()) +
+                    "\ntitle=" + chapters[i].title + "\n";
+    const auto raw = std::filesystem::path(file).concat(".raw");
+    const auto meta = std::filesystem::path(file).concat(".meta");
+    std::vector<uint8_t> bytes(pcm.size() * 2);
+    std::memcpy(bytes.data(), pcm.data(), bytes.size());
+    WriteAll(raw, bytes);
+    WriteText(meta, metadata);
+    std::vector<std::string> argv = {"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "s16le", "-ar",
+                                     std::to_string(kRate), "-ac", "1", "-i", raw.string()};
+    if (chaptered)
+        argv.insert(argv.end(), {"-i", meta.string(), "-map_metadata", "1", "-map_chapters", "1"});
+    argv.insert(argv.end(), codecArgs.begin(), codecArgs.end());
+    argv.push_back(file.string());
+    const auto r = Run(argv);
+    std::filesystem::remove(raw);
+    std::filesystem::remove(meta);
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    std::vector<double> seconds;
+    for (size_t start : starts)
+        seconds.push_back(static_cast<double>(start) / kRate);
+    return seconds;
+}
+
+std::vector<int16_t> DecodeMono(const std::filesystem::path& file, const std::filesystem::path& scratch,
+                                const std::vector<std::string>& filter)
+{
+    const auto pcmFile = scratch / "decoded.raw";
+    std::vector<std::string> command = {"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", file.string()};
+    command.insert(command.end(), filter.begin(), filter.end());
+    command.insert(command.end(), {"-f", "s16le", "-ac", "1", "-ar", "44100", pcmFile.string()});
+    const auto r = Run(command);
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    const auto bytes = ReadAll(pcmFile);
+    std::vector<int16_t> pcm(bytes.size() / 2);
+    std::memcpy(pcm.data(), bytes.data(), pcm.size() * 2);
+    return pcm;
+}
+
+std::vector<double> ToneStops(const std::vector<int16_t>& pcm)
+{
+    std::vector<double> stops;
+    size_t lastLoud = 0;
+    bool inTone = false;
+    for (size_t i = 0; i < pcm.size(); ++i) {
+        if (std::abs(pcm[i]) > 3000) {
+            lastLoud = i;
+            inTone = true;
+        } else if (inTone && i - lastLoud >= 441) {
+            stops.push_back(static_cast<double>(lastLoud + 1) / 44100.0);
+            inTone = false;
+        }
+    }
+    if (inTone)
+        stops.push_back(static_cast<double>(lastLoud + 1) / 44100.0);
+    return stops;
 }
 
 std::vector<int16_t> SineSamples(size_t framesPerChannel, int channels, int sampleRate, double frequency,

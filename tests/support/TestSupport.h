@@ -35,11 +35,30 @@ CommandResult Run(const std::vector<std::string>& argv);
 void GenerateTone(const std::filesystem::path& file, double seconds, int sampleRate, int channels,
                   double frequency = 440.0, const std::vector<std::string>& extraArgs = {});
 
+// One chapter of generated audio: 250 ms of silence, then a tone.
+struct ToneChapter {
+    double toneSeconds = 0;
+    std::string title;
+};
+// Writes mono 44.1 kHz audio of these chapters into `file` through the ffmpeg
+// tool, which writes the chapter list into the container (MP4 chapters, ID3
+// CHAP frames) when `chaptered`; `codecArgs` chooses the codec. Returns where
+// each chapter starts, in seconds.
+std::vector<double> GenerateToneChapters(const std::filesystem::path& file, const std::vector<ToneChapter>& chapters,
+                                         const std::vector<std::string>& codecArgs, bool chaptered = true);
+
 // Interleaved 16-bit sine samples, generated in code.
 std::vector<int16_t> SineSamples(size_t framesPerChannel, int channels, int sampleRate, double frequency,
                                  double amplitude = 0.5);
 
 std::vector<uint8_t> ReadAll(const std::filesystem::path& file);
+// The file decoded by the ffmpeg tool to mono 44.1 kHz 16-bit samples;
+// `filter` is put between input and output (for example an -af chain).
+std::vector<int16_t> DecodeMono(const std::filesystem::path& file, const std::filesystem::path& scratch,
+                                const std::vector<std::string>& filter = {});
+// Where each tone stops in mono 44.1 kHz samples, in seconds: its last loud
+// sample, followed by at least 10 ms of quiet or by the end.
+std::vector<double> ToneStops(const std::vector<int16_t>& pcm);
 void WriteAll(const std::filesystem::path& file, const std::vector<uint8_t>& bytes);
 void WriteText(const std::filesystem::path& file, const std::string& text);
 

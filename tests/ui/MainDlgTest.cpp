@@ -192,7 +192,9 @@ TEST_F(MainDlgTest, AddFilesAppendsWithTheAudioImageAndAllFilters)
     dialogs.openFilesAnswers.push_back({Q(book / "02.mp3"), Q(book / "01.mp3")});
     dialog.OnAddFiles();
     EXPECT_EQ(dialogs.filters.back(),
-              QStringLiteral("Audio Files (*.mp3 *.wav *.wma *.MP3 *.WAV *.WMA);;"
+              QStringLiteral("Audio Files (*.mp3 *.wma *.wav *.m4a *.m4b *.aac *.mp4 *.flac *.ogg *.oga *.opus *.mka "
+                             "*.aif *.aiff *.wv *.ape *.ac3 *.MP3 *.WMA *.WAV *.M4A *.M4B *.AAC *.MP4 *.FLAC *.OGG "
+                             "*.OGA *.OPUS *.MKA *.AIF *.AIFF *.WV *.APE *.AC3);;"
                              "Image Files (*.bmp *.jpg *.gif *.png *.BMP *.JPG *.GIF *.PNG);;All Files (*)"));
     EXPECT_EQ(RowTexts(dialog.List()), (std::vector<std::pair<QString, QString>>{
                                            {"01", "Opening"}, {"02", "02"}, {"01", "Opening"}, {"02", "02"}}));
@@ -201,6 +203,28 @@ TEST_F(MainDlgTest, AddFilesAppendsWithTheAudioImageAndAllFilters)
 
     dialog.OnAddFiles();  // cancelled
     EXPECT_EQ(dialog.List().RowCount(), 4);
+}
+
+TEST_F(MainDlgTest, AFilesOwnChaptersShowInItsRowAndABadSheetStopsTheConversion)
+{
+    const fs::path book = temp / "Book";
+    fs::create_directories(book);
+    testsupport::GenerateToneChapters(book / "01.m4b", {{0.3, "Intro"}, {0.3, "Middle"}, {0.3, "End"}},
+                                      {"-c:a", "aac"});
+    MakeMp3(book / "02.mp3", "Second");
+    testsupport::WriteText(book / "02.cue", "FILE \"02.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:00:0\n");
+    CMainDlg dialog;
+    dialog.OnDropFiles({Q(book)});
+    EXPECT_EQ(RowTexts(dialog.List()),
+              (std::vector<std::pair<QString, QString>>{{"01", "Intro (3 chapters)"}, {"02", "Second"}}));
+    const QString problem = QStringLiteral("Tavlin|") + Q(book / "02.cue") +
+                            QStringLiteral(", line 3: \"INDEX 01 00:00:0\" is not INDEX nn mm:ss:ff (75 frames a "
+                                           "second)\nNothing is converted: mend the sheet and add its files again.");
+    EXPECT_EQ(dialogs.errors, (std::vector<QString>{problem}));
+
+    dialog.StartConversion();
+    EXPECT_EQ(dialogs.errors, (std::vector<QString>{problem, problem}));
+    EXPECT_EQ(dialogs.saveCalls, 0);  // no book is asked for
 }
 
 TEST_F(MainDlgTest, AddFilesTakesEachChosenPathFromItsOwnFolder)

@@ -1,0 +1,13 @@
+#pragma once
+// Reads the chapters an audio file carries (an MP4 chapter track or Nero
+// list, ID3 CHAP frames, Ogg/FLAC chapter comments, Matroska chapters) and
+// its playing time, without decoding it. Free of the decoding graph, so that
+// the book project can be given it as its chapter reader.
+#include <string>
+
+#include "BookTypes.h"
+
+// The chapters in order of their starts, each start measured from the first
+// sample the decoder delivers; chapters at or past the end and repeated
+// starts are left out. Empty, with duration 0, when the file cannot be read.
+sFileChapters ReadMediaChapters(const std::u16string& path);

@@ -1,0 +1,61 @@
+#pragma once
+// Chapter sheets: a .cue sheet, or a plain chapter list of lines
+// "HH:MM:SS[.mmm] Title", which gives chapters to audio files.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "BookTypes.h"
+
+inline constexpr std::u16string_view CUE_SHEET_EXTENSION = u".cue";
+
+struct sSheetChapter {
+    int64_t m_llStart = 0;  // 100 ns units into the file
+    std::u16string m_strTitle;
+    int m_nLine = 0;  // the line that states the start
+};
+
+// The chapters of one audio file.
+struct sSheetFile {
+    std::u16string m_strName;  // as the FILE line gives it; empty in a chapter list
+    int m_nLine = 0;           // the FILE line
+    std::vector<sSheetChapter> m_chapters;  // starts strictly rising
+};
+
+struct sChapterSheet {
+    std::u16string m_strPerformer;  // the sheet's own PERFORMER and TITLE
+    std::u16string m_strTitle;
+    std::vector<sSheetFile> m_files;  // only files with chapters
+    // The first problem, naming its line; not empty: the sheet gives nothing.
+    std::u16string m_strProblem;
+};
+
+// A .cue sheet: one chapter per TRACK, starting at its INDEX 01 (mm:ss:ff, 75
+// frames a second) and titled by its TITLE; PERFORMER and TITLE before the
+// first TRACK are the sheet's. `shown` names the sheet in problems.
+sChapterSheet ParseCueSheet(std::u16string_view text, std::u16string_view shown);
+// A chapter list: one chapter per line "HH:MM:SS[.mmm] Title"; blank lines
+// are skipped. One file without a name.
+sChapterSheet ParseChapterList(std::u16string_view text, std::u16string_view shown);
+// Reads the sheet at `path`: a .cue sheet by its extension, a chapter list
+// otherwise. The text is UTF-8 (a byte-order mark is skipped), or Latin-1
+// when it is not well-formed UTF-8.
+sChapterSheet ReadChapterSheet(const std::u16string& path);
+
+// The audio file that the FILE line `name` of the sheet at `sheet` names:
+// relative to the sheet's folder; failing that (a sheet written elsewhere,
+// with another case or with backslashes), the name's last component in the
+// sheet's folder without regard to case. Empty when there is none.
+std::u16string FindSheetAudio(const std::u16string& sheet, std::u16string name);
+
+// "`shown`, line `line`: `what`" (without the line when it is 0).
+std::u16string SheetProblem(std::u16string_view shown, int line, std::u16string_view what);
+// The first chapter of `file` that starts at or past `duration` (100 ns; 0:
+// not known, nothing to check) of the audio file `audioName`, as a problem;
+// empty when every chapter starts inside the file.
+std::u16string CheckChapterStarts(const sSheetFile& file, int64_t duration, std::u16string_view shown,
+                                  std::u16string_view audioName);
+std::vector<sChapterMark> ToChapterMarks(const sSheetFile& file);
+// "H:MM:SS.mmm" of a time in 100 ns units (milliseconds truncated).
+std::u16string FormatChapterTime(int64_t time100ns);
