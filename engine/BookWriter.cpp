@@ -1,13 +1,13 @@
-#include "BookWriter.h"
+#include "engine/BookWriter.h"
 
 #include <algorithm>
 #include <optional>
 
-#include "ChapterSample.h"
-#include "EngineState.h"
-#include "FileTask.h"
-#include "Text.h"
-#include "ThreadPool.h"
+#include "engine/ChapterSample.h"
+#include "base/EngineState.h"
+#include "engine/FileTask.h"
+#include "base/Text.h"
+#include "engine/ThreadPool.h"
 
 namespace {
 constexpr uint32_t kMovieTimeScale = 90000;

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "AacEncoder.h"
-#include "BookTypes.h"
-#include "ConsoleSink.h"
-#include "EncodedFrame.h"
-#include "Event.h"
-#include "Mp4File.h"
-#include "WaveFormat.h"
+#include "aac/AacEncoder.h"
+#include "base/BookTypes.h"
+#include "engine/ConsoleSink.h"
+#include "engine/EncodedFrame.h"
+#include "base/Event.h"
+#include "mp4/Mp4File.h"
+#include "base/WaveFormat.h"
 
 class CFileTask;
 class CThreadPool;

@@ -7,13 +7,13 @@
 #include <optional>
 #include <thread>
 
-#include "BookTypes.h"
-#include "ConsoleSink.h"
-#include "Encoder.h"
-#include "Event.h"
-#include "FrameQueue.h"
-#include "Interfaces.h"
-#include "WaveFormat.h"
+#include "base/BookTypes.h"
+#include "engine/ConsoleSink.h"
+#include "engine/Encoder.h"
+#include "base/Event.h"
+#include "engine/FrameQueue.h"
+#include "engine/Interfaces.h"
+#include "base/WaveFormat.h"
 
 class CBookWriter;
 
