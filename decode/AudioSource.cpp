@@ -65,7 +65,8 @@ HRESULT CAudioSource::Open(ffmpeg::FormatContext context, const std::string& utf
     if (par.sample_rate < kMinStreamSampleRate || par.ch_layout.nb_channels <= 0)
         return VFW_E_UNSUPPORTED_STREAM;
     m_bExactDuration = std::string_view(m_format->iformat->name).find("mp4") != std::string_view::npos &&
-                       m_pStream->duration != AV_NOPTS_VALUE && m_pStream->duration > 0;
+                       m_pStream->duration != AV_NOPTS_VALUE && m_pStream->duration > 0 &&
+                       LastPacketStartsBeforeStatedEnd();
     return S_OK;
 }
 
@@ -179,6 +180,19 @@ bool CAudioSource::IsEndOfInput(int readResult) const
     // A truncated file may end with a damaged packet rather than AVERROR_EOF.
     const bool atEnd = readResult == AVERROR_EOF || (m_format->pb && avio_feof(m_format->pb));
     return atEnd && (inputError == 0 || inputError == AVERROR_EOF);
+}
+
+bool CAudioSource::LastPacketStartsBeforeStatedEnd() const
+{
+    // The stated length only trims the padding of the last frame: a header
+    // that states less than the sample table holds (a damaged or edited
+    // file) must not cut off the audio after it.
+    const int entries = avformat_index_get_entries_count(m_pStream);
+    const AVIndexEntry* last = entries > 0 ? avformat_index_get_entry(m_pStream, entries - 1) : nullptr;
+    if (!last)
+        return false;
+    const int64_t start = m_pStream->start_time != AV_NOPTS_VALUE ? m_pStream->start_time : 0;
+    return last->timestamp - start < m_pStream->duration;
 }
 
 bool CAudioSource::KeepWithinStatedEnd()

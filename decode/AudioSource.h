@@ -52,6 +52,7 @@ private:
     // MP4's), and counts the samples put out. False when the frame lies
     // wholly past that end.
     bool KeepWithinStatedEnd();
+    bool LastPacketStartsBeforeStatedEnd() const;
     // Reads the next packet of the stream into the decoder; at the end of the
     // file it starts draining the decoder instead. False when the read failed.
     bool FeedDecoder();

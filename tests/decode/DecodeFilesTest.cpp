@@ -142,6 +142,35 @@ TEST_F(DecodeFiles, AnMp4DeliversExactlyItsOwnAudio)
     ExpectTone(r, 1.0);
 }
 
+// A header that states less than the sample table holds (here the media
+// header of a 2 s file says 0.5 s) only ever trims a last frame: the
+// audio after the stated end is not dropped.
+TEST_F(DecodeFiles, AnMp4WhoseHeaderUnderstatesItsLengthKeepsItsAudio)
+{
+    const fs::path m4a = m_dir / "understated.m4a";
+    GenerateTone(m4a, 2.0, 44100, 2, kToneHz, {"-c:a", "aac", "-b:a", "128k"});
+    const std::vector<uint8_t> data = testsupport::ReadAll(m4a);
+    std::string bytes(data.begin(), data.end());
+    const size_t mdhd = bytes.find("mdhd");
+    ASSERT_NE(mdhd, std::string::npos);
+    ASSERT_EQ(bytes[mdhd + 4], 0);  // version 0: 32-bit times
+    // 'mdhd', version and flags, creation, modification, time scale, then
+    // the duration in that time scale.
+    const size_t timeScaleAt = mdhd + 4 + 4 + 4 + 4;
+    uint32_t timeScale = 0;
+    for (int i = 0; i < 4; ++i)
+        timeScale = timeScale << 8 | static_cast<uint8_t>(bytes[timeScaleAt + i]);
+    const uint32_t stated = timeScale / 2;
+    for (int i = 0; i < 4; ++i)
+        bytes[timeScaleAt + 4 + i] = static_cast<char>(stated >> (24 - 8 * i));
+    testsupport::WriteText(m4a, bytes);
+
+    const DecodeResult r = DecodeFile(m4a);
+    ASSERT_EQ(r.hr, S_OK);
+    EXPECT_GE(r.FramesPerChannel(), 2u * 44100u);
+    EXPECT_LT(r.FramesPerChannel(), 2u * 44100u + 1024u);
+}
+
 TEST_F(DecodeFiles, FirstAudioStreamIsTakenWhereverItSits)
 {
     const fs::path tone = m_dir / "tone.wav";
