@@ -68,7 +68,7 @@ bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format)
     config.allowMidside = 1;
     config.useTns = 0;
     const std::optional<unsigned long> requested = BitrateOverride();
-    config.bitRate = requested ? *requested : ConfiguredBitrate(config.bitRate);
+    config.bitRate = ConfiguredBitrate(config.bitRate);
     config.bandWidth = 0;
     config.outputFormat = aac::RAW_STREAM;
     config.inputFormat = aac::INPUT_16BIT;

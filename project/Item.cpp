@@ -17,7 +17,6 @@ sItem::sItem(std::u16string path, std::u16string name, const TagReader& readTags
 {
 }
 
-sItem::sItem(std::u16string path, std::u16string name) : sItem(std::move(path), std::move(name), MediaInfoTagReader()) {}
 
 std::u16string sItem::GetColumnText(int column) const
 {

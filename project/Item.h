@@ -31,8 +31,6 @@ struct sItem : sLVItem {
     sItem(std::u16string path, std::u16string name, sTagInfo tags);
     // The same with the tags read by `readTags`.
     sItem(std::u16string path, std::u16string name, const TagReader& readTags);
-    // The same with the MediaInfo tag reader.
-    sItem(std::u16string path, std::u16string name);
 
     std::u16string GetText() const override { return m_strName; }
     // Column 0: the name; column 1: the chapter title under g_nChapterMode,

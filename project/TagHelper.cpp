@@ -2,10 +2,12 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/mman.h>
@@ -128,9 +130,25 @@ public:
 
     ~CHelperRun()
     {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            Reap(0);
+        if (m_pid <= 0)
+            return;
+        ::kill(m_pid, SIGKILL);
+        // A helper stuck in a read of a dead network share dies only when
+        // the read returns: the caller (the window) does not wait for that;
+        // a thread of its own reaps the helper whenever it ends.
+        for (int i = 0; i < 20 && m_pid > 0; ++i) {
+            if (!Reap(WNOHANG))
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (m_pid <= 0)
+            return;
+        try {
+            std::thread([pid = m_pid] {
+                while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+                }
+            }).detach();
+        } catch (const std::system_error&) {
+            // No thread to be had: the helper stays a zombie until we exit.
         }
     }
 
@@ -225,8 +243,10 @@ std::vector<std::u16string> ReadReportsInHelper(const std::vector<std::u16string
     while (next < paths.size()) {
         CHelperRun run(helper, paths, next, limits);
         if (!run.Started()) {
-            // Without the helper no file has tags, as without the library.
-            DebugLine("Tags not read: " + run.Problem());
+            // Without the helper no file has tags, as without the library;
+            // an install that lost the helper is said, not taken for files
+            // without tags.
+            std::fprintf(stderr, "%s: tags not read: %s\n", program_invocation_short_name, run.Problem().c_str());
             break;
         }
         while (next < paths.size()) {

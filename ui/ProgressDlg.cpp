@@ -89,14 +89,14 @@ void CProgressDlg::Init()
 
 bool CProgressDlg::ReportFailure()
 {
-    // A job that stopped without a message is not reported as failed: it
-    // counts as completed, as a job that ends by itself does.
+    // A failure without a message of its own is still no completion.
     const sConversionOutcome outcome = m_job.Outcome();
-    if (outcome.m_eOutcome != eOutcome::Failed || outcome.m_strError.empty())
+    if (outcome.m_eOutcome != eOutcome::Failed)
         return false;
     m_pollTimer.stop();
     m_closeTimer.stop();
-    UserDialogs().ShowError(this, QStringLiteral("Error"), QString::fromStdU16String(outcome.m_strError));
+    const std::u16string message = outcome.m_strError.empty() ? u"The conversion failed." : outcome.m_strError;
+    UserDialogs().ShowError(this, QStringLiteral("Error"), QString::fromStdU16String(message));
     AbortSequence(PROGRESS_FAILED);
     return true;
 }

@@ -352,8 +352,7 @@ TEST_F(CliBook, SecondCtrlCEndsAJobThatDoesNotStop)
     // and cannot see the first Ctrl+C's abort.
     ASSERT_EQ(::mkfifo((m_dir / "stuck.m4b").c_str(), 0600), 0);
     CCliProcess process(m_dir.Path(), {"-q", "-o", "stuck.m4b", "Book One"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    ASSERT_FALSE(process.HasEnded()) << process.Wait().m_strErr;
+    ASSERT_TRUE(process.WaitUntilBlockedInOpen(60)) << process.Wait().m_strErr;
     process.Signal(SIGINT);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     ASSERT_FALSE(process.HasEnded()) << "the first Ctrl+C should only ask the job to stop";

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -73,6 +75,32 @@ void CCliProcess::Signal(int signal) const
 {
     if (m_pid > 0 && !m_bEnded)
         ::kill(m_pid, signal);
+}
+
+bool CCliProcess::WaitUntilBlockedInOpen(int seconds) const
+{
+    // /proc/PID/task/TID/syscall starts with the number of the call a
+    // blocked thread is in.
+    const std::string openat = std::to_string(SYS_openat) + " ";
+    const auto inOpen = [&] {
+        std::error_code error;
+        for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(m_pid) + "/task", error)) {
+            std::ifstream in(task.path() / "syscall");
+            std::string line;
+            if (std::getline(in, line) && line.rfind(openat, 0) == 0)
+                return true;
+        }
+        return false;
+    };
+    // Blocked, not just passing through an open: seen in it five times running.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    for (int seen = 0; std::chrono::steady_clock::now() < deadline;) {
+        seen = inOpen() ? seen + 1 : 0;
+        if (seen == 5)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
 }
 
 bool CCliProcess::HasEnded()

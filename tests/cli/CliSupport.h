@@ -35,6 +35,9 @@ public:
 
     void Signal(int signal) const;
     bool HasEnded();
+    // Waits at most `seconds` until one of its threads is blocked in opening
+    // a file (a FIFO nobody reads); true when one is.
+    bool WaitUntilBlockedInOpen(int seconds) const;
     sCliResult Wait();
 
 private:

@@ -214,19 +214,16 @@ TEST_F(ProgressDlgTest, TheBarStaysInsideAChangingRange)
     EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{40, 30}, {20, 20}, {50, 50}}));
 }
 
-TEST_F(ProgressDlgTest, AnAbortWithoutMessageIsNoFailure)
+TEST_F(ProgressDlgTest, AFailureWithoutMessageIsStillAFailure)
 {
     CProgressDlg dialog(job);
     int step = 0;
     WhileOpen(dialog, [&] {
-        ++step;
-        if (step == 3)
-            job.outcome = {eOutcome::Failed, u""};  // stopped without a message
-        if (step == 8)
-            job.ended = true;
+        if (++step == 3)
+            job.Fail(u"");  // the engine stopped without a message
     });
-    EXPECT_EQ(dialog.exec(), PROGRESS_COMPLETED);
-    EXPECT_TRUE(dialogs.errors.empty());
+    EXPECT_EQ(dialog.exec(), PROGRESS_FAILED);
+    EXPECT_EQ(dialogs.errors, (std::vector<QString>{"Error|The conversion failed."}));
 }
 
 }  // namespace
