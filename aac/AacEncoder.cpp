@@ -1,9 +1,9 @@
 // The encoder over FFmpeg's native "aac" encoder: configuration, the block
 // conversion into a reused frame, and one raw frame out per call.
-#include "AacEncoder.h"
+#include "aac/AacEncoder.h"
 
-#include "FfmpegHandles.h"
-#include "PcmConversion.h"
+#include "ffmpeg/Handles.h"
+#include "aac/PcmConversion.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -16,10 +16,6 @@ extern "C" {
 
 namespace aac {
 namespace {
-
-using detail::CodecContextPtr;
-using detail::FramePtr;
-using detail::PacketPtr;
 
 constexpr const char* kEncoderName = "aac";
 // The native encoder allocates each packet with 8192 bytes per channel, so no
@@ -41,12 +37,12 @@ void SetEncoderOption(AVCodecContext* context, const char* name, int64_t value)
 }
 
 // A codec context opened for the format and `config`, or null.
-CodecContextPtr OpenContext(unsigned long sampleRate, unsigned int channels, const Configuration& config)
+ffmpeg::CodecContext OpenContext(unsigned long sampleRate, unsigned int channels, const Configuration& config)
 {
     const AVCodec* codec = NativeAacEncoder();
     if (!codec)
         return nullptr;
-    CodecContextPtr context(avcodec_alloc_context3(codec));
+    ffmpeg::CodecContext context(avcodec_alloc_context3(codec));
     if (!context)
         return nullptr;
     context->sample_fmt = AV_SAMPLE_FMT_FLTP;
@@ -70,9 +66,9 @@ CodecContextPtr OpenContext(unsigned long sampleRate, unsigned int channels, con
 }
 
 // A planar float frame able to hold one full block, allocated once.
-FramePtr AllocateBlockFrame(const AVCodecContext& context)
+ffmpeg::Frame AllocateBlockFrame(const AVCodecContext& context)
 {
-    FramePtr frame(av_frame_alloc());
+    ffmpeg::Frame frame(av_frame_alloc());
     if (!frame)
         return nullptr;
     frame->format = context.sample_fmt;
@@ -92,9 +88,9 @@ struct Encoder::Impl {
     unsigned int channels = 0;
     unsigned int frameLength = 0;  // samples per channel in one full block
     Configuration config;
-    CodecContextPtr context;
-    FramePtr frame;
-    PacketPtr packet;
+    ffmpeg::CodecContext context;
+    ffmpeg::Frame frame;
+    ffmpeg::Packet packet;
     int64_t nextPts = 0;
     bool inputBegun = false;      // a block or a flush has reached the codec
     bool lastBlockTaken = false;  // a short block ended the input
@@ -190,7 +186,7 @@ int Encoder::SetConfiguration(const Configuration& config)
     if (!IsHonourable(config, m_impl->sampleRate))
         return 0;
     // Open the new context first, so that a failure leaves the old one in force.
-    CodecContextPtr context = OpenContext(m_impl->sampleRate, m_impl->channels, config);
+    ffmpeg::CodecContext context = OpenContext(m_impl->sampleRate, m_impl->channels, config);
     if (!context || context->frame_size != static_cast<int>(m_impl->frameLength))
         return 0;
     m_impl->context = std::move(context);

@@ -1,5 +1,5 @@
 // Which sample rates and configurations the AAC encoder can honour.
-#include "AacEncoder.h"
+#include "aac/AacEncoder.h"
 
 #include <array>
 #include <cstdlib>

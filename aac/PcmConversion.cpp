@@ -1,4 +1,4 @@
-#include "PcmConversion.h"
+#include "aac/PcmConversion.h"
 
 namespace aac {
 namespace {

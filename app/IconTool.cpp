@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <cstdio>
 
-#include "AppIcon.h"
+#include "ui/AppIcon.h"
 
 int main(int argc, char* argv[])
 {

@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <sys/resource.h>
 
-#include "CommandLine.h"
-#include "MainDlg.h"
+#include "ui/CommandLine.h"
+#include "ui/MainDlg.h"
 
 namespace {
 

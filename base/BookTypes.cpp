@@ -1,6 +1,6 @@
-#include "BookTypes.h"
+#include "base/BookTypes.h"
 
-#include "Text.h"
+#include "base/Text.h"
 
 #include <sys/stat.h>
 

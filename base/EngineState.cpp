@@ -1,4 +1,4 @@
-#include "EngineState.h"
+#include "base/EngineState.h"
 
 std::atomic<int> g_bAbort{0};
 CErrorText g_strError;

@@ -1,4 +1,4 @@
-#include "Event.h"
+#include "base/Event.h"
 
 #include <chrono>
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "Encoder.h"
-#include "GraphFactory.h"
+#include "engine/Encoder.h"
+#include "engine/GraphFactory.h"
 #include "MemoryGraph.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <thread>
 
-#include "Converter.h"
-#include "Event.h"
-#include "Text.h"
+#include "engine/Converter.h"
+#include "base/Event.h"
+#include "base/Text.h"
 
 int main(int argc, char** argv)
 {

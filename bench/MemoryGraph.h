@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "Graph.h"
+#include "decode/Graph.h"
 
 class CMemoryGraph : public CGraphSound {
 public:

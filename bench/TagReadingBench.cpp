@@ -9,9 +9,9 @@
 #include <sys/resource.h>
 #include <vector>
 
-#include "MediaInfoLibrary.h"
-#include "TagReader.h"
-#include "Text.h"
+#include "project/MediaInfoLibrary.h"
+#include "project/TagReader.h"
+#include "base/Text.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "BookPlan.h"
+#include "cli/BookPlan.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
-#include "DisplayText.h"
-#include "PathText.h"
-#include "Text.h"
+#include "cli/DisplayText.h"
+#include "project/PathText.h"
+#include "base/Text.h"
 
 namespace fs = std::filesystem;
 

@@ -3,9 +3,9 @@
 // conversion, exactly as a drop of the given paths onto the window would.
 #include <string>
 
-#include "BookProject.h"
-#include "CliOptions.h"
-#include "TagReader.h"
+#include "project/BookProject.h"
+#include "cli/CliOptions.h"
+#include "project/TagReader.h"
 
 inline constexpr int EXIT_DONE = 0;
 inline constexpr int EXIT_FAILED = 1;

@@ -1,8 +1,8 @@
-#include "CliOptions.h"
+#include "cli/CliOptions.h"
 
 #include <cctype>
 
-#include "AacEncoder.h"
+#include "aac/AacEncoder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Conversion.h"
+#include "cli/Conversion.h"
 
 #include <atomic>
 #include <chrono>
@@ -8,10 +8,10 @@
 #include <pthread.h>
 #include <unistd.h>
 
-#include "BookPlan.h"
-#include "Converter.h"
-#include "DisplayText.h"
-#include "ProgressDisplay.h"
+#include "cli/BookPlan.h"
+#include "engine/Converter.h"
+#include "cli/DisplayText.h"
+#include "cli/ProgressDisplay.h"
 
 namespace {
 

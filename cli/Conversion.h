@@ -3,7 +3,7 @@
 // Ctrl+C with a clean abort.
 #include <string>
 
-#include "BookProject.h"
+#include "project/BookProject.h"
 
 // Returns the exit code: EXIT_DONE, EXIT_FAILED (the engine's error text is
 // on standard error) or EXIT_INTERRUPTED.

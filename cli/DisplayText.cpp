@@ -1,8 +1,8 @@
-#include "DisplayText.h"
+#include "cli/DisplayText.h"
 
 #include <cstdio>
 
-#include "Text.h"
+#include "base/Text.h"
 
 namespace {
 

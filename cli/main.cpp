@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "BookPlan.h"
-#include "CliOptions.h"
-#include "Conversion.h"
-#include "DisplayText.h"
-#include "MediaChapters.h"
-#include "Settings.h"
-#include "Text.h"
+#include "cli/BookPlan.h"
+#include "cli/CliOptions.h"
+#include "cli/Conversion.h"
+#include "cli/DisplayText.h"
+#include "decode/MediaChapters.h"
+#include "engine/Settings.h"
+#include "base/Text.h"
 
 extern "C" {
 #include <libavutil/log.h>

@@ -1,4 +1,4 @@
-#include "AacFrames.h"
+#include "decode/AacFrames.h"
 
 #include <algorithm>
 #include <string_view>

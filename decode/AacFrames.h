@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "FFmpegHandles.h"
+#include "ffmpeg/Handles.h"
 
 // Samples per channel of every AAC-LC frame.
 constexpr uint32_t kAacFrameLength = 1024;

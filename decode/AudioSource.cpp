@@ -1,4 +1,4 @@
-#include "AudioSource.h"
+#include "decode/AudioSource.h"
 
 #include <cerrno>
 #include <string_view>

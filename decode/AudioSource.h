@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "FFmpegHandles.h"
-#include "HResult.h"
+#include "ffmpeg/Handles.h"
+#include "decode/HResult.h"
 
 // A stream stated below this rate is a damaged header, not a recording: read
 // as stated, one second of samples would become hours of audio.

@@ -1,15 +1,15 @@
-#include "Graph.h"
+#include "decode/Graph.h"
 
 #include <new>
 #include <system_error>
 
-#include "Diagnostics.h"
-#include "EngineState.h"
-#include "GraphState.h"
-#include "MediaSample.h"
-#include "Negotiation.h"
-#include "RenderBase.h"
-#include "Text.h"
+#include "base/Diagnostics.h"
+#include "base/EngineState.h"
+#include "decode/GraphState.h"
+#include "decode/MediaSample.h"
+#include "decode/Negotiation.h"
+#include "decode/RenderBase.h"
+#include "base/Text.h"
 
 void DebugFailure(HRESULT hr, const char* where)
 {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "HResult.h"
-#include "MediaType.h"
-#include "WaveFormat.h"
+#include "decode/HResult.h"
+#include "decode/MediaType.h"
+#include "base/WaveFormat.h"
 
 class CBaseRenderer;
 class CRender;

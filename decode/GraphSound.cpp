@@ -1,8 +1,8 @@
 #include <new>
 
-#include "Graph.h"
-#include "GraphState.h"
-#include "Render.h"
+#include "decode/Graph.h"
+#include "decode/GraphState.h"
+#include "decode/Render.h"
 
 CGraphSound::CGraphSound(const std::u16string& path, const WAVEFORMATEX* requiredFormat)
     : m_strFile(path), m_pFormat(requiredFormat)

@@ -8,10 +8,10 @@
 #include <string>
 #include <thread>
 
-#include "AudioSource.h"
-#include "Graph.h"
-#include "HResult.h"
-#include "PcmConverter.h"
+#include "decode/AudioSource.h"
+#include "decode/Graph.h"
+#include "decode/HResult.h"
+#include "decode/PcmConverter.h"
 
 class CBaseRenderer;
 class CRendererInputPin;

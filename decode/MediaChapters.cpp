@@ -1,10 +1,10 @@
-#include "MediaChapters.h"
+#include "decode/MediaChapters.h"
 
 #include <algorithm>
 #include <chrono>
 
-#include "FFmpegHandles.h"
-#include "Text.h"
+#include "ffmpeg/Handles.h"
+#include "base/Text.h"
 
 extern "C" {
 #include <libavutil/mathematics.h>

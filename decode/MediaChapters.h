@@ -5,7 +5,7 @@
 // the book project can be given it as its chapter reader.
 #include <string>
 
-#include "BookTypes.h"
+#include "base/BookTypes.h"
 
 // The chapters in order of their starts, each start measured from the first
 // sample the decoder delivers; chapters at or past the end and repeated

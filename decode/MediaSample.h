@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "MediaType.h"
+#include "decode/MediaType.h"
 
 class CMemorySample : public IMediaSample {
 public:

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "WaveFormat.h"
+#include "base/WaveFormat.h"
 
 enum class MajorType { None, Audio, Video, Other };
 enum class SubType { None, PCM, IEEE_Float, Other };

@@ -1,4 +1,4 @@
-#include "Negotiation.h"
+#include "decode/Negotiation.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "MediaType.h"
-#include "WaveFormat.h"
+#include "decode/MediaType.h"
+#include "base/WaveFormat.h"
 
 // The sample rates the AAC encoder takes, highest first.
 const std::vector<uint32_t>& StandardAacRates();

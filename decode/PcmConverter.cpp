@@ -1,4 +1,4 @@
-#include "PcmConverter.h"
+#include "decode/PcmConverter.h"
 
 namespace {
 // The frame's channel layout; one of unknown order gets the usual layout for

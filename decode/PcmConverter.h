@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "FFmpegHandles.h"
-#include "WaveFormat.h"
+#include "ffmpeg/Handles.h"
+#include "base/WaveFormat.h"
 
 class CPcmConverter {
 public:

@@ -1,10 +1,10 @@
-#include "Render.h"
+#include "decode/Render.h"
 
 #include <cstring>
 #include <new>
 
-#include "EngineState.h"
-#include "Graph.h"
+#include "base/EngineState.h"
+#include "decode/Graph.h"
 
 namespace {
 bool MatchesRequired(const WAVEFORMATEX& offered, const WAVEFORMATEX& required)

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "MediaType.h"
-#include "RenderBase.h"
-#include "WaveFormat.h"
+#include "decode/MediaType.h"
+#include "decode/RenderBase.h"
+#include "base/WaveFormat.h"
 
 class CGraphSound;
 

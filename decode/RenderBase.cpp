@@ -1,4 +1,4 @@
-#include "RenderBase.h"
+#include "decode/RenderBase.h"
 
 #include <utility>
 

@@ -8,8 +8,8 @@
 #include <mutex>
 #include <string>
 
-#include "HResult.h"
-#include "MediaType.h"
+#include "decode/HResult.h"
+#include "decode/MediaType.h"
 
 // A sample arrived after the renderer's end of stream.
 constexpr HRESULT VFW_E_SAMPLE_REJECTED_EOS = static_cast<HRESULT>(0x8004022B);

@@ -6,7 +6,7 @@
 #include <memory>
 #include <mutex>
 
-#include "Event.h"
+#include "base/Event.h"
 
 constexpr int kPollSliceMs = 10;
 

@@ -1,15 +1,15 @@
-#include "BookWriter.h"
+#include "engine/BookWriter.h"
 
 #include <algorithm>
 #include <optional>
 
-#include "ChapterSample.h"
-#include "EngineState.h"
-#include "FileTask.h"
-#include "LibraryLog.h"
-#include "Settings.h"
-#include "Text.h"
-#include "ThreadPool.h"
+#include "engine/ChapterSample.h"
+#include "base/EngineState.h"
+#include "engine/FileTask.h"
+#include "engine/LibraryLog.h"
+#include "engine/Settings.h"
+#include "base/Text.h"
+#include "engine/ThreadPool.h"
 
 namespace {
 constexpr uint32_t kMovieTimeScale = 90000;

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "AacFrames.h"
-#include "BookTypes.h"
-#include "ConsoleSink.h"
-#include "EncodedFrame.h"
-#include "FrameSource.h"
-#include "Event.h"
-#include "Mp4File.h"
-#include "WaveFormat.h"
+#include "decode/AacFrames.h"
+#include "base/BookTypes.h"
+#include "engine/ConsoleSink.h"
+#include "engine/EncodedFrame.h"
+#include "engine/FrameSource.h"
+#include "base/Event.h"
+#include "mp4/Mp4File.h"
+#include "base/WaveFormat.h"
 
 class CFileTask;
 class CThreadPool;

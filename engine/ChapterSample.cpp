@@ -1,4 +1,4 @@
-#include "ChapterSample.h"
+#include "engine/ChapterSample.h"
 
 namespace {
 void PutU16BE(std::vector<uint8_t>& out, uint32_t v)

@@ -1,8 +1,8 @@
-#include "ConsoleSink.h"
+#include "engine/ConsoleSink.h"
 
 #include <cstdio>
 
-#include "Diagnostics.h"
+#include "base/Diagnostics.h"
 
 namespace {
 

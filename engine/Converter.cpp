@@ -1,11 +1,11 @@
-#include "Converter.h"
+#include "engine/Converter.h"
 
 #include <system_error>
 
-#include "BookWriter.h"
-#include "EngineState.h"
-#include "Event.h"
-#include "Text.h"
+#include "engine/BookWriter.h"
+#include "base/EngineState.h"
+#include "base/Event.h"
+#include "base/Text.h"
 
 CConverter::CConverter(const sTagInfo* metadata, const std::vector<sInputFile>* files, const sCoverData* cover,
                        const std::u16string* outputPath, IConsoleSink& console, CThreadPool& pool)

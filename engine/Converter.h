@@ -8,10 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "BookTypes.h"
-#include "ConsoleSink.h"
-#include "ConversionOutcome.h"
-#include "ThreadPool.h"
+#include "base/BookTypes.h"
+#include "engine/ConsoleSink.h"
+#include "engine/ConversionOutcome.h"
+#include "engine/ThreadPool.h"
 
 class CBookWriter;
 

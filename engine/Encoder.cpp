@@ -1,13 +1,13 @@
-#include "Encoder.h"
+#include "engine/Encoder.h"
 
 #include <cstring>
 
-#include "Diagnostics.h"
-#include "EngineState.h"
-#include "GraphFactory.h"
-#include "LibraryLog.h"
-#include "Settings.h"
-#include "Text.h"
+#include "base/Diagnostics.h"
+#include "base/EngineState.h"
+#include "engine/GraphFactory.h"
+#include "engine/LibraryLog.h"
+#include "engine/Settings.h"
+#include "base/Text.h"
 
 CEncoder::CEncoder(const WAVEFORMATEX* requiredFormat, const sInputFile& input, IWriterCallback* writer,
                    IConsoleSink& console)

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "AacEncoder.h"
-#include "BookTypes.h"
-#include "ConsoleSink.h"
-#include "FrameSource.h"
-#include "Graph.h"
-#include "Interfaces.h"
-#include "PcmQueue.h"
-#include "WaveFormat.h"
+#include "aac/AacEncoder.h"
+#include "base/BookTypes.h"
+#include "engine/ConsoleSink.h"
+#include "engine/FrameSource.h"
+#include "decode/Graph.h"
+#include "engine/Interfaces.h"
+#include "engine/PcmQueue.h"
+#include "base/WaveFormat.h"
 
 class CEncoder : public IFrameSource {
 public:

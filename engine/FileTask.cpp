@@ -1,10 +1,10 @@
-#include "FileTask.h"
+#include "engine/FileTask.h"
 
-#include "BookWriter.h"
-#include "Diagnostics.h"
-#include "EngineState.h"
-#include "FrameCopier.h"
-#include "Text.h"
+#include "engine/BookWriter.h"
+#include "base/Diagnostics.h"
+#include "base/EngineState.h"
+#include "engine/FrameCopier.h"
+#include "base/Text.h"
 
 std::atomic<int> g_nTaskCount{0};
 

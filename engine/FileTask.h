@@ -8,15 +8,15 @@
 #include <optional>
 #include <thread>
 
-#include "AacFrames.h"
-#include "BookTypes.h"
-#include "ConsoleSink.h"
-#include "Encoder.h"
-#include "Event.h"
-#include "FrameQueue.h"
-#include "FrameSource.h"
-#include "Interfaces.h"
-#include "WaveFormat.h"
+#include "decode/AacFrames.h"
+#include "base/BookTypes.h"
+#include "engine/ConsoleSink.h"
+#include "engine/Encoder.h"
+#include "base/Event.h"
+#include "engine/FrameQueue.h"
+#include "engine/FrameSource.h"
+#include "engine/Interfaces.h"
+#include "base/WaveFormat.h"
 
 class CBookWriter;
 

@@ -1,7 +1,7 @@
-#include "FrameCopier.h"
+#include "engine/FrameCopier.h"
 
-#include "EngineState.h"
-#include "Text.h"
+#include "base/EngineState.h"
+#include "base/Text.h"
 
 CFrameCopier::CFrameCopier(const sInputFile& input, const sAacStream& stream, IWriterCallback* writer)
     : m_pWriter(writer), m_stream(stream), m_strPath(input.m_strPath), m_pReader(std::make_unique<CAacFrameReader>())

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "AacFrames.h"
-#include "BookTypes.h"
-#include "FrameSource.h"
-#include "Interfaces.h"
+#include "decode/AacFrames.h"
+#include "base/BookTypes.h"
+#include "engine/FrameSource.h"
+#include "engine/Interfaces.h"
 
 class CFrameCopier : public IFrameSource {
 public:

@@ -1,8 +1,8 @@
-#include "FrameQueue.h"
+#include "engine/FrameQueue.h"
 
 #include <cstring>
 
-#include "Diagnostics.h"
+#include "base/Diagnostics.h"
 
 void CQueue::OnFrame(const uint8_t* data, int size, uint64_t duration)
 {

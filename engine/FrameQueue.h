@@ -4,10 +4,10 @@
 // writer reaches it keeps its frames here.
 #include <atomic>
 
-#include "BlockingQueue.h"
-#include "ConsoleSink.h"
-#include "EncodedFrame.h"
-#include "Interfaces.h"
+#include "engine/BlockingQueue.h"
+#include "engine/ConsoleSink.h"
+#include "engine/EncodedFrame.h"
+#include "engine/Interfaces.h"
 
 class CQueue : public IWriterCallback, public CBlockingQueue<sEncodedFrame> {
 public:

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "WaveFormat.h"
+#include "base/WaveFormat.h"
 
 // What the book's audio track takes from its first file's source.
 struct sTrackSetup {

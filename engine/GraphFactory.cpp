@@ -1,4 +1,4 @@
-#include "GraphFactory.h"
+#include "engine/GraphFactory.h"
 
 #include <mutex>
 

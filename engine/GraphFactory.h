@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "Graph.h"
+#include "decode/Graph.h"
 
 using GraphFactory = std::function<std::unique_ptr<CGraphSound>(const std::u16string& path,
                                                                  const WAVEFORMATEX* requiredFormat)>;

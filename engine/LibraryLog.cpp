@@ -1,4 +1,4 @@
-#include "LibraryLog.h"
+#include "engine/LibraryLog.h"
 
 #include <cstdlib>
 #include <mutex>

@@ -1,10 +1,10 @@
-#include "PcmQueue.h"
+#include "engine/PcmQueue.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "Diagnostics.h"
-#include "EngineState.h"
+#include "base/Diagnostics.h"
+#include "base/EngineState.h"
 
 CPcmQueue::~CPcmQueue()
 {

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "BlockingQueue.h"
-#include "ConsoleSink.h"
-#include "EncodedFrame.h"
-#include "MediaType.h"
+#include "engine/BlockingQueue.h"
+#include "engine/ConsoleSink.h"
+#include "engine/EncodedFrame.h"
+#include "decode/MediaType.h"
 
 constexpr size_t kMaxQueuedPcmBlocks = 64;
 

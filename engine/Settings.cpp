@@ -1,4 +1,4 @@
-#include "Settings.h"
+#include "engine/Settings.h"
 
 #include <atomic>
 #include <cctype>

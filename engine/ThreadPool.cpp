@@ -1,12 +1,12 @@
-#include "ThreadPool.h"
+#include "engine/ThreadPool.h"
 
 #include <chrono>
 #include <sched.h>
 #include <system_error>
 
-#include "Diagnostics.h"
-#include "EngineState.h"
-#include "FileTask.h"
+#include "base/Diagnostics.h"
+#include "base/EngineState.h"
+#include "engine/FileTask.h"
 
 CThreadPool g_ThreadPool;
 

@@ -7,7 +7,7 @@
 #include <deque>
 #include <mutex>
 
-#include "Interfaces.h"
+#include "engine/Interfaces.h"
 
 class CThreadPool : public IThreadPool {
 public:

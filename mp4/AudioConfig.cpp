@@ -1,4 +1,4 @@
-#include "AudioConfig.h"
+#include "mp4/AudioConfig.h"
 
 #include <iterator>
 

@@ -1,4 +1,4 @@
-#include "BoxWriter.h"
+#include "mp4/BoxWriter.h"
 
 #include <cassert>
 #include <cstring>

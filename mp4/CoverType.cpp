@@ -1,4 +1,4 @@
-#include "Mp4File.h"
+#include "mp4/Mp4File.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "FileSink.h"
+#include "mp4/FileSink.h"
 
 #include <cerrno>
 #include <cstring>

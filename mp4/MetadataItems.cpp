@@ -1,7 +1,7 @@
-#include "MetadataItems.h"
+#include "mp4/MetadataItems.h"
 
-#include "BoxWriter.h"
-#include "Mp4File.h"
+#include "mp4/BoxWriter.h"
+#include "mp4/Mp4File.h"
 
 namespace mp4 {
 

@@ -1,9 +1,9 @@
-#include "MoovWriter.h"
+#include "mp4/MoovWriter.h"
 
-#include "AudioConfig.h"
-#include "BoxWriter.h"
-#include "MetadataItems.h"
-#include "Track.h"
+#include "mp4/AudioConfig.h"
+#include "mp4/BoxWriter.h"
+#include "mp4/MetadataItems.h"
+#include "mp4/Track.h"
 
 #include <algorithm>
 #include <limits>

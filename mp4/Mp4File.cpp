@@ -1,10 +1,10 @@
-#include "Mp4File.h"
+#include "mp4/Mp4File.h"
 
-#include "FileSink.h"
-#include "MetadataItems.h"
-#include "MoovWriter.h"
-#include "Mp4TestAccess.h"
-#include "Track.h"
+#include "mp4/FileSink.h"
+#include "mp4/MetadataItems.h"
+#include "mp4/MoovWriter.h"
+#include "mp4/Mp4TestAccess.h"
+#include "mp4/Track.h"
 
 #include <ctime>
 #include <limits>

@@ -1,6 +1,6 @@
 #pragma once
 // For tests only: reaches file offsets beyond 4 GiB without writing 4 GiB.
-#include "Mp4File.h"
+#include "mp4/Mp4File.h"
 
 #include <cstdint>
 

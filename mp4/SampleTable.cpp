@@ -1,4 +1,4 @@
-#include "SampleTable.h"
+#include "mp4/SampleTable.h"
 
 #include <cstddef>
 

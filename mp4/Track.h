@@ -1,7 +1,7 @@
 #pragma once
 // What the writer knows of one track while the file is being written.
-#include "Mp4File.h"
-#include "SampleTable.h"
+#include "mp4/Mp4File.h"
+#include "mp4/SampleTable.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,9 +1,9 @@
-#include "BatchNames.h"
+#include "project/BatchNames.h"
 
 #include <algorithm>
 #include <unordered_set>
 
-#include "PathText.h"
+#include "project/PathText.h"
 
 void SortPathsOrdinal(std::vector<std::u16string>& paths)
 {

@@ -1,4 +1,4 @@
-#include "BookDetails.h"
+#include "project/BookDetails.h"
 
 const std::array<sDetailField, 6> DETAIL_FIELDS{{
     {1010, u"Artist:", &sBookDetails::m_strArtist, &sTagInfo::m_strPerformer},

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "BookTypes.h"
+#include "base/BookTypes.h"
 
 struct sBookDetails {
     std::u16string m_strArtist;   // 1010 "Artist:"  <-> m_strPerformer

@@ -1,11 +1,11 @@
-#include "BookProject.h"
+#include "project/BookProject.h"
 
 #include <algorithm>
 #include <functional>
 
-#include "BatchNames.h"
-#include "OutputPath.h"
-#include "PathText.h"
+#include "project/BatchNames.h"
+#include "project/OutputPath.h"
+#include "project/PathText.h"
 
 namespace {
 

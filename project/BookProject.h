@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "BookDetails.h"
-#include "BookProjectView.h"
-#include "ChapterSheet.h"
-#include "CollectedFiles.h"
-#include "ConversionInputs.h"
-#include "CoverChoice.h"
-#include "Item.h"
-#include "TagReader.h"
+#include "project/BookDetails.h"
+#include "project/BookProjectView.h"
+#include "project/ChapterSheet.h"
+#include "project/CollectedFiles.h"
+#include "project/ConversionInputs.h"
+#include "project/CoverChoice.h"
+#include "project/Item.h"
+#include "project/TagReader.h"
 
 // Everything a conversion refers to; owned by whoever starts it.
 struct sConversionInputs {

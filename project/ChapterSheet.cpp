@@ -1,4 +1,4 @@
-#include "ChapterSheet.h"
+#include "project/ChapterSheet.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,9 +6,9 @@
 #include <fstream>
 #include <optional>
 
-#include "CollectedFiles.h"
-#include "PathText.h"
-#include "Text.h"
+#include "project/CollectedFiles.h"
+#include "project/PathText.h"
+#include "base/Text.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "BookTypes.h"
+#include "base/BookTypes.h"
 
 inline constexpr std::u16string_view CUE_SHEET_EXTENSION = u".cue";
 

@@ -1,13 +1,13 @@
-#include "CollectedFiles.h"
+#include "project/CollectedFiles.h"
 
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
 #include <utility>
 
-#include "ChapterSheet.h"
-#include "PathText.h"
-#include "Text.h"
+#include "project/ChapterSheet.h"
+#include "project/PathText.h"
+#include "base/Text.h"
 
 namespace {
 

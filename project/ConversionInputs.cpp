@@ -1,4 +1,4 @@
-#include "ConversionInputs.h"
+#include "project/ConversionInputs.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "FileDescriptor.h"
-#include "Text.h"
+#include "base/FileDescriptor.h"
+#include "base/Text.h"
 
 std::vector<sInputFile> BuildInputFiles(const std::vector<const sItem*>& rows)
 {

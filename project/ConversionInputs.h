@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "BookDetails.h"
-#include "BookTypes.h"
-#include "Item.h"
+#include "project/BookDetails.h"
+#include "base/BookTypes.h"
+#include "project/Item.h"
 
 // One input per row, in row order: path, chapter title under the current
 // g_nChapterMode (with a file's several chapters, the first one's and each

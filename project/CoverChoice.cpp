@@ -1,7 +1,7 @@
-#include "CoverChoice.h"
+#include "project/CoverChoice.h"
 
-#include "BatchNames.h"
-#include "PathText.h"
+#include "project/BatchNames.h"
+#include "project/PathText.h"
 
 int FindImage(const std::vector<std::u16string>& paths, std::u16string_view word)
 {

@@ -1,7 +1,7 @@
-#include "Item.h"
+#include "project/Item.h"
 
-#include "PathText.h"
-#include "Text.h"
+#include "project/PathText.h"
+#include "base/Text.h"
 
 int g_nChapterMode = CHAPTERS_FROM_TAG;
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "BookTypes.h"
-#include "TagReader.h"
+#include "base/BookTypes.h"
+#include "project/TagReader.h"
 
 // Chapter title sources (values of g_nChapterMode).
 inline constexpr int CHAPTERS_FROM_FILENAME = 0;  // menu item "From FileName"

@@ -1,4 +1,4 @@
-#include "MediaInfoLibrary.h"
+#include "project/MediaInfoLibrary.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -8,8 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "FileDescriptor.h"
-#include "Text.h"
+#include "base/FileDescriptor.h"
+#include "base/Text.h"
 
 // The library's wide-character interface (wchar_t text) rather than its
 // locale-dependent narrow one.

@@ -1,10 +1,10 @@
-#include "OutputPath.h"
+#include "project/OutputPath.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "PathText.h"
-#include "Text.h"
+#include "project/PathText.h"
+#include "base/Text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "PathText.h"
+#include "project/PathText.h"
 
 #include <clocale>
 #include <cwctype>

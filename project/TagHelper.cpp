@@ -1,4 +1,4 @@
-#include "TagHelper.h"
+#include "project/TagHelper.h"
 
 #include <cerrno>
 #include <csignal>
@@ -13,10 +13,10 @@
 #include <thread>
 #include <unistd.h>
 
-#include "Diagnostics.h"
-#include "FileDescriptor.h"
-#include "TagHelperProtocol.h"
-#include "Text.h"
+#include "base/Diagnostics.h"
+#include "base/FileDescriptor.h"
+#include "project/TagHelperProtocol.h"
+#include "base/Text.h"
 
 extern char** environ;
 

@@ -1,6 +1,6 @@
-#include "TagReader.h"
+#include "project/TagReader.h"
 
-#include "MediaInfoLibrary.h"
+#include "project/MediaInfoLibrary.h"
 
 namespace {
 

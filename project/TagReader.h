@@ -8,8 +8,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "BookTypes.h"
-#include "TagHelper.h"
+#include "base/BookTypes.h"
+#include "project/TagHelper.h"
 
 class CMediaInfoLibrary;
 

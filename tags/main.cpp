@@ -12,9 +12,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "MediaInfoLibrary.h"
-#include "TagHelperProtocol.h"
-#include "Text.h"
+#include "project/MediaInfoLibrary.h"
+#include "project/TagHelperProtocol.h"
+#include "base/Text.h"
 
 namespace {
 

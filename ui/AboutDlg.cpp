@@ -1,11 +1,11 @@
-#include "AboutDlg.h"
+#include "ui/AboutDlg.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
-#include "AppIcon.h"
-#include "DialogFont.h"
+#include "ui/AppIcon.h"
+#include "ui/DialogFont.h"
 
 namespace {
 void Place(QWidget* widget, const sLayoutRect& r) { widget->setGeometry(r.x, r.y, r.width, r.height); }

@@ -1,4 +1,4 @@
-#include "ColumnSizing.h"
+#include "ui/ColumnSizing.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "CoverComboBox.h"
+#include "ui/CoverComboBox.h"
 
 #include <QAbstractItemView>
 #include <QFocusEvent>
@@ -6,7 +6,7 @@
 #include <QScrollBar>
 #include <QStyle>
 
-#include "PathText.h"
+#include "project/PathText.h"
 
 C_ComboBox::C_ComboBox(CCoverChoice& choice, QWidget* parent) : QComboBox(parent), m_choice(choice)
 {

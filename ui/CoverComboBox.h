@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "CoverChoice.h"
+#include "project/CoverChoice.h"
 
 class C_ComboBox : public QComboBox {
 public:

@@ -1,4 +1,4 @@
-#include "CoverFit.h"
+#include "ui/CoverFit.h"
 
 #include <algorithm>
 #include <cmath>

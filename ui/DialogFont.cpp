@@ -1,4 +1,4 @@
-#include "DialogFont.h"
+#include "ui/DialogFont.h"
 
 #include <QFontMetrics>
 

@@ -2,7 +2,7 @@
 // The font of the program's dialogs and the dialog units it defines.
 #include <QFont>
 
-#include "DialogLayout.h"
+#include "ui/DialogLayout.h"
 
 // A sans-serif font at 8 points.
 QFont DialogFont();

@@ -1,4 +1,4 @@
-#include "DialogLayout.h"
+#include "ui/DialogLayout.h"
 
 namespace {
 int MulDiv(int value, int numerator, int denominator)

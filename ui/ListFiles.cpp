@@ -1,4 +1,4 @@
-#include "ListFiles.h"
+#include "ui/ListFiles.h"
 
 #include <QKeyEvent>
 

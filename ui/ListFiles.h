@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "ListViewCtrl.h"
+#include "ui/ListViewCtrl.h"
 
 class CListFiles : public C_ListViewCtrl {
 public:

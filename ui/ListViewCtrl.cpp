@@ -1,11 +1,11 @@
-#include "ListViewCtrl.h"
+#include "ui/ListViewCtrl.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QPainter>
 #include <QScrollBar>
 
-#include "AboutToResizeEvent.h"
+#include "ui/AboutToResizeEvent.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // while it has no rows.
 #include <QTreeWidget>
 
-#include "ColumnSizing.h"
+#include "ui/ColumnSizing.h"
 
 class C_ListViewCtrl : public QTreeWidget {
 public:

@@ -1,4 +1,4 @@
-#include "MainDlg.h"
+#include "ui/MainDlg.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -14,18 +14,18 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "AboutDlg.h"
-#include "AboutToResizeEvent.h"
-#include "AppIcon.h"
-#include "Converter.h"
-#include "CoverComboBox.h"
-#include "DialogFont.h"
-#include "ListFiles.h"
-#include "MediaChapters.h"
-#include "OutputPath.h"
-#include "PictureBoxCtrl.h"
-#include "ProgressDlg.h"
-#include "UserDialogs.h"
+#include "ui/AboutDlg.h"
+#include "ui/AboutToResizeEvent.h"
+#include "ui/AppIcon.h"
+#include "engine/Converter.h"
+#include "ui/CoverComboBox.h"
+#include "ui/DialogFont.h"
+#include "ui/ListFiles.h"
+#include "decode/MediaChapters.h"
+#include "project/OutputPath.h"
+#include "ui/PictureBoxCtrl.h"
+#include "ui/ProgressDlg.h"
+#include "ui/UserDialogs.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "BookProject.h"
-#include "DialogLayout.h"
+#include "project/BookProject.h"
+#include "ui/DialogLayout.h"
 
 class QAction;
 class QLineEdit;

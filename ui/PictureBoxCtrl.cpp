@@ -1,9 +1,9 @@
-#include "PictureBoxCtrl.h"
+#include "ui/PictureBoxCtrl.h"
 
 #include <QImageReader>
 #include <QPainter>
 
-#include "CoverFit.h"
+#include "ui/CoverFit.h"
 
 QImage BuildCoverPicture(const QImage& image, int boxWidth, int boxHeight)
 {

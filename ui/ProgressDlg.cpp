@@ -1,13 +1,13 @@
-#include "ProgressDlg.h"
+#include "ui/ProgressDlg.h"
 
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
 
-#include "Converter.h"
-#include "DialogFont.h"
-#include "Event.h"
-#include "UserDialogs.h"
+#include "engine/Converter.h"
+#include "ui/DialogFont.h"
+#include "base/Event.h"
+#include "ui/UserDialogs.h"
 
 namespace {
 

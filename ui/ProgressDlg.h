@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "ConversionOutcome.h"
+#include "engine/ConversionOutcome.h"
 
 class CConverter;
 class QProgressBar;

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers for the encoder tests: feed a whole signal through an encoder,
 // decode the frames with libavcodec's native AAC decoder, and measure signals.
-#include "AacEncoder.h"
+#include "aac/AacEncoder.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 // Encoders of different files run on different threads at once: each must
 // give exactly what it gives alone.
-#include "AacEncoder.h"
+#include "aac/AacEncoder.h"
 #include "AacTestHelpers.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Configurations: which are refused, that a refusal keeps the previous one in
 // force, and that an accepted one is really applied (bit rate, bandwidth).
-#include "AacEncoder.h"
+#include "aac/AacEncoder.h"
 #include "AacTestHelpers.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Encoding blocks: frame counts, the priming delay, the short last block,
 // refused calls, and the round trip through the native AAC decoder.
-#include "AacEncoder.h"
+#include "aac/AacEncoder.h"
 #include "AacTestHelpers.h"
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

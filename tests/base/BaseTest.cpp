@@ -5,9 +5,9 @@
 #include <chrono>
 #include <thread>
 
-#include "EngineState.h"
-#include "Event.h"
-#include "Text.h"
+#include "base/EngineState.h"
+#include "base/Event.h"
+#include "base/Text.h"
 
 namespace {
 

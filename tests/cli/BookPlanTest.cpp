@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
-#include "BookPlan.h"
-#include "DisplayText.h"
-#include "TestSupport.h"
-#include "Text.h"
+#include "cli/BookPlan.h"
+#include "cli/DisplayText.h"
+#include "tests/support/TestSupport.h"
+#include "base/Text.h"
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;

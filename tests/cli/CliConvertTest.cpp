@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "CliSupport.h"
-#include "Probe.h"
-#include "TestSupport.h"
+#include "tests/support/Probe.h"
+#include "tests/support/TestSupport.h"
 
 namespace fs = std::filesystem;
 using namespace clitest;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "AacEncoder.h"
-#include "CliOptions.h"
+#include "aac/AacEncoder.h"
+#include "cli/CliOptions.h"
 
 namespace {
 

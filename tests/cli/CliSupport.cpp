@@ -9,7 +9,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <tuple>
 
-#include "ProgressDisplay.h"
+#include "cli/ProgressDisplay.h"
 
 TEST(ProgressDisplay, DurationsInMinutesOrHours)
 {

@@ -4,10 +4,10 @@
 #include <cmath>
 
 #include "DecodeTestSupport.h"
-#include "EngineState.h"
-#include "Graph.h"
-#include "TestSupport.h"
-#include "Text.h"
+#include "base/EngineState.h"
+#include "decode/Graph.h"
+#include "tests/support/TestSupport.h"
+#include "base/Text.h"
 
 using namespace decodetest;
 namespace fs = std::filesystem;

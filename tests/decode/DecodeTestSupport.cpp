@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "Diagnostics.h"
-#include "Text.h"
+#include "base/Diagnostics.h"
+#include "base/Text.h"
 
 namespace decodetest {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "Event.h"
-#include "Graph.h"
+#include "base/Event.h"
+#include "decode/Graph.h"
 
 namespace decodetest {
 

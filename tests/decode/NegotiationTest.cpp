@@ -1,7 +1,7 @@
 // Which PCM types a decoded stream is offered as, and in which order.
 #include <gtest/gtest.h>
 
-#include "Negotiation.h"
+#include "decode/Negotiation.h"
 
 namespace {
 std::vector<WAVEFORMATEX> Formats(const std::vector<CMediaType>& types)

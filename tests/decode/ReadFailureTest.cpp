@@ -11,10 +11,10 @@
 #include <unistd.h>
 
 #include "DecodeTestSupport.h"
-#include "EngineState.h"
-#include "Graph.h"
-#include "TestSupport.h"
-#include "Text.h"
+#include "base/EngineState.h"
+#include "decode/Graph.h"
+#include "tests/support/TestSupport.h"
+#include "base/Text.h"
 
 namespace fs = std::filesystem;
 

@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "DecodeTestSupport.h"
-#include "EngineState.h"
-#include "Graph.h"
-#include "MediaSample.h"
-#include "Render.h"
+#include "base/EngineState.h"
+#include "decode/Graph.h"
+#include "decode/MediaSample.h"
+#include "decode/Render.h"
 
 using decodetest::CPcmCollector;
 

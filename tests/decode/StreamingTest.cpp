@@ -7,11 +7,11 @@
 #include <thread>
 
 #include "DecodeTestSupport.h"
-#include "EngineState.h"
-#include "Event.h"
-#include "Graph.h"
-#include "TestSupport.h"
-#include "Text.h"
+#include "base/EngineState.h"
+#include "base/Event.h"
+#include "decode/Graph.h"
+#include "tests/support/TestSupport.h"
+#include "base/Text.h"
 
 using namespace decodetest;
 namespace fs = std::filesystem;

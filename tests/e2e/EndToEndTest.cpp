@@ -8,14 +8,14 @@
 #include <cmath>
 #include <cstring>
 
-#include "MediaChapters.h"
-#include "BoxReader.h"
-#include "Converter.h"
-#include "EngineState.h"
-#include "Probe.h"
-#include "Settings.h"
-#include "TestSupport.h"
-#include "Text.h"
+#include "decode/MediaChapters.h"
+#include "tests/support/BoxReader.h"
+#include "engine/Converter.h"
+#include "base/EngineState.h"
+#include "tests/support/Probe.h"
+#include "engine/Settings.h"
+#include "tests/support/TestSupport.h"
+#include "base/Text.h"
 
 namespace {
 

@@ -9,15 +9,15 @@
 #include <memory>
 #include <thread>
 
-#include "Converter.h"
-#include "EngineState.h"
-#include "Event.h"
+#include "engine/Converter.h"
+#include "base/EngineState.h"
+#include "base/Event.h"
 #include "FakeGraph.h"
-#include "Probe.h"
+#include "tests/support/Probe.h"
 #include "RecordingConsole.h"
-#include "TestSupport.h"
-#include "Text.h"
-#include "ThreadPool.h"
+#include "tests/support/TestSupport.h"
+#include "base/Text.h"
+#include "engine/ThreadPool.h"
 
 namespace {
 

@@ -11,10 +11,10 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
-#include "Encoder.h"
-#include "EngineState.h"
+#include "engine/Encoder.h"
+#include "base/EngineState.h"
 #include "FakeGraph.h"
-#include "FrameQueue.h"
+#include "engine/FrameQueue.h"
 
 namespace {
 enum class FailingCall { None, ThirdBlock, Flush };

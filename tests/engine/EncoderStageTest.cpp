@@ -3,11 +3,11 @@
 
 #include <numeric>
 
-#include "Encoder.h"
-#include "EngineState.h"
+#include "engine/Encoder.h"
+#include "base/EngineState.h"
 #include "FakeGraph.h"
-#include "Settings.h"
-#include "TestSupport.h"
+#include "engine/Settings.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

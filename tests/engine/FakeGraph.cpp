@@ -4,8 +4,8 @@
 #include <memory>
 #include <system_error>
 
-#include "EngineState.h"
-#include "GraphFactory.h"
+#include "base/EngineState.h"
+#include "engine/GraphFactory.h"
 
 namespace {
 class CBufferSample : public IMediaSample {

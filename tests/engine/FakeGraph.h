@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "Graph.h"
+#include "decode/Graph.h"
 
 // Holds a source's step until a test sets it.
 using FakeGate = std::shared_ptr<std::atomic<bool>>;

@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "EngineState.h"
-#include "FrameQueue.h"
-#include "PcmQueue.h"
+#include "base/EngineState.h"
+#include "engine/FrameQueue.h"
+#include "engine/PcmQueue.h"
 #include "RecordingConsole.h"
 
 namespace {

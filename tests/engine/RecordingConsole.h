@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ConsoleSink.h"
+#include "engine/ConsoleSink.h"
 
 class CRecordingConsole final : public IConsoleSink {
 public:

@@ -8,13 +8,13 @@
 #include <dlfcn.h>
 #include <pthread.h>
 
-#include "Converter.h"
-#include "EngineState.h"
-#include "Event.h"
+#include "engine/Converter.h"
+#include "base/EngineState.h"
+#include "base/Event.h"
 #include "FakeGraph.h"
-#include "TestSupport.h"
-#include "Text.h"
-#include "ThreadPool.h"
+#include "tests/support/TestSupport.h"
+#include "base/Text.h"
+#include "engine/ThreadPool.h"
 
 namespace {
 std::atomic<int> g_threadsCreated{0};

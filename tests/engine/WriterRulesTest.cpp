@@ -1,8 +1,8 @@
 // The chapter sample layout and the progress estimate.
 #include <gtest/gtest.h>
 
-#include "BookWriter.h"
-#include "ChapterSample.h"
+#include "engine/BookWriter.h"
+#include "engine/ChapterSample.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Write failures are reported and never followed by a success.
-#include "BoxReader.h"
-#include "Mp4File.h"
-#include "TestSupport.h"
+#include "tests/support/BoxReader.h"
+#include "mp4/Mp4File.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

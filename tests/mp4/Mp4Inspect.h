@@ -1,7 +1,7 @@
 #pragma once
 // Decoders for the header, descriptor and tag boxes the MP4 writer produces,
 // so tests compare field values, not bytes.
-#include "BoxReader.h"
+#include "tests/support/BoxReader.h"
 
 #include <cstdint>
 #include <string>

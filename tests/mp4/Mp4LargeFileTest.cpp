@@ -1,10 +1,10 @@
 // Long and large books: 64-bit durations and chunk offsets exactly where the
 // 32-bit fields would overflow.
-#include "BoxReader.h"
-#include "Mp4File.h"
+#include "tests/support/BoxReader.h"
+#include "mp4/Mp4File.h"
 #include "Mp4Inspect.h"
-#include "Mp4TestAccess.h"
-#include "TestSupport.h"
+#include "mp4/Mp4TestAccess.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // A small book with genuine AAC frames, chapters, every tag and a cover, read
 // back by the real tools: ffprobe, ffmpeg and mediainfo.
 #include "AdtsFrames.h"
-#include "Mp4File.h"
+#include "mp4/Mp4File.h"
 #include "Mp4Inspect.h"
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

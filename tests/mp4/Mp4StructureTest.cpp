@@ -1,9 +1,9 @@
 // Writes small files, reads them back with the box reader and compares every
 // box and table with what was written.
-#include "BoxReader.h"
-#include "Mp4File.h"
+#include "tests/support/BoxReader.h"
+#include "mp4/Mp4File.h"
 #include "Mp4Inspect.h"
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "BatchNames.h"
-#include "PathText.h"
+#include "project/BatchNames.h"
+#include "project/PathText.h"
 
 using Paths = std::vector<std::u16string>;
 

@@ -6,9 +6,9 @@
 #include <map>
 #include <string>
 
-#include "BookProject.h"
-#include "TestSupport.h"
-#include "Text.h"
+#include "project/BookProject.h"
+#include "tests/support/TestSupport.h"
+#include "base/Text.h"
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;

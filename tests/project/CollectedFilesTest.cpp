@@ -5,10 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "BatchNames.h"
-#include "CollectedFiles.h"
-#include "TestSupport.h"
-#include "Text.h"
+#include "project/BatchNames.h"
+#include "project/CollectedFiles.h"
+#include "tests/support/TestSupport.h"
+#include "base/Text.h"
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;

@@ -4,11 +4,11 @@
 #include <fstream>
 #include <sys/stat.h>
 
-#include "BookProject.h"
-#include "ConversionInputs.h"
+#include "project/BookProject.h"
+#include "project/ConversionInputs.h"
 #include "FifoReader.h"
-#include "TestSupport.h"
-#include "Text.h"
+#include "tests/support/TestSupport.h"
+#include "base/Text.h"
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "CoverChoice.h"
+#include "project/CoverChoice.h"
 
 using Paths = std::vector<std::u16string>;
 

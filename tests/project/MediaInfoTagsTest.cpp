@@ -9,10 +9,10 @@
 
 #include "FifoReader.h"
 
-#include "MediaInfoLibrary.h"
-#include "TagReader.h"
-#include "TestSupport.h"
-#include "Text.h"
+#include "project/MediaInfoLibrary.h"
+#include "project/TagReader.h"
+#include "tests/support/TestSupport.h"
+#include "base/Text.h"
 
 namespace fs = std::filesystem;
 using testsupport::GenerateTone;

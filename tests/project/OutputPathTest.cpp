@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "OutputPath.h"
-#include "TestSupport.h"
-#include "Text.h"
+#include "project/OutputPath.h"
+#include "tests/support/TestSupport.h"
+#include "base/Text.h"
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;

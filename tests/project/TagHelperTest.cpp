@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "Diagnostics.h"
-#include "TagReader.h"
-#include "TestSupport.h"
-#include "Text.h"
+#include "base/Diagnostics.h"
+#include "project/TagReader.h"
+#include "tests/support/TestSupport.h"
+#include "base/Text.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "TagReader.h"
+#include "project/TagReader.h"
 
 namespace {
 

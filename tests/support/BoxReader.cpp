@@ -1,4 +1,4 @@
-#include "BoxReader.h"
+#include "tests/support/BoxReader.h"
 
 #include <algorithm>
 #include <set>

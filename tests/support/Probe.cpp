@@ -1,8 +1,8 @@
-#include "Probe.h"
+#include "tests/support/Probe.h"
 
 #include <sstream>
 
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace testsupport {
 namespace {

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "AboutDlg.h"
-#include "CommandLine.h"
-#include "Item.h"
-#include "MainDlg.h"
-#include "TestSupport.h"
+#include "ui/AboutDlg.h"
+#include "ui/CommandLine.h"
+#include "project/Item.h"
+#include "ui/MainDlg.h"
+#include "tests/support/TestSupport.h"
 #include "UiFixtures.h"
 
 namespace {

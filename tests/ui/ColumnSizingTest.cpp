@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ColumnSizing.h"
+#include "ui/ColumnSizing.h"
 
 namespace {
 

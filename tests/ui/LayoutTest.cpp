@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "CoverFit.h"
-#include "DialogLayout.h"
+#include "ui/CoverFit.h"
+#include "ui/DialogLayout.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
-#include "CoverComboBox.h"
-#include "Item.h"
-#include "ListFiles.h"
-#include "MainDlg.h"
-#include "PictureBoxCtrl.h"
-#include "TestSupport.h"
+#include "ui/CoverComboBox.h"
+#include "project/Item.h"
+#include "ui/ListFiles.h"
+#include "ui/MainDlg.h"
+#include "ui/PictureBoxCtrl.h"
+#include "tests/support/TestSupport.h"
 #include "UiFixtures.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // The cover preview's pixels for pictures of every shape, on a real widget.
 #include <gtest/gtest.h>
 
-#include "PictureBoxCtrl.h"
-#include "TestSupport.h"
+#include "ui/PictureBoxCtrl.h"
+#include "tests/support/TestSupport.h"
 #include "UiFixtures.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <gtest/gtest.h>
 
-#include "ProgressDlg.h"
+#include "ui/ProgressDlg.h"
 #include "UiFixtures.h"
 
 namespace {

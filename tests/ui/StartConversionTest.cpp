@@ -9,12 +9,12 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-#include "ConversionInputs.h"
-#include "Item.h"
-#include "ListFiles.h"
-#include "MainDlg.h"
-#include "ProgressDlg.h"
-#include "TestSupport.h"
+#include "project/ConversionInputs.h"
+#include "project/Item.h"
+#include "ui/ListFiles.h"
+#include "ui/MainDlg.h"
+#include "ui/ProgressDlg.h"
+#include "tests/support/TestSupport.h"
 #include "UiFixtures.h"
 
 namespace {

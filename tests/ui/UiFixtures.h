@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 // Answers each dialog with the next scripted answer (cancel when none is
 // left) and records what was asked.

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "UiFixtures.h"
-#include "UserDialogs.h"
+#include "ui/UserDialogs.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "AboutDlg.h"
-#include "MainDlg.h"
-#include "ProgressDlg.h"
-#include "UserDialogs.h"
+#include "ui/AboutDlg.h"
+#include "ui/MainDlg.h"
+#include "ui/ProgressDlg.h"
+#include "ui/UserDialogs.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #pragma once
-// Owners for the FFmpeg handles of the decoding layer, so that every path out
-// of a function (success, failure, exception) releases them.
+// Owners for the FFmpeg handles that the encoder adapter and the decoding
+// layer use, so that every path out of a function (success, failure,
+// exception) releases them.
 #include <memory>
 
 extern "C" {
