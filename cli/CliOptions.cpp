@@ -128,6 +128,8 @@ sCliParse ParseCommandLine(const std::vector<std::string>& arguments)
             if (!options.m_bitrate)
                 return UsageError("--bitrate takes a whole number of bit/s per channel from " + BitrateRange() +
                                   ", not \"" + *value + "\"");
+        } else if (argument == "--reencode") {
+            options.m_bReencode = true;
         } else if (argument == "--no-cover") {
             options.m_bNoCover = true;
         } else if (argument == "--dry-run") {
@@ -181,6 +183,9 @@ std::string HelpText()
            "      --no-cover          no cover picture\n"
            "      --bitrate N         AAC bit rate in bit/s per channel, " + BitrateRange() + "\n"
            "                          (instead of Tavlin.ini)\n"
+           "      --reencode          encode the book even when every file is AAC-LC alike\n"
+           "                          (M4A, M4B, .aac); without it, and without a bit rate here\n"
+           "                          or in Tavlin.ini, such files' frames are copied as they are\n"
            "      --dry-run           show chapters, details and cover; convert nothing\n"
            "  -q, --quiet             no progress display\n"
            "  -h, --help              this help\n"

@@ -14,6 +14,7 @@ struct sCliOptions {
     std::optional<std::string> m_cover;
     bool m_bNoCover = false;
     std::optional<unsigned long> m_bitrate;  // bit/s per channel
+    bool m_bReencode = false;  // encode even AAC-LC files whose frames could be copied
     bool m_bDryRun = false;
     bool m_bQuiet = false;
 };

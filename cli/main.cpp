@@ -84,5 +84,6 @@ int main(int argc, char** argv)
     }
     if (options.m_bitrate)
         SetBitrateOverride(*options.m_bitrate);
+    SetForceReencode(options.m_bReencode);
     return AfterStandardOutput(ConvertBook(plan.m_inputs, plan.m_strOutput, options.m_bQuiet));
 }

@@ -6,6 +6,8 @@
 #include "engine/ChapterSample.h"
 #include "base/EngineState.h"
 #include "engine/FileTask.h"
+#include "engine/LibraryLog.h"
+#include "engine/Settings.h"
 #include "base/Text.h"
 #include "engine/ThreadPool.h"
 
@@ -34,6 +36,7 @@ CBookWriter::~CBookWriter()
 void CBookWriter::WriteBook(const std::vector<sInputFile>& files, const sTagInfo* metadata)
 {
     m_pMetadata = metadata;
+    m_copyOf = ChooseCopy(files);
     Submit(files);
     m_bAllSubmitted.store(1);
     WriteFrames();
@@ -56,6 +59,17 @@ void CBookWriter::Abandon()
     }
 }
 
+std::optional<sAacStream> CBookWriter::ChooseCopy(const std::vector<sInputFile>& files)
+{
+    if (files.empty() || ForceReencode() || BitrateRequested())
+        return std::nullopt;
+    QuietLibraryLogs();
+    std::vector<std::string> paths;
+    for (const sInputFile& input : files)
+        paths.push_back(ToUtf8(input.m_strPath));
+    return CommonAacStream(paths);
+}
+
 void CBookWriter::Submit(const std::vector<sInputFile>& files)
 {
     m_format = WAVEFORMATEX{};
@@ -64,7 +78,8 @@ void CBookWriter::Submit(const std::vector<sInputFile>& files)
         std::optional<WAVEFORMATEX> required;
         if (!m_tasks.empty())
             required = m_format;
-        m_tasks.push_back(std::make_unique<CFileTask>(&input, required, this, m_pool, m_console));
+        m_tasks.push_back(std::make_unique<CFileTask>(&input, required, this, m_pool, m_console,
+                                                      m_copyOf ? &*m_copyOf : nullptr));
         m_pool.Submit(m_tasks.back().get());
         // Set once, by the first file: later files start only when the book's
         // format is known and the output file exists (or the first failed).
@@ -75,13 +90,13 @@ void CBookWriter::Submit(const std::vector<sInputFile>& files)
 
 void CBookWriter::WriteFrames()
 {
-    // Positions in presentation time, which starts one priming frame into
-    // the track's media: a file's own audio starts at the position of its
-    // first frame and ends its own sample count later.
+    // Positions in presentation time, which starts where the first file's
+    // priming ends in the track's media: a file's own audio starts its own
+    // priming after its first frame and ends its own sample count later.
     uint64_t chapterStart = 0;
     for (auto& task : m_tasks) {
         CQueue& frames = task->Frames();
-        const uint64_t fileStart = m_nTrackPosition;
+        const uint64_t firstFrame = m_nTrackPosition;
         for (;;) {
             if (auto frame = frames.Pop()) {
                 WriteFrame(*frame);
@@ -96,6 +111,8 @@ void CBookWriter::WriteFrames()
             break;
         }
         if (g_bAbort.load() == 0) {
+            const uint64_t lead = firstFrame + frames.Lead();
+            const uint64_t fileStart = lead > m_nEditStart ? lead - m_nEditStart : 0;
             // A file's chapters end where its own audio ends, so the silence
             // that fills the file's last frame and the next file's priming
             // frame open the next chapter: a jump to a chapter neither skips
@@ -187,9 +204,11 @@ uint64_t CBookWriter::ToSamples(int64_t time100ns) const
     return (time * m_format.nSamplesPerSec + 5000000) / 10000000;
 }
 
-void CBookWriter::CreateOutput(const WAVEFORMATEX& format, const aac::Encoder& encoder)
+void CBookWriter::CreateOutput(const sTrackSetup& setup)
 {
+    const WAVEFORMATEX& format = setup.format;
     m_format = format;
+    m_nEditStart = setup.delay;
     m_file = mp4::File::Create(ToPath(*m_pOutputPath));
     if (!m_file) {
         FailConversion(FormatWithPath(u"Couldn't create output file %ls\n", *m_pOutputPath));
@@ -200,13 +219,13 @@ void CBookWriter::CreateOutput(const WAVEFORMATEX& format, const aac::Encoder& e
     m_nChapterTrack = m_file->AddChapterTextTrack(m_nAudioTrack, 0);
     m_file->SetTrackTimeScale(m_nChapterTrack, kChapterTimeScale);
     m_file->SetAudioProfileLevel(kAudioProfileLevel);
-    const std::vector<uint8_t> config = encoder.GetDecoderSpecificInfo();
-    m_file->SetTrackESConfiguration(m_nAudioTrack, config.data(), static_cast<uint32_t>(config.size()));
-    // The encoder delays its output: the book's first frame is priming, which
-    // the audio track's edit list skips. Every later file's priming frame
+    m_file->SetTrackESConfiguration(m_nAudioTrack, setup.config.data(), static_cast<uint32_t>(setup.config.size()));
+    // The encoder delays its output: the book's first frames are priming,
+    // which the audio track's edit list skips. Every later file's priming
     // opens its chapter.
-    m_file->SetTrackEditStart(m_nAudioTrack, encoder.Delay());
-    m_file->SetMetadataTool(aac::Encoder::GetVersion());
+    m_file->SetTrackEditStart(m_nAudioTrack, setup.delay);
+    if (!setup.tool.empty())
+        m_file->SetMetadataTool(setup.tool);
 
     const sTagInfo& metadata = *m_pMetadata;
     const std::pair<const std::u16string*, bool (mp4::File::*)(const std::string&)> tags[] = {

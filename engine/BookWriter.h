@@ -4,13 +4,15 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "aac/AacEncoder.h"
+#include "decode/AacFrames.h"
 #include "base/BookTypes.h"
 #include "engine/ConsoleSink.h"
 #include "engine/EncodedFrame.h"
+#include "engine/FrameSource.h"
 #include "base/Event.h"
 #include "mp4/Mp4File.h"
 #include "base/WaveFormat.h"
@@ -37,11 +39,15 @@ public:
 
     // The job thread's body.
     void WriteBook(const std::vector<sInputFile>& files, const sTagInfo* metadata);
-    // Called once, by the first file task, with the PCM format that its file
-    // decodes to, which becomes the book's format, and its open AAC encoder:
-    // creates the output file and sets up its tracks and tags. A file that
-    // cannot be created ends the conversion (FailConversion).
-    void CreateOutput(const WAVEFORMATEX& format, const aac::Encoder& encoder);
+    // Called once, by the first file task, with what its frame source gives
+    // the book: the format (which becomes the book's), the AAC configuration
+    // and the priming ahead of the first file's audio. Creates the output
+    // file and sets up its tracks and tags. A file that cannot be created
+    // ends the conversion (FailConversion).
+    void CreateOutput(const sTrackSetup& setup);
+    // Whether this book's frames are copied from its files (known once
+    // WriteBook has probed them).
+    bool CopiesFrames() const { return m_copyOf.has_value(); }
     // Writes one chapter sample of `duration` 1/600 s starting at `start100ns`.
     bool AddChapter(const std::u16string& title, uint64_t duration, uint64_t start100ns);
     // Releases the job thread waiting for the first file.
@@ -54,6 +60,9 @@ public:
     void GetProgress(int& position, int& total) const;
 
 private:
+    // The stream whose frames the book copies: every file is AAC-LC alike,
+    // and no bit rate or re-encoding was asked for. Otherwise nothing.
+    static std::optional<sAacStream> ChooseCopy(const std::vector<sInputFile>& files);
     void Submit(const std::vector<sInputFile>& files);
     void WriteFrames();
     void WriteFrame(const sEncodedFrame& frame);
@@ -83,5 +92,7 @@ private:
     // releases the job thread; every later file must decode to it.
     WAVEFORMATEX m_format{};
     uint64_t m_nTrackPosition = 0;  // audio-track samples written so far
+    uint64_t m_nEditStart = 0;      // the first file's priming, which the edit list skips
+    std::optional<sAacStream> m_copyOf;
     bool m_bWriteFailed = false;
 };

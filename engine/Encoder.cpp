@@ -34,6 +34,18 @@ CEncoder::~CEncoder()
     ReleaseGraph();
 }
 
+sTrackSetup CEncoder::TrackSetup() const
+{
+    sTrackSetup setup;
+    setup.format = m_format;
+    if (m_hEncoder) {
+        setup.config = m_hEncoder->GetDecoderSpecificInfo();
+        setup.delay = m_hEncoder->Delay();
+    }
+    setup.tool = aac::Encoder::GetVersion();
+    return setup;
+}
+
 void CEncoder::ReleaseGraph()
 {
     if (m_pGraph) {

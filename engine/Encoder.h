@@ -10,12 +10,13 @@
 #include "aac/AacEncoder.h"
 #include "base/BookTypes.h"
 #include "engine/ConsoleSink.h"
+#include "engine/FrameSource.h"
 #include "decode/Graph.h"
 #include "engine/Interfaces.h"
 #include "engine/PcmQueue.h"
 #include "base/WaveFormat.h"
 
-class CEncoder {
+class CEncoder : public IFrameSource {
 public:
     using CQueue = CPcmQueue;
 
@@ -26,12 +27,12 @@ public:
     // encoder's complaints and the PCM queue's line.
     CEncoder(const WAVEFORMATEX* requiredFormat, const sInputFile& input, IWriterCallback* writer,
              IConsoleSink& console);
-    ~CEncoder();
+    ~CEncoder() override;
     CEncoder(const CEncoder&) = delete;
     CEncoder& operator=(const CEncoder&) = delete;
 
     // Runs the graph, encodes every block, flushes, then calls OnEnd.
-    void Run();
+    void Run() override;
     // Encodes one block; 1, or 0 when the encoder reported an error, which
     // ends the conversion.
     int EncodeBlock(const int16_t* samples, int count);
@@ -40,6 +41,13 @@ public:
     CGraphSound* Graph() const { return m_pGraph.get(); }
     // Closes and destroys the graph.
     void ReleaseGraph();
+
+    bool IsOpen() const override { return HasGraph(); }
+    void Close() override { ReleaseGraph(); }
+    // The encoder's configuration and delay, and its name.
+    sTrackSetup TrackSetup() const override;
+    int64_t Duration() const override { return m_pGraph ? m_pGraph->m_llDuration : 0; }
+    int64_t Position() const override { return m_pGraph ? m_pGraph->GetPosition() : 0; }
 
     // The PCM format encoded: the required one, or the one negotiated; all
     // zero when the graph did not open.

@@ -3,12 +3,13 @@
 #include "engine/BookWriter.h"
 #include "base/Diagnostics.h"
 #include "base/EngineState.h"
+#include "engine/FrameCopier.h"
 #include "base/Text.h"
 
 std::atomic<int> g_nTaskCount{0};
 
 CFileTask::CFileTask(const sInputFile* input, const std::optional<WAVEFORMATEX>& requiredFormat, CBookWriter* writer,
-                     IThreadPool& pool, IConsoleSink& console)
+                     IThreadPool& pool, IConsoleSink& console, const sAacStream* copyOf)
     : m_pool(pool),
       m_pWriter(writer),
       m_console(console),
@@ -17,6 +18,7 @@ CFileTask::CFileTask(const sInputFile* input, const std::optional<WAVEFORMATEX>&
       m_finished(true, false),
       m_frames(console),
       m_pInput(input),
+      m_pCopyOf(copyOf),
       m_nNumber(g_nTaskCount.fetch_add(1))
 {
 }
@@ -57,31 +59,37 @@ void CFileTask::Run()
     m_drained.Wait(INFINITE_WAIT);
     m_pool.OnTaskReleased(this);
     std::lock_guard<std::mutex> lock(m_lock);
-    m_pEncoder.reset();
+    m_pSource.reset();
 }
 
 void CFileTask::ConvertFile()
 {
     try {
-        auto encoder = std::make_unique<CEncoder>(FixesFormat() ? nullptr : &*m_requiredFormat, *m_pInput,
-                                                  &m_frames, m_console);
+        std::unique_ptr<IFrameSource> source;
+        if (m_pCopyOf)
+            source = std::make_unique<CFrameCopier>(*m_pInput, *m_pCopyOf, &m_frames);
+        else
+            source = std::make_unique<CEncoder>(FixesFormat() ? nullptr : &*m_requiredFormat, *m_pInput, &m_frames,
+                                                m_console);
         {
             std::lock_guard<std::mutex> lock(m_lock);
-            m_pEncoder = std::move(encoder);
+            m_pSource = std::move(source);
         }
-        if (m_pEncoder->HasGraph()) {
+        if (m_pSource->IsOpen()) {
+            const sTrackSetup setup = m_pSource->TrackSetup();
             {
                 std::lock_guard<std::mutex> lock(m_lock);
-                m_nDuration = static_cast<int>(m_pEncoder->Graph()->m_llDuration / 10000 / 1000);
+                m_nDuration = static_cast<int>(m_pSource->Duration() / 10000 / 1000);
             }
+            m_frames.SetLead(setup.delay);
             if (FixesFormat()) {
-                m_pWriter->CreateOutput(m_pEncoder->Format(), *m_pEncoder->Handle());
+                m_pWriter->CreateOutput(setup);
                 m_pWriter->SetReady();
             }
             m_frames.SetEnd(false);
-            m_pEncoder->Run();
+            m_pSource->Run();
         } else {
-            // The encoder has ended the conversion with its message, or an
+            // The source has ended the conversion with its message, or an
             // abort interrupted the open; either way the conversion is over.
             g_bAbort.store(1);
             EndWithoutFrames();
@@ -107,8 +115,8 @@ void CFileTask::Finish()
     std::lock_guard<std::mutex> lock(m_lock);
     m_finished.Set();
     m_bFinished.store(1);
-    if (m_pEncoder && m_pEncoder->HasGraph())
-        m_pEncoder->ReleaseGraph();
+    if (m_pSource && m_pSource->IsOpen())
+        m_pSource->Close();
 }
 
 void CFileTask::GetProgress(unsigned& position, unsigned& duration)
@@ -116,10 +124,9 @@ void CFileTask::GetProgress(unsigned& position, unsigned& duration)
     std::lock_guard<std::mutex> lock(m_lock);
     if (m_bFinished.load() != 0) {
         position = duration = static_cast<unsigned>(m_nDuration);
-    } else if (m_pEncoder && m_pEncoder->HasGraph()) {
-        CGraphSound* graph = m_pEncoder->Graph();
-        position = static_cast<unsigned>(graph->GetPosition() / 10000 / 1000);
-        duration = static_cast<unsigned>(graph->m_llDuration / 10000 / 1000);
+    } else if (m_pSource && m_pSource->IsOpen()) {
+        position = static_cast<unsigned>(m_pSource->Position() / 10000 / 1000);
+        duration = static_cast<unsigned>(m_pSource->Duration() / 10000 / 1000);
     } else {
         duration = 0;
     }

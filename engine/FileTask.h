@@ -1,17 +1,20 @@
 #pragma once
-// One input file of a conversion: decoded and encoded on a thread of the pool,
-// its frames handed to the book writer through its frame queue.
+// One input file of a conversion: decoded and encoded (or its AAC frames
+// copied) on a thread of the pool, its frames handed to the book writer
+// through its frame queue.
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
 
+#include "decode/AacFrames.h"
 #include "base/BookTypes.h"
 #include "engine/ConsoleSink.h"
 #include "engine/Encoder.h"
 #include "base/Event.h"
 #include "engine/FrameQueue.h"
+#include "engine/FrameSource.h"
 #include "engine/Interfaces.h"
 #include "base/WaveFormat.h"
 
@@ -26,8 +29,10 @@ public:
     // without one, this is the book's first file: its format becomes the
     // book's, and the task has the writer create the output file. `pool`
     // is the pool that starts the task; `console` receives its console lines.
+    // With `copyOf`, the book's AAC stream, the file's frames are copied
+    // instead of encoded.
     CFileTask(const sInputFile* input, const std::optional<WAVEFORMATEX>& requiredFormat, CBookWriter* writer,
-              IThreadPool& pool, IConsoleSink& console);
+              IThreadPool& pool, IConsoleSink& console, const sAacStream* copyOf = nullptr);
     ~CFileTask();
     CFileTask(const CFileTask&) = delete;
     CFileTask& operator=(const CFileTask&) = delete;
@@ -58,7 +63,7 @@ public:
 
 private:
     bool FixesFormat() const { return !m_requiredFormat.has_value(); }
-    // Opens, decodes and encodes the file; every failure ends in an abort.
+    // Opens, decodes and encodes (or copies) the file; every failure ends in an abort.
     void ConvertFile();
     // The file gives no (further) frames: its queue ends, and the writer
     // stops waiting if this was the first file.
@@ -75,7 +80,8 @@ private:
     std::thread m_thread;
     CQueue m_frames;
     const sInputFile* m_pInput;
-    std::unique_ptr<CEncoder> m_pEncoder;
+    const sAacStream* m_pCopyOf;
+    std::unique_ptr<IFrameSource> m_pSource;
     int m_nNumber;
     std::mutex m_lock;
 };

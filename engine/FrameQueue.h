@@ -25,6 +25,10 @@ public:
 
     // The file's own samples per channel, as its end reported them; 0 until then.
     uint64_t FileSamples() const { return m_nFileSamples.load(); }
+    // Samples of the file's frames ahead of its own audio (the priming that
+    // its source put first); set before the first frame.
+    void SetLead(uint64_t samples) { m_nLead.store(samples); }
+    uint64_t Lead() const { return m_nLead.load(); }
     int FrameCount() const { return m_nFrames; }
     int ByteCount() const { return m_nBytes; }
 
@@ -33,4 +37,5 @@ private:
     int m_nFrames = 0;  // producer only
     int m_nBytes = 0;   // producer only
     std::atomic<uint64_t> m_nFileSamples{0};
+    std::atomic<uint64_t> m_nLead{0};
 };

@@ -12,6 +12,7 @@ namespace {
 std::mutex g_settingsMutex;
 std::optional<std::filesystem::path> g_settingsPath;
 std::optional<unsigned long> g_bitrateOverride;
+std::atomic<bool> g_forceReencode{false};
 
 struct ProfileQuery {
     const std::string* section;
@@ -96,3 +97,16 @@ unsigned long ConfiguredBitrate(unsigned long defaultValue)
     }
     return ReadProfileInt(SettingsPath(), "options", "bitrate", defaultValue);
 }
+
+bool BitrateRequested()
+{
+    if (BitrateOverride())
+        return true;
+    // No bit rate can be as large as the default that stands for "no key".
+    constexpr unsigned long kMissing = ~0ul;
+    return ReadProfileInt(SettingsPath(), "options", "bitrate", kMissing) != kMissing;
+}
+
+void SetForceReencode(bool force) { g_forceReencode.store(force); }
+
+bool ForceReencode() { return g_forceReencode.load(); }

@@ -23,6 +23,13 @@ unsigned long ReadProfileInt(const std::filesystem::path& file, const std::strin
 void SetBitrateOverride(std::optional<unsigned long> bitsPerSecondPerChannel);
 // The override, when one is set.
 std::optional<unsigned long> BitrateOverride();
+// Whether a bit rate was asked for: the override, or a bitrate key in the
+// settings file. A book is then encoded at that rate, never copied.
+bool BitrateRequested();
+// Whether every book is encoded, even one whose AAC frames could be copied
+// (the command line's --reencode).
+void SetForceReencode(bool force);
+bool ForceReencode();
 // The bit rate per channel for the next file: the override, else the file's
 // setting, else `defaultValue`.
 unsigned long ConfiguredBitrate(unsigned long defaultValue);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cmath>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "engine/Converter.h"
 #include "base/EngineState.h"
 #include "tests/support/Probe.h"
+#include "engine/Settings.h"
 #include "tests/support/TestSupport.h"
 #include "base/Text.h"
 
@@ -44,9 +46,10 @@ protected:
 
     // Converts the list; `abortAtSeconds` > 0 aborts once the files have been
     // decoded that far (the job's progress position).
-    void Convert(int abortAtSeconds = 0)
+    void Convert(int abortAtSeconds = 0, IConsoleSink& console = StandardStreams())
     {
-        CConverter job(&m_metadata, &m_files, &m_cover, &m_output);
+        CConverter job(&m_metadata, &m_files, &m_cover, &m_output, console);
+        m_pJob = &job;
         job.Start();
         if (abortAtSeconds > 0) {
             int position = 0;
@@ -56,6 +59,7 @@ protected:
             job.Abort();
         }
         ASSERT_TRUE(job.WaitForEnd(120000));
+        m_pJob = nullptr;
     }
 
     std::filesystem::path Output() const { return ToPath(m_output); }
@@ -70,6 +74,7 @@ protected:
     sCoverData m_cover;
     std::vector<sInputFile> m_files;
     std::u16string m_output;
+    std::atomic<CConverter*> m_pJob{nullptr};  // while Convert runs
 };
 
 const std::vector<std::string> kMp3 = {"-c:a", "libmp3lame", "-b:a", "128k"};
@@ -301,6 +306,147 @@ TEST_F(EndToEndTest, AnAbortMidBookLeavesAReadableFileWithTheFinishedChapters)
     const double seconds = ts::ProbeFormat(Output()).duration;
     EXPECT_GT(seconds, 0.0);
     EXPECT_LT(seconds, 6 * 40.0);
+}
+
+// Books of AAC files: their frames are copied when every file is AAC-LC
+// alike and no bit rate is asked for; otherwise the whole book is encoded.
+const std::vector<std::string> kAac = {"-c:a", "aac", "-b:a", "96k"};
+
+class AacCopyTest : public EndToEndTest {
+protected:
+    void SetUp() override
+    {
+        EndToEndTest::SetUp();
+        SetSettingsPath(m_dir / "Tavlin.ini");  // none unless a case writes one
+    }
+    void TearDown() override
+    {
+        SetSettingsPath(std::nullopt);
+        SetForceReencode(false);
+    }
+    // Whether the book's first packets are the first file's, byte for byte.
+    bool StartsWithFramesOf(const std::filesystem::path& input)
+    {
+        const auto theirs = ts::ProbePackets(input);
+        const auto ours = ts::ProbePackets(Output());
+        if (theirs.empty() || ours.size() < theirs.size())
+            return false;
+        for (size_t i = 0; i < theirs.size(); ++i) {
+            if (ours[i].hash != theirs[i].hash)
+                return false;
+        }
+        return true;
+    }
+};
+
+struct CopyCase {
+    const char* name;
+    int thirdRate;
+    std::vector<std::string> thirdCodec;
+    void (*setUp)(const std::filesystem::path& dir);
+    bool copied;
+};
+
+class AacCopyChoiceTest : public AacCopyTest, public ::testing::WithParamInterface<CopyCase> {};
+
+TEST_P(AacCopyChoiceTest, FramesAreCopiedOnlyWhenEveryFileIsAacLcAlikeAndNoBitRateIsAsked)
+{
+    const CopyCase& c = GetParam();
+    const auto first = Tone("one.m4a", 1.3, 44100, 2, kAac, 300);
+    Add(first);
+    const auto adts = Tone("two.aac", 0.7, 44100, 2, kAac, 500);
+    Add(adts);
+    Add(Tone("three.m4a", 0.9, c.thirdRate, 2, c.thirdCodec, 700));
+    if (c.setUp)
+        c.setUp(m_dir.Path());
+    Convert();
+    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    std::string errors;
+    EXPECT_TRUE(ts::DecodesCleanly(Output(), &errors)) << errors;
+    EXPECT_EQ(StartsWithFramesOf(first), c.copied);
+    EXPECT_EQ(ts::ProbeChapters(Output()).size(), 3u);
+}
+
+const std::vector<std::string> kAacMain = {"-c:a", "aac", "-profile:a", "aac_main", "-b:a", "96k"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Books, AacCopyChoiceTest,
+    ::testing::Values(CopyCase{"AllAlike", 44100, kAac, nullptr, true},
+                      CopyCase{"OneAtAnotherRate", 48000, kAac, nullptr, false},
+                      CopyCase{"OneNotLowComplexity", 44100, kAacMain, nullptr, false},
+                      CopyCase{"BitRateInSettings", 44100, kAac,
+                               [](const std::filesystem::path& dir) {
+                                   ts::WriteText(dir / "Tavlin.ini", "[options]\nbitrate=48000\n");
+                               },
+                               false},
+                      CopyCase{"Reencode", 44100, kAac, [](const std::filesystem::path&) { SetForceReencode(true); },
+                               false}),
+    [](const ::testing::TestParamInfo<CopyCase>& info) { return std::string(info.param.name); });
+
+TEST_F(AacCopyTest, ACopiedBookDecodesCleanlyInWholeFramesWithItsFilesLengthAndChapters)
+{
+    const double seconds[] = {1.3, 2.2, 0.9};
+    double total = 0;
+    std::vector<double> starts;
+    for (int i = 0; i < 3; ++i) {
+        starts.push_back(total);
+        const auto file = Tone("part " + std::to_string(i) + ".m4a", seconds[i], 44100, 2, kAac, 300 + 200 * i);
+        Add(file);
+        total += InputSeconds(file);
+    }
+    Convert();
+    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    ASSERT_TRUE(StartsWithFramesOf(ToPath(m_files.front().m_strPath)));
+    std::string errors;
+    EXPECT_TRUE(ts::DecodesCleanly(Output(), &errors)) << errors;
+    // Players that play every decoded sample see whole frames only; the
+    // book's edit list may cut its last.
+    const auto packets = ts::ProbePackets(Output());
+    ASSERT_GT(packets.size(), 1u);
+    for (size_t i = 0; i + 1 < packets.size(); ++i)
+        ASSERT_EQ(packets[i].duration, 1024) << i;
+    // Between two files the book keeps the padding of the one's last frame
+    // and the other's priming, less than two frames; a chapter starts where
+    // its file's audio does.
+    const double gap = 2 * 1024.0 / 44100;
+    EXPECT_GE(ts::ProbeFormat(Output()).duration, total - 0.001);
+    EXPECT_LE(ts::ProbeFormat(Output()).duration, total + 2 * gap);
+    const auto chapters = ts::ProbeChapters(Output());
+    ASSERT_EQ(chapters.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_GE(chapters[i].start, starts[i] - 0.002) << i;
+        EXPECT_LE(chapters[i].start, starts[i] + (i > 0 ? i - 1 : 0) * gap + 0.002) << i;
+    }
+}
+
+// Aborts the job when the first file has handed on all its frames.
+class AbortAfterFirstFile : public IConsoleSink {
+public:
+    explicit AbortAfterFirstFile(const std::atomic<CConverter*>& job) : m_job(job) {}
+    void Write(eStream, const std::string& line) override
+    {
+        if (CConverter* job = m_job.load(); job && line.rfind("Encoded", 0) == 0)
+            job->Abort();
+    }
+
+private:
+    const std::atomic<CConverter*>& m_job;
+};
+
+TEST_F(AacCopyTest, AnAbortDuringACopiedBookLeavesAReadableFile)
+{
+    for (int i = 0; i < 4; ++i)
+        Add(Tone("long " + std::to_string(i) + ".m4a", 20.0, 44100, 2, kAac));
+    AbortAfterFirstFile console(m_pJob);
+    Convert(0, console);
+    EXPECT_TRUE(g_strError.IsEmpty());
+    ASSERT_TRUE(std::filesystem::exists(Output()));
+    ASSERT_TRUE(StartsWithFramesOf(ToPath(m_files.front().m_strPath)));
+    std::string errors;
+    EXPECT_TRUE(ts::DecodesCleanly(Output(), &errors)) << errors;
+    const double seconds = ts::ProbeFormat(Output()).duration;
+    EXPECT_GE(seconds, 20.0);
+    EXPECT_LT(seconds, 4 * 20.0);
 }
 
 }  // namespace

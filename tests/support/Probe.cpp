@@ -85,6 +85,28 @@ ProbedFormat ProbeFormat(const std::filesystem::path& file)
     return probed;
 }
 
+std::vector<ProbedPacket> ProbePackets(const std::filesystem::path& file)
+{
+    const auto r = Run({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries", "packet=duration,data_hash",
+                        "-show_data_hash", "CRC32", "-of", "compact=p=0", file.string()});
+    // A packet's side data breaks its line: fields are taken in order.
+    std::vector<ProbedPacket> packets;
+    long duration = 0;
+    std::string field;
+    std::istringstream fields(r.output);
+    while (std::getline(fields, field, '|')) {
+        std::istringstream parts(field);
+        std::string part;
+        while (std::getline(parts, part)) {
+            if (part.rfind("duration=", 0) == 0)
+                duration = std::stol(part.substr(9));
+            else if (part.rfind("data_hash=", 0) == 0)
+                packets.push_back({duration, part.substr(10)});
+        }
+    }
+    return packets;
+}
+
 bool DecodesCleanly(const std::filesystem::path& file, std::string* errors)
 {
     const auto r = Run({"ffmpeg", "-nostdin", "-v", "error", "-i", file.string(), "-f", "null", "-"});

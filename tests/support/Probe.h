@@ -26,6 +26,14 @@ struct ProbedFormat {
 };
 ProbedFormat ProbeFormat(const std::filesystem::path& file);
 
+// The first audio stream's packets: duration in the stream's ticks and a
+// hash of the bytes.
+struct ProbedPacket {
+    long duration = 0;
+    std::string hash;
+};
+std::vector<ProbedPacket> ProbePackets(const std::filesystem::path& file);
+
 // True when ffmpeg decodes the whole file without printing an error;
 // `errors` receives what it printed.
 bool DecodesCleanly(const std::filesystem::path& file, std::string* errors = nullptr);

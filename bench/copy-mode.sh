@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Books made by copying AAC frames: (a) the 60-minute book of bench/conversion.sh
+# with its twelve MP3 files first turned into 128 kbit/s AAC-LC M4A files,
+# converted by tavlin-cli and by the ffmpeg tool's concat demuxer and AAC
+# encoder: both wall times, their ratio and the book's bit rate; (b) 40 short
+# M4A files (250 ms of silence, then a tone): where each chapter starts, with
+# /work/shared/tools/chapter_audio.py.
+# Usage: bench/copy-mode.sh [BUILD_DIR]   (default: build, made by `make build`)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+make --no-print-directory build BUILD="$build" JOBS=2 >/dev/null
+cli=$build/bin/tavlin-cli
+rm -f "$build/bin/Tavlin.ini"
+now() { date +%s.%N; }
+
+out=bench/out/book
+mkdir -p "$out" bench/out/copy
+list=bench/out/copy/list.txt
+: >"$list"
+m4as=()
+for i in $(seq -w 1 12); do
+    mp3="$out/part$i.mp3"
+    if [ ! -s "$mp3" ]; then
+        ffmpeg -nostdin -v error -y \
+            -f lavfi -i "anoisesrc=color=pink:seed=$((10#$i)):amplitude=0.15:sample_rate=44100:duration=300" \
+            -f lavfi -i "sine=frequency=$((200 + 10#$i * 30)):sample_rate=44100:duration=300" \
+            -filter_complex "[0][1]amix=inputs=2:normalize=0,aformat=channel_layouts=stereo" \
+            -c:a libmp3lame -b:a 128k "$mp3"
+    fi
+    m4a=bench/out/copy/$i.m4a
+    [ -s "$m4a" ] || ffmpeg -nostdin -v error -y -i "$mp3" -c:a aac -b:a 128k "$m4a"
+    m4as+=("$m4a")
+    echo "file '$(realpath "$m4a")'" >>"$list"
+done
+book=bench/out/copy/tavlin.m4b
+t0=$(now); "$cli" -q -o "$book" "${m4as[@]}" >/dev/null; t1=$(now)
+ffmpeg -nostdin -v error -y -f concat -safe 0 -i "$list" -c:a aac -b:a 128k bench/out/copy/ffmpeg.m4b; t2=$(now)
+t3=$(now); "$cli" -q --reencode -o bench/out/copy/reencoded.m4b "${m4as[@]}" >/dev/null; t4=$(now)
+rate() { ffprobe -v error -select_streams a -show_entries stream=bit_rate -of csv=p=0 "$1"; }
+secs() { ffprobe -v error -show_entries format=duration -of csv=p=0 "$1"; }
+inputs_secs=$(for f in "${m4as[@]}"; do secs "$f"; done | awk '{ s += $1 } END { printf "%.3f", s }')
+echo "(a) 60-minute book, 12 AAC-LC M4A files at 128 kbit/s, $(nproc) processors"
+awk -v a="$t0" -v b="$t1" -v c="$t2" -v d="$t3" -v e="$t4" 'BEGIN {
+    printf "  tavlin (copied):        %.2f s\n  tavlin --reencode:      %.2f s\n  ffmpeg concat + AAC:    %.2f s\n", b - a, e - d, c - b
+    printf "  time ratio copied/ffmpeg: %.4f (target <= 0.05)\n", (b - a) / (c - b) }'
+echo "  bit rate: book $(rate "$book") bit/s, first input $(rate "${m4as[0]}") bit/s"
+echo "  length: book $(secs "$book") s, inputs $inputs_secs s"
+
+out=bench/out/copy/chapters
+mkdir -p "$out"
+inputs=()
+for i in $(seq -w 1 40); do
+    f="$out/$i.m4a"
+    if [ ! -s "$f" ]; then
+        d=$(awk -v i="$((10#$i))" 'BEGIN { printf "%.3f", 0.301 + 0.017 * i }')
+        ffmpeg -nostdin -v error -y -f lavfi -i "anullsrc=r=44100:cl=stereo:d=0.25" \
+            -f lavfi -i "sine=f=440:d=$d:r=44100" -filter_complex "[0][1]concat=n=2:v=0:a=1" \
+            -c:a aac -b:a 128k "$f"
+    fi
+    inputs+=("$f")
+done
+book="$out/book.m4b"
+rm -f "$book"
+"$cli" -q -o "$book" "${inputs[@]}" >/dev/null
+echo "(b) 40 M4A files (250 ms of silence, then a tone), frames copied by $cli"
+/usr/bin/python3 /work/shared/tools/chapter_audio.py "$book"

@@ -1,0 +1,34 @@
+#pragma once
+// The frame source of a book made without re-encoding: an AAC-LC input's
+// frames are handed on as they are stored, priming and padding included.
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "decode/AacFrames.h"
+#include "base/BookTypes.h"
+#include "engine/FrameSource.h"
+#include "engine/Interfaces.h"
+
+class CFrameCopier : public IFrameSource {
+public:
+    // Opens the file; without it afterwards the conversion has failed
+    // (FailConversion). `stream` is the book's stream, which the file was
+    // found to match before the conversion started.
+    CFrameCopier(const sInputFile& input, const sAacStream& stream, IWriterCallback* writer);
+
+    bool IsOpen() const override { return m_pReader != nullptr; }
+    void Run() override;
+    void Close() override { m_pReader.reset(); }
+    sTrackSetup TrackSetup() const override;
+    int64_t Duration() const override { return m_llDuration; }
+    int64_t Position() const override { return m_llPosition.load(); }
+
+private:
+    IWriterCallback* m_pWriter;
+    const sAacStream& m_stream;
+    std::u16string m_strPath;
+    std::unique_ptr<CAacFrameReader> m_pReader;
+    int64_t m_llDuration = 0;
+    std::atomic<int64_t> m_llPosition{0};
+};
