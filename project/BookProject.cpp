@@ -120,9 +120,9 @@ void CBookProject::AddAudioBatch(std::vector<std::u16string> paths, std::vector<
 {
     SortPathsOrdinal(paths);
     // One read for the whole batch: the tag reader starts one helper
-    // process for it, not one per file.
-    std::vector<sTagInfo> tags = m_readTags.ReadBatch(paths);
-    m_details = DetailsFromTags(tags.front());
+    // process for it, not one per file, which reads tags and chapters alike.
+    std::vector<sFileFacts> facts = m_readTags.ReadFiles(paths);
+    m_details = DetailsFromTags(facts.front().m_tags);
     for (const sSheetTarget& target : targets) {
         if (IsSameFile(target.m_strAudio, paths.front()))
             PrefillFromSheet(*target.m_pSheet);
@@ -130,21 +130,20 @@ void CBookProject::AddAudioBatch(std::vector<std::u16string> paths, std::vector<
     m_pView->OnDetailsChanged();
     const std::vector<std::u16string> names = MakeBatchNames(paths);
     for (size_t i = 0; i < paths.size(); ++i) {
-        auto row = std::make_unique<sItem>(paths[i], names[i], std::move(tags[i]));
-        ReadRowChapters(*row, targets);
+        auto row = std::make_unique<sItem>(paths[i], names[i], std::move(facts[i].m_tags));
+        TakeRowChapters(*row, std::move(facts[i].m_chapters), targets);
         m_rows.push_back(std::move(row));
         m_pView->OnRowAdded(m_rows.size() - 1, i + 1);
     }
     m_pView->OnBatchAdded();
 }
 
-void CBookProject::ReadRowChapters(sItem& row, std::vector<sSheetTarget>& targets)
+void CBookProject::TakeRowChapters(sItem& row, sFileChapters own, std::vector<sSheetTarget>& targets)
 {
-    if (m_readChapters) {
-        sFileChapters own = m_readChapters(row.m_strPath);
-        row.m_llDuration = own.m_llDuration;
-        row.m_chapters = std::move(own.m_chapters);
-    }
+    if (m_readChapters)
+        own = m_readChapters(row.m_strPath);
+    row.m_llDuration = own.m_llDuration;
+    row.m_chapters = std::move(own.m_chapters);
     for (sSheetTarget& target : targets) {
         if (!target.m_bTaken && IsSameFile(target.m_strAudio, row.m_strPath)) {
             target.m_bTaken = true;

@@ -30,9 +30,11 @@ enum class eOutputClash { None, InputFile, Cover };
 
 class CBookProject {
 public:
-    // Reads the tags of added files with `readTags` (MediaInfo when empty),
-    // their lengths and chapters with `readChapters` (when empty, files bring
-    // no chapters of their own and sheets are not checked against lengths).
+    // Reads the tags of added files with `readTags` (when empty, tags,
+    // lengths and chapters through the tag helper), their lengths and
+    // chapters with `readChapters` when given, else as `readTags` gives them
+    // (a reader of tags alone: files bring no chapters of their own and
+    // sheets are not checked against lengths).
     explicit CBookProject(TagReader readTags = {}, ChapterReader readChapters = {});
     CBookProject(const CBookProject&) = delete;
     CBookProject& operator=(const CBookProject&) = delete;
@@ -128,8 +130,9 @@ private:
     void AddAudioBatch(std::vector<std::u16string> paths, std::vector<sSheetTarget>& targets);
     // The files of the sheets at `paths`, read into `sheets`; problems kept.
     std::vector<sSheetTarget> ReadSheets(const std::vector<std::u16string>& paths, std::vector<sChapterSheet>& sheets);
-    // A new row's length and chapters: the file's own, or a sheet's.
-    void ReadRowChapters(sItem& row, std::vector<sSheetTarget>& targets);
+    // A new row's length and chapters: the file's own (`own`, as the tag
+    // reader gave them), or a sheet's.
+    void TakeRowChapters(sItem& row, sFileChapters own, std::vector<sSheetTarget>& targets);
     // Forgets the problems of the sheets at `paths`, which are read again.
     void ForgetSheetProblems(const std::vector<std::u16string>& paths);
     // Gives `row` the chapters of `file` when they all start inside it.
