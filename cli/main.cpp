@@ -13,7 +13,6 @@
 #include "cli/CliOptions.h"
 #include "cli/Conversion.h"
 #include "cli/DisplayText.h"
-#include "decode/MediaChapters.h"
 #include "engine/Settings.h"
 #include "base/Text.h"
 
@@ -71,7 +70,7 @@ int main(int argc, char** argv)
         PrintMessage(u"the current folder cannot be read");
         return EXIT_FAILED;
     }
-    const sBookPlan plan = PlanBook(options, FromPath(here), MediaInfoTagReader(), ReadMediaChapters);
+    const sBookPlan plan = PlanBook(options, FromPath(here), MediaInfoTagReader());
     if (plan.m_nExitCode != EXIT_DONE) {
         PrintMessage(FromUtf8(plan.m_strError));
         if (plan.m_nExitCode == EXIT_USAGE)

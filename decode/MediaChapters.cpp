@@ -1,7 +1,6 @@
 #include "decode/MediaChapters.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "ffmpeg/Handles.h"
 #include "base/Text.h"
@@ -13,18 +12,6 @@ extern "C" {
 namespace {
 
 constexpr AVRational k100ns = {1, 10000000};
-// A file whose header takes longer than this to read is given up: the list
-// is being filled on the window's thread.
-constexpr std::chrono::seconds kReadLimit{10};
-
-struct sDeadline {
-    std::chrono::steady_clock::time_point m_end;
-};
-
-int PastDeadline(void* opaque)
-{
-    return std::chrono::steady_clock::now() > static_cast<sDeadline*>(opaque)->m_end ? 1 : 0;
-}
 
 int64_t Duration(const AVFormatContext& format)
 {
@@ -37,11 +24,11 @@ int64_t Duration(const AVFormatContext& format)
 
 sFileChapters ReadMediaChapters(const std::u16string& path)
 {
-    sDeadline deadline{std::chrono::steady_clock::now() + kReadLimit};
+    // No deadline of its own: the tag helper that runs it is stopped from
+    // outside when a file takes too long, also while frames are decoded.
     ffmpeg::FormatContext context(avformat_alloc_context());
     if (!context)
         return {};
-    context->interrupt_callback = {PastDeadline, &deadline};
     AVFormatContext* raw = context.release();
     // "file:" keeps a name like "pipe:" or "concat:..." a plain file name.
     if (avformat_open_input(&raw, ("file:" + ToPath(path).native()).c_str(), nullptr, nullptr) < 0)

@@ -1,8 +1,8 @@
 #pragma once
 // Reads the chapters an audio file carries (an MP4 chapter track or Nero
 // list, ID3 CHAP frames, Ogg/FLAC chapter comments, Matroska chapters) and
-// its playing time, without decoding it. Free of the decoding graph, so that
-// the book project can be given it as its chapter reader.
+// its playing time. Free of the decoding graph, so that the tag helper,
+// tavlin-tags, reads them with the tags, under its time and memory limits.
 #include <string>
 
 #include "base/BookTypes.h"

@@ -60,6 +60,7 @@ void CBookProject::AddFiles(const std::vector<std::u16string>& paths)
 
 void CBookProject::AddCollected(const sCollectedFiles& files)
 {
+    ForgetSheetProblems(files.m_sheets);
     const size_t problemsBefore = m_chapterProblems.size();
     std::vector<sChapterSheet> sheets;
     std::vector<sSheetTarget> targets = ReadSheets(files.m_sheets, sheets);
@@ -72,9 +73,11 @@ void CBookProject::AddCollected(const sCollectedFiles& files)
         auto row = std::find_if(m_rows.rbegin(), m_rows.rend(),
                                 [&](const auto& item) { return IsSameFile(item->m_strPath, target.m_strAudio); });
         if (row == m_rows.rend()) {
-            m_chapterProblems.push_back(SheetProblem(target.m_strSheet, target.m_pFile->m_nLine,
-                                                     u"FILE \"" + target.m_pFile->m_strName +
-                                                         u"\" is not among the audio files of the list"));
+            // Not for a row: it goes only with its sheet.
+            m_chapterProblems.push_back({target.m_strSheet, {},
+                                         SheetProblem(target.m_strSheet, target.m_pFile->m_nLine,
+                                                      u"FILE \"" + target.m_pFile->m_strName +
+                                                          u"\" is not among the audio files of the list")});
         } else if (TakeSheetChapters(**row, *target.m_pFile, target.m_strSheet)) {
             m_pView->OnRowChanged(static_cast<size_t>(std::distance(row, m_rows.rend()) - 1));
         }
@@ -96,14 +99,16 @@ std::vector<CBookProject::sSheetTarget> CBookProject::ReadSheets(const std::vect
         sheets.push_back(ReadChapterSheet(path));
         const sChapterSheet& sheet = sheets.back();
         if (!sheet.m_strProblem.empty()) {
-            m_chapterProblems.push_back(sheet.m_strProblem);
+            std::u16string audio =
+                sheet.m_strProblemFile.empty() ? std::u16string() : FindSheetAudio(path, sheet.m_strProblemFile);
+            m_chapterProblems.push_back({path, std::move(audio), sheet.m_strProblem});
             continue;
         }
         for (const sSheetFile& file : sheet.m_files) {
             std::u16string audio = FindSheetAudio(path, file.m_strName);
             if (audio.empty())
                 m_chapterProblems.push_back(
-                    SheetProblem(path, file.m_nLine, u"FILE \"" + file.m_strName + u"\" names a missing file"));
+                    {path, {}, SheetProblem(path, file.m_nLine, u"FILE \"" + file.m_strName + u"\" names a missing file")});
             else
                 targets.push_back({std::move(audio), path, &sheet, &file});
         }
@@ -115,9 +120,9 @@ void CBookProject::AddAudioBatch(std::vector<std::u16string> paths, std::vector<
 {
     SortPathsOrdinal(paths);
     // One read for the whole batch: the tag reader starts one helper
-    // process for it, not one per file.
-    std::vector<sTagInfo> tags = m_readTags.ReadBatch(paths);
-    m_details = DetailsFromTags(tags.front());
+    // process for it, not one per file, which reads tags and chapters alike.
+    std::vector<sFileFacts> facts = m_readTags.ReadFiles(paths);
+    m_details = DetailsFromTags(facts.front().m_tags);
     for (const sSheetTarget& target : targets) {
         if (IsSameFile(target.m_strAudio, paths.front()))
             PrefillFromSheet(*target.m_pSheet);
@@ -125,21 +130,20 @@ void CBookProject::AddAudioBatch(std::vector<std::u16string> paths, std::vector<
     m_pView->OnDetailsChanged();
     const std::vector<std::u16string> names = MakeBatchNames(paths);
     for (size_t i = 0; i < paths.size(); ++i) {
-        auto row = std::make_unique<sItem>(paths[i], names[i], std::move(tags[i]));
-        ReadRowChapters(*row, targets);
+        auto row = std::make_unique<sItem>(paths[i], names[i], std::move(facts[i].m_tags));
+        TakeRowChapters(*row, std::move(facts[i].m_chapters), targets);
         m_rows.push_back(std::move(row));
         m_pView->OnRowAdded(m_rows.size() - 1, i + 1);
     }
     m_pView->OnBatchAdded();
 }
 
-void CBookProject::ReadRowChapters(sItem& row, std::vector<sSheetTarget>& targets)
+void CBookProject::TakeRowChapters(sItem& row, sFileChapters own, std::vector<sSheetTarget>& targets)
 {
-    if (m_readChapters) {
-        sFileChapters own = m_readChapters(row.m_strPath);
-        row.m_llDuration = own.m_llDuration;
-        row.m_chapters = std::move(own.m_chapters);
-    }
+    if (m_readChapters)
+        own = m_readChapters(row.m_strPath);
+    row.m_llDuration = own.m_llDuration;
+    row.m_chapters = std::move(own.m_chapters);
     for (sSheetTarget& target : targets) {
         if (!target.m_bTaken && IsSameFile(target.m_strAudio, row.m_strPath)) {
             target.m_bTaken = true;
@@ -152,7 +156,7 @@ bool CBookProject::TakeSheetChapters(sItem& row, const sSheetFile& file, const s
 {
     std::u16string problem = CheckChapterStarts(file, row.m_llDuration, sheet, LastPathComponent(row.m_strPath));
     if (!problem.empty()) {
-        m_chapterProblems.push_back(std::move(problem));
+        m_chapterProblems.push_back({sheet, row.m_strPath, std::move(problem)});
         return false;
     }
     row.m_chapters = ToChapterMarks(file);
@@ -169,18 +173,21 @@ void CBookProject::PrefillFromSheet(const sChapterSheet& sheet)
 
 void CBookProject::SetChapterFile(const std::u16string& path)
 {
+    ForgetSheetProblems({path});
     if (m_rows.size() != 1) {
-        m_chapterProblems.push_back(SheetProblem(path, 0, u"chapters are for a book of one file"));
+        m_chapterProblems.push_back({path, {}, SheetProblem(path, 0, u"chapters are for a book of one file")});
         return;
     }
+    const std::u16string& audio = m_rows.front()->m_strPath;
     const sChapterSheet sheet = ReadChapterSheet(path);
     if (!sheet.m_strProblem.empty()) {
-        m_chapterProblems.push_back(sheet.m_strProblem);
+        m_chapterProblems.push_back({path, audio, sheet.m_strProblem});
         return;
     }
     if (sheet.m_files.size() != 1) {
-        m_chapterProblems.push_back(SheetProblem(path, sheet.m_files[1].m_nLine,
-                                                 u"a second FILE: chapters are for a book of one file"));
+        m_chapterProblems.push_back({path, audio,
+                                     SheetProblem(path, sheet.m_files[1].m_nLine,
+                                                  u"a second FILE: chapters are for a book of one file")});
         return;
     }
     if (!TakeSheetChapters(*m_rows.front(), sheet.m_files.front(), path))
@@ -188,6 +195,22 @@ void CBookProject::SetChapterFile(const std::u16string& path)
     m_pView->OnRowChanged(0);
     PrefillFromSheet(sheet);
     m_pView->OnDetailsChanged();
+}
+
+std::vector<std::u16string> CBookProject::ChapterProblems() const
+{
+    std::vector<std::u16string> texts;
+    for (const sChapterProblem& problem : m_chapterProblems)
+        texts.push_back(problem.m_strText);
+    return texts;
+}
+
+void CBookProject::ForgetSheetProblems(const std::vector<std::u16string>& paths)
+{
+    std::erase_if(m_chapterProblems, [&](const sChapterProblem& problem) {
+        return std::any_of(paths.begin(), paths.end(),
+                           [&](const std::u16string& path) { return IsSameFile(path, problem.m_strSheet); });
+    });
 }
 
 void CBookProject::ClearRows()
@@ -217,10 +240,20 @@ void CBookProject::DeleteRows(std::vector<size_t> indices)
                                                 [this](size_t index) { return index < m_rows.size(); }));
     if (indices.empty())
         return;
-    for (size_t index : indices)
+    std::vector<std::u16string> deleted;
+    for (size_t index : indices) {
+        deleted.push_back(m_rows[index]->m_strPath);
         m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(index));
+    }
+    // A problem goes with the last row of the file it is for, and every
+    // problem with the last row.
     if (m_rows.empty())
         m_chapterProblems.clear();
+    std::erase_if(m_chapterProblems, [&](const sChapterProblem& problem) {
+        const auto isAudio = [&](const std::u16string& path) { return IsSameFile(path, problem.m_strAudio); };
+        return !problem.m_strAudio.empty() && std::any_of(deleted.begin(), deleted.end(), isAudio) &&
+               std::none_of(m_rows.begin(), m_rows.end(), [&](const auto& row) { return isAudio(row->m_strPath); });
+    });
     m_pView->OnRowsDeleted(indices);
 }
 

@@ -30,9 +30,11 @@ enum class eOutputClash { None, InputFile, Cover };
 
 class CBookProject {
 public:
-    // Reads the tags of added files with `readTags` (MediaInfo when empty),
-    // their lengths and chapters with `readChapters` (when empty, files bring
-    // no chapters of their own and sheets are not checked against lengths).
+    // Reads the tags of added files with `readTags` (when empty, tags,
+    // lengths and chapters through the tag helper), their lengths and
+    // chapters with `readChapters` when given, else as `readTags` gives them
+    // (a reader of tags alone: files bring no chapters of their own and
+    // sheets are not checked against lengths).
     explicit CBookProject(TagReader readTags = {}, ChapterReader readChapters = {});
     CBookProject(const CBookProject&) = delete;
     CBookProject& operator=(const CBookProject&) = delete;
@@ -67,9 +69,11 @@ public:
     // not looked at. A problem is kept in ChapterProblems.
     void SetChapterFile(const std::u16string& path);
     // What is wrong with the chapter sheets of the list, each naming its
-    // sheet and line. While there is any, nothing is to be converted. Rows
-    // cleared (by New, a drop of audio or deleting every row) clear them.
-    const std::vector<std::u16string>& ChapterProblems() const { return m_chapterProblems; }
+    // sheet and line. While there is any, nothing is to be converted. A
+    // sheet's problems go when it is read again (dropped, added or given as
+    // the chapter file), when the rows of the file they are for are deleted,
+    // and with the rows (New, a drop of audio, deleting every row).
+    std::vector<std::u16string> ChapterProblems() const;
 
     // A conversion can start exactly while there are rows.
     bool CanStart() const { return !m_rows.empty(); }
@@ -102,6 +106,14 @@ public:
     const CCoverChoice& Cover() const { return m_cover; }
 
 private:
+    // A problem of a chapter sheet, kept until the sheet is read again or
+    // the rows of its audio file are deleted.
+    struct sChapterProblem {
+        std::u16string m_strSheet;
+        std::u16string m_strAudio;  // the file it is for; empty when not known
+        std::u16string m_strText;
+    };
+
     // One file of a chapter sheet, and the audio file it names.
     struct sSheetTarget {
         std::u16string m_strAudio;
@@ -118,8 +130,11 @@ private:
     void AddAudioBatch(std::vector<std::u16string> paths, std::vector<sSheetTarget>& targets);
     // The files of the sheets at `paths`, read into `sheets`; problems kept.
     std::vector<sSheetTarget> ReadSheets(const std::vector<std::u16string>& paths, std::vector<sChapterSheet>& sheets);
-    // A new row's length and chapters: the file's own, or a sheet's.
-    void ReadRowChapters(sItem& row, std::vector<sSheetTarget>& targets);
+    // A new row's length and chapters: the file's own (`own`, as the tag
+    // reader gave them), or a sheet's.
+    void TakeRowChapters(sItem& row, sFileChapters own, std::vector<sSheetTarget>& targets);
+    // Forgets the problems of the sheets at `paths`, which are read again.
+    void ForgetSheetProblems(const std::vector<std::u16string>& paths);
     // Gives `row` the chapters of `file` when they all start inside it.
     bool TakeSheetChapters(sItem& row, const sSheetFile& file, const std::u16string& sheet);
     // The sheet's PERFORMER and TITLE for the Artist and Album the first
@@ -129,7 +144,7 @@ private:
 
     TagReader m_readTags;
     ChapterReader m_readChapters;
-    std::vector<std::u16string> m_chapterProblems;
+    std::vector<sChapterProblem> m_chapterProblems;
     IBookProjectView m_noView;
     IBookProjectView* m_pView = &m_noView;
     std::vector<std::unique_ptr<sItem>> m_rows;

@@ -264,6 +264,8 @@ sChapterSheet ParseCueSheet(std::u16string_view text, std::u16string_view shown)
     });
     if (sheet.m_strProblem.empty())
         endTrack();
+    if (!sheet.m_strProblem.empty() && !files.empty())
+        sheet.m_strProblemFile = files.back().m_strName;
     for (sSheetFile& file : files) {
         if (!file.m_chapters.empty())
             sheet.m_files.push_back(std::move(file));

@@ -29,6 +29,8 @@ struct sChapterSheet {
     std::vector<sSheetFile> m_files;  // only files with chapters
     // The first problem, naming its line; not empty: the sheet gives nothing.
     std::u16string m_strProblem;
+    // The FILE line's name in effect at the problem; empty before any.
+    std::u16string m_strProblemFile;
 };
 
 // A .cue sheet: one chapter per TRACK, starting at its INDEX 01 (mm:ss:ff, 75

@@ -14,8 +14,8 @@ inline constexpr int CHAPTERS_FROM_TAG = 1;       // menu item "From MP3 Tag"
 // Where chapter titles come from; CHAPTERS_FROM_TAG at start, never stored.
 extern int g_nChapterMode;
 
-// Reads the length and the chapters an audio file carries; the front ends
-// hand the decoding layer's reader to the book project.
+// Reads the length and the chapters an audio file carries; tests hand one to
+// the book project, which otherwise takes them from its tag reader's batch.
 using ChapterReader = std::function<sFileChapters(const std::u16string& path)>;
 
 // Base of list row records: a row shows its record's GetText in column 0.

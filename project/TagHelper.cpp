@@ -160,11 +160,11 @@ public:
     const std::string& Problem() const { return m_strProblem; }
 
     // The next answer, waiting at most `limit` for it.
-    eNext Next(std::u16string& report, std::chrono::milliseconds limit)
+    eNext Next(tagprotocol::sAnswer& answer, std::chrono::milliseconds limit)
     {
         const Clock::time_point deadline = Clock::now() + limit;
         for (;;) {
-            switch (tagprotocol::TakeAnswer(m_buffer, report)) {
+            switch (tagprotocol::TakeAnswer(m_buffer, answer)) {
             case tagprotocol::eTake::Answer:
                 return eNext::Answer;
             case tagprotocol::eTake::Broken:
@@ -235,27 +235,28 @@ std::filesystem::path TagHelperPath()
     return error ? std::filesystem::path(HELPER_NAME) : executable.parent_path() / HELPER_NAME;
 }
 
-std::vector<std::u16string> ReadReportsInHelper(const std::vector<std::u16string>& paths,
-                                                const sTagReadLimits& limits, const std::filesystem::path& helper)
+std::vector<tagprotocol::sAnswer> ReadAnswersInHelper(const std::vector<std::u16string>& paths,
+                                                      const sTagReadLimits& limits, const std::filesystem::path& helper)
 {
-    std::vector<std::u16string> reports(paths.size());
+    std::vector<tagprotocol::sAnswer> answers(paths.size());
     size_t next = 0;
     while (next < paths.size()) {
         CHelperRun run(helper, paths, next, limits);
         if (!run.Started()) {
-            // Without the helper no file has tags, as without the library;
-            // an install that lost the helper is said, not taken for files
-            // without tags.
+            // Without the helper no file has tags or chapters, as without
+            // the libraries; an install that lost the helper is said, not
+            // taken for files without tags.
             std::fprintf(stderr, "%s: tags not read: %s\n", program_invocation_short_name, run.Problem().c_str());
             break;
         }
         while (next < paths.size()) {
-            const CHelperRun::eNext got = run.Next(reports[next], limits.m_perFile);
+            const CHelperRun::eNext got = run.Next(answers[next], limits.m_perFile);
             if (got == CHelperRun::eNext::Answer) {
                 ++next;
                 continue;
             }
-            // The file being read has no tags; a new helper goes on after it.
+            // The file being read has no tags, no chapters and no known
+            // length; a new helper goes on after it.
             std::string why;
             switch (got) {
             case CHelperRun::eNext::Stopped:
@@ -269,10 +270,10 @@ std::vector<std::u16string> ReadReportsInHelper(const std::vector<std::u16string
                 break;
             }
             DebugLine(std::string(HELPER_NAME) + " " + why + " reading " + ToUtf8(paths[next]));
-            reports[next].clear();
+            answers[next] = {};
             ++next;
             break;
         }
     }
-    return reports;
+    return answers;
 }

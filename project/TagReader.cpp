@@ -77,13 +77,21 @@ sTagInfo ParseTagReport(std::u16string_view report)
     return tags;
 }
 
+std::vector<sFileFacts> ReadFilesBatch(const std::vector<std::u16string>& paths, const sTagReadLimits& limits)
+{
+    std::vector<tagprotocol::sAnswer> answers = ReadAnswersInHelper(paths, limits);
+    std::vector<sFileFacts> files;
+    files.reserve(answers.size());
+    for (tagprotocol::sAnswer& answer : answers)
+        files.push_back({ParseTagReport(answer.m_strReport), std::move(answer.m_chapters)});
+    return files;
+}
+
 std::vector<sTagInfo> ReadTagsBatch(const std::vector<std::u16string>& paths, const sTagReadLimits& limits)
 {
-    const std::vector<std::u16string> reports = ReadReportsInHelper(paths, limits);
     std::vector<sTagInfo> tags;
-    tags.reserve(reports.size());
-    for (const std::u16string& report : reports)
-        tags.push_back(ParseTagReport(report));
+    for (sFileFacts& file : ReadFilesBatch(paths, limits))
+        tags.push_back(std::move(file.m_tags));
     return tags;
 }
 
@@ -99,17 +107,35 @@ sTagInfo ReadTags(const std::u16string& path, CMediaInfoLibrary& library)
 
 TagReader TagReader::FromBatch(TagBatchFunction readBatch)
 {
+    return FromFileBatch([readBatch = std::move(readBatch)](const std::vector<std::u16string>& paths) {
+        std::vector<sFileFacts> files;
+        for (sTagInfo& tags : readBatch(paths))
+            files.push_back({std::move(tags), {}});
+        return files;
+    });
+}
+
+TagReader TagReader::FromFileBatch(FileBatchFunction readBatch)
+{
     TagReader reader;
     reader.m_readBatch = std::move(readBatch);
     return reader;
 }
 
-std::vector<sTagInfo> TagReader::ReadBatch(const std::vector<std::u16string>& paths) const
+std::vector<sFileFacts> TagReader::ReadFiles(const std::vector<std::u16string>& paths) const
 {
     if (paths.empty())
         return {};
-    std::vector<sTagInfo> tags = m_readBatch(paths);
-    tags.resize(paths.size());  // one record per path, whatever the function gave
+    std::vector<sFileFacts> files = m_readBatch(paths);
+    files.resize(paths.size());
+    return files;
+}
+
+std::vector<sTagInfo> TagReader::ReadBatch(const std::vector<std::u16string>& paths) const
+{
+    std::vector<sTagInfo> tags;
+    for (sFileFacts& file : ReadFiles(paths))
+        tags.push_back(std::move(file.m_tags));
     return tags;
 }
 
@@ -120,5 +146,5 @@ sTagInfo TagReader::operator()(const std::u16string& path) const
 
 TagReader MediaInfoTagReader()
 {
-    return TagReader::FromBatch([](const std::vector<std::u16string>& paths) { return ReadTagsBatch(paths); });
+    return TagReader::FromFileBatch([](const std::vector<std::u16string>& paths) { return ReadFilesBatch(paths); });
 }

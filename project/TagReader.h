@@ -13,10 +13,18 @@
 
 class CMediaInfoLibrary;
 
-// Reads the tags of each path, in order, from MediaInfo reports read in the
-// tavlin-tags helper process. Never fails: whatever cannot be read stays
-// empty (every member when the library cannot be loaded, and for a file whose
-// read had to be stopped).
+// What reading a file gives the book: its tags, its length and its chapters.
+struct sFileFacts {
+    sTagInfo m_tags;
+    sFileChapters m_chapters;
+};
+
+// Reads the tags (from MediaInfo reports), the length and the chapters of
+// each path, in order, in the tavlin-tags helper process. Never fails:
+// whatever cannot be read stays empty (every tag when the library cannot be
+// loaded, and everything for a file whose read had to be stopped).
+std::vector<sFileFacts> ReadFilesBatch(const std::vector<std::u16string>& paths, const sTagReadLimits& limits = {});
+// The tags of ReadFilesBatch.
 std::vector<sTagInfo> ReadTagsBatch(const std::vector<std::u16string>& paths, const sTagReadLimits& limits = {});
 // The tags of one file, through ReadTagsBatch.
 sTagInfo ReadTags(const std::u16string& path);
@@ -26,10 +34,13 @@ sTagInfo ReadTags(const std::u16string& path, CMediaInfoLibrary& library);
 
 // Reads the tags of many files at once: one record per path, in order.
 using TagBatchFunction = std::function<std::vector<sTagInfo>(const std::vector<std::u16string>& paths)>;
+// The same with the files' lengths and chapters.
+using FileBatchFunction = std::function<std::vector<sFileFacts>(const std::vector<std::u16string>& paths)>;
 
-// Anything that reads tags; the rows take one so that tests can supply tags
-// without a library. Made from a function of one path (a batch then asks it
-// path by path) or from a batch function.
+// Anything that reads tags, and perhaps lengths and chapters with them; the
+// rows take one so that tests can supply tags without a library. Made from a
+// function of one path (a batch then asks it path by path) or from a batch
+// function; one that reads only tags gives no length and no chapters.
 class TagReader {
 public:
     TagReader() = default;
@@ -38,25 +49,29 @@ public:
                  std::is_invocable_r_v<sTagInfo, const ReadOne&, const std::u16string&>)
     TagReader(ReadOne readOne)
         : m_readBatch([readOne = std::move(readOne)](const std::vector<std::u16string>& paths) {
-              std::vector<sTagInfo> tags;
-              tags.reserve(paths.size());
+              std::vector<sFileFacts> files;
+              files.reserve(paths.size());
               for (const std::u16string& path : paths)
-                  tags.push_back(readOne(path));
-              return tags;
+                  files.push_back({readOne(path), {}});
+              return files;
           })
     {
     }
     static TagReader FromBatch(TagBatchFunction readBatch);
+    static TagReader FromFileBatch(FileBatchFunction readBatch);
 
+    // One record per path, in order, whatever the function gave.
+    std::vector<sFileFacts> ReadFiles(const std::vector<std::u16string>& paths) const;
     std::vector<sTagInfo> ReadBatch(const std::vector<std::u16string>& paths) const;
     sTagInfo operator()(const std::u16string& path) const;
     explicit operator bool() const { return static_cast<bool>(m_readBatch); }
 
 private:
-    TagBatchFunction m_readBatch;
+    FileBatchFunction m_readBatch;
 };
 
-// ReadTagsBatch as a TagReader.
+// ReadFilesBatch as a TagReader: tags, lengths and chapters from one helper
+// run a batch.
 TagReader MediaInfoTagReader();
 
 // The report up to its audio section: everything before the first line feed

@@ -1,7 +1,8 @@
-// tavlin-tags: reads the MediaInfo reports of the files named on standard
-// input and writes them to standard output (see TagHelperProtocol.h). It runs
-// as a child of the programs, so that a file on which the library spins or
-// allocates without end can be stopped without taking the program with it.
+// tavlin-tags: reads the MediaInfo reports, the lengths and the chapters of
+// the files named on standard input and writes them to standard output (see
+// TagHelperProtocol.h). It runs as a child of the programs, so that a file on
+// which a library spins or allocates without end can be stopped without
+// taking the program with it.
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
@@ -12,9 +13,14 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "decode/MediaChapters.h"
 #include "project/MediaInfoLibrary.h"
 #include "project/TagHelperProtocol.h"
 #include "base/Text.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
 
 namespace {
 
@@ -83,6 +89,8 @@ int main(int argc, char** argv)
     std::set_terminate([] { std::_Exit(EXIT_FAILURE); });
     // File names in the user's character set for the library.
     std::setlocale(LC_CTYPE, "");
+    // FFmpeg's complaints about odd files are for debugging only.
+    av_log_set_level(std::getenv("TAVLIN_DEBUG") ? AV_LOG_WARNING : AV_LOG_QUIET);
 
     const std::string request = ReadAll(STDIN_FILENO);
     CMediaInfoLibrary library;
@@ -95,7 +103,8 @@ int main(int argc, char** argv)
         const std::u16string path = FromPath(std::filesystem::path(request.substr(start, end - start)));
         start = end + 1;
         answer.clear();
-        tagprotocol::AppendAnswer(answer, library.Report(path));
+        const std::u16string report = library.Report(path);
+        tagprotocol::AppendAnswer(answer, report, ReadMediaChapters(path));
         if (!WriteAll(STDOUT_FILENO, answer))
             return EXIT_FAILURE;
     }

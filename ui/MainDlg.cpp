@@ -21,7 +21,6 @@
 #include "ui/CoverComboBox.h"
 #include "ui/DialogFont.h"
 #include "ui/ListFiles.h"
-#include "decode/MediaChapters.h"
 #include "project/OutputPath.h"
 #include "ui/PictureBoxCtrl.h"
 #include "ui/ProgressDlg.h"
@@ -111,7 +110,7 @@ QStringList LocalPaths(const QMimeData* data)
 }  // namespace
 
 CMainDlg::CMainDlg(TagReader readTags, QWidget* parent)
-    : QDialog(parent), m_project(std::move(readTags), ReadMediaChapters)
+    : QDialog(parent), m_project(std::move(readTags))
 {
     setObjectName(QStringLiteral("129"));
     setWindowTitle(QString::fromLatin1(kCaption));

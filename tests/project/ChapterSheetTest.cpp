@@ -120,3 +120,54 @@ INSTANTIATE_TEST_SUITE_P(
                   u", line 5: 1:20:00.000 is past the end of \"book.wav\" (1:10:00.000)"},
         sBadSheet{"TITLE \"x\"\nFILE \"gone.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n",
                   u", line 2: FILE \"gone.wav\" names a missing file"}));
+
+namespace {
+
+// A way out of a sheet's problem, taken once the sheet is mended, while the
+// folder's other file keeps its row.
+struct sWayOut {
+    const char* m_szName;
+    void (*m_pTake)(CBookProject& project, const fs::path& book);
+    std::vector<std::u16string> m_rowsAfter;  // each row's chapter column
+};
+
+void PrintTo(const sWayOut& way, std::ostream* out)
+{
+    *out << way.m_szName;
+}
+
+class SheetProblemWayOutTest : public ChapterSheetTest, public ::testing::WithParamInterface<sWayOut> {};
+
+}  // namespace
+
+TEST_P(SheetProblemWayOutTest, ClearsTheProblemWhileOtherRowsStay)
+{
+    sChapterModeGuard modeGuard;
+    g_nChapterMode = CHAPTERS_FROM_TAG;
+    fs::create_directories(m_dir / "Book");
+    WriteText(m_dir / "Book/other.wav", "x");
+    DropWithSheet("FILE \"book.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:0\n");
+    ASSERT_EQ(m_project.ChapterProblems().size(), 1u);
+
+    WriteText(m_dir / "Book/book.cue", "FILE \"book.wav\" WAVE\n  TRACK 01 AUDIO\n    TITLE \"Opening\"\n"
+                                       "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:10:00\n");
+    GetParam().m_pTake(m_project, m_dir / "Book");
+    EXPECT_TRUE(m_project.ChapterProblems().empty()) << ToUtf8(m_project.ChapterProblems().front());
+    std::vector<std::u16string> rows;
+    for (const auto& row : m_project.Rows())
+        rows.push_back(row->GetColumnText(1));
+    EXPECT_EQ(rows, GetParam().m_rowsAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sheets, SheetProblemWayOutTest,
+    ::testing::Values(
+        sWayOut{"DropTheMendedSheet",
+                [](CBookProject& project, const fs::path& book) { project.Drop({FromPath(book / "book.cue")}); },
+                {u"Opening (2 chapters)", u"other"}},
+        sWayOut{"AddTheMendedSheet",
+                [](CBookProject& project, const fs::path& book) { project.AddFiles({FromPath(book / "book.cue")}); },
+                {u"Opening (2 chapters)", u"other"}},
+        sWayOut{"DeleteTheRowItIsFor", [](CBookProject& project, const fs::path&) { project.DeleteRows({0}); },
+                {u"other"}}),
+    [](const testing::TestParamInfo<sWayOut>& info) { return std::string(info.param.m_szName); });

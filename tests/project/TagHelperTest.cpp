@@ -1,6 +1,6 @@
-// Tags read through the tavlin-tags helper process: a file on which the
-// library does not finish is stopped and has no tags, while the files around
-// it keep theirs.
+// Tags, lengths and chapters read through the tavlin-tags helper process: a
+// file on which a library does not finish is stopped and has none of them,
+// while the files around it keep theirs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -72,10 +72,13 @@ TEST_P(HostileFile, IsStoppedAndHasNoTagsWhileItsNeighboursKeepTheirs)
                                             TaggedMp3(dir, "03.mp3", "Three")};
     std::vector<std::string> lines;
     SetDebugSink([&lines](const std::string& line) { lines.push_back(line); });
-    const std::vector<sTagInfo> tags = ReadTagsBatch(paths, GetParam().m_limits);
+    const std::vector<sFileFacts> files = ReadFilesBatch(paths, GetParam().m_limits);
     SetDebugSink({});
 
-    ASSERT_EQ(tags.size(), 3u);
+    ASSERT_EQ(files.size(), 3u);
+    std::vector<sTagInfo> tags;
+    for (const sFileFacts& file : files)
+        tags.push_back(file.m_tags);
     EXPECT_EQ(tags[0].m_strTrackName, u"One");
     EXPECT_EQ(tags[0].m_strPerformer, u"Reader");
     EXPECT_EQ(tags[1].m_strTrackName, u"");
@@ -85,7 +88,9 @@ TEST_P(HostileFile, IsStoppedAndHasNoTagsWhileItsNeighboursKeepTheirs)
     EXPECT_EQ(Mentions(lines, timeStop), GetParam().m_bStoppedByTime) << testing::PrintToString(lines);
     if (GetParam().m_bStoppedByTime) {
         EXPECT_TRUE(Mentions(lines, "hostile.m4a")) << testing::PrintToString(lines);
+        EXPECT_EQ(files[1].m_chapters.m_llDuration, 0);  // not known
     }
+    EXPECT_GT(files[2].m_chapters.m_llDuration, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -98,16 +103,34 @@ INSTANTIATE_TEST_SUITE_P(
         sStopCase{"MemoryLimit", {20000ms, uint64_t{256} << 20}, false}),
     [](const testing::TestParamInfo<sStopCase>& info) { return std::string(info.param.m_szName); });
 
-TEST(TagHelper, OneFileIsReadThroughTheHelperAndAMissingHelperGivesNoTags)
+TEST(TagHelper, AFileGivesItsTagsLengthAndChaptersThroughTheHelperAndAMissingHelperNothing)
 {
     TempDir dir;
-    const std::u16string path = TaggedMp3(dir, "01.mp3", "One");
-    EXPECT_EQ(ReadTags(path).m_strTrackName, u"One");
+    // Tagged, with ID3 chapters from an ffmetadata file.
+    const std::vector<double> starts = testsupport::GenerateToneChapters(
+        dir / "01.mp3", {{0.5, "Opening"}, {0.7, "Ünder way"}}, {"-c:a", "libmp3lame", "-metadata", "title=One"});
+    const std::u16string path = FromPath(dir / "01.mp3");
+    const std::vector<sFileFacts> files = ReadFilesBatch({path});
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].m_tags.m_strTrackName, u"One");
+    // 2 x 0.25 s of silence and the tones; for MP3 an estimate, a few frames long.
+    EXPECT_NEAR(static_cast<double>(files[0].m_chapters.m_llDuration) / 1e7, 1.7, 0.1);
+    const std::vector<sChapterMark>& chapters = files[0].m_chapters.m_chapters;
+    ASSERT_EQ(chapters.size(), 2u);
+    EXPECT_EQ(chapters[0].m_strTitle, u"Opening");
+    EXPECT_EQ(chapters[1].m_strTitle, u"Ünder way");
+    for (size_t i = 0; i < 2; ++i)  // ID3 chapter times are whole milliseconds
+        EXPECT_NEAR(static_cast<double>(chapters[i].m_llStart) / 1e7, starts[i], 0.001) << i;
 
     testing::internal::CaptureStderr();
-    const std::vector<std::u16string> reports = ReadReportsInHelper({path, path}, {}, dir / "no-helper");
+    const std::vector<tagprotocol::sAnswer> answers = ReadAnswersInHelper({path, path}, {}, dir / "no-helper");
     const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(reports, (std::vector<std::u16string>{u"", u""}));
+    ASSERT_EQ(answers.size(), 2u);
+    for (const tagprotocol::sAnswer& answer : answers) {
+        EXPECT_EQ(answer.m_strReport, u"");
+        EXPECT_EQ(answer.m_chapters.m_llDuration, 0);
+        EXPECT_TRUE(answer.m_chapters.m_chapters.empty());
+    }
     // Said once for the batch, on standard error, naming the helper.
     EXPECT_NE(said.find(": tags not read: cannot start "), std::string::npos) << said;
     EXPECT_NE(said.find("no-helper"), std::string::npos) << said;
