@@ -1,5 +1,7 @@
 #pragma once
 // Owns an open file descriptor and closes it on every way out.
+#include <cerrno>
+#include <string_view>
 #include <unistd.h>
 
 class CFileDescriptor {
@@ -19,3 +21,18 @@ public:
 private:
     int m_fd;
 };
+
+// Writes all of `bytes` to `fd`, through short writes and interrupted calls;
+// false on a write error.
+inline bool WriteAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}

@@ -32,19 +32,6 @@ constexpr size_t READ_CHUNK = 65536;
 
 using Clock = std::chrono::steady_clock;
 
-bool WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
-
 // The request for paths[first...] in a file in memory, read from its start:
 // handing it over never waits for the helper.
 CFileDescriptor MakeRequest(const std::vector<std::u16string>& paths, size_t first)

@@ -13,6 +13,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "base/FileDescriptor.h"
 #include "decode/MediaChapters.h"
 #include "project/MediaInfoLibrary.h"
 #include "project/TagHelperProtocol.h"
@@ -25,19 +26,6 @@ extern "C" {
 namespace {
 
 constexpr int EXIT_USAGE = 2;
-
-bool WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
 
 std::string ReadAll(int fd)
 {

@@ -9,20 +9,11 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <memory>
+
+#include "ffmpeg/Handles.h"
 
 namespace aactest {
 namespace {
-
-struct DecoderContextDeleter {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
 
 bool ReceiveAll(AVCodecContext* context, AVFrame* frame, DecodedAudio& audio)
 {
@@ -87,9 +78,9 @@ DecodedAudio DecodeFrames(const std::vector<uint8_t>& asc, const std::vector<Fra
     const AVCodec* codec = avcodec_find_decoder_by_name("aac");
     if (!codec)
         return audio;
-    std::unique_ptr<AVCodecContext, DecoderContextDeleter> context(avcodec_alloc_context3(codec));
-    std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
-    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+    ffmpeg::CodecContext context(avcodec_alloc_context3(codec));
+    ffmpeg::Frame frame(av_frame_alloc());
+    ffmpeg::Packet packet(av_packet_alloc());
     if (!context || !frame || !packet)
         return audio;
     // The context owns extradata and frees it with av_free.
