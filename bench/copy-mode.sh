@@ -4,13 +4,13 @@
 # converted by tavlin-cli and by the ffmpeg tool's concat demuxer and AAC
 # encoder: both wall times, their ratio and the book's bit rate; (b) 40 short
 # M4A files (250 ms of silence, then a tone): where each chapter starts, with
-# /work/shared/tools/chapter_audio.py.
+# ../shared/tools/chapter_audio.py.
 # Usage: bench/copy-mode.sh [BUILD_DIR]   (default: build, made by `make build`)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-make --no-print-directory build BUILD="$build" JOBS=2 >/dev/null
-cli=$build/bin/tavlin-cli
+. bench/lib.sh
+use_cli "$build"
 rm -f "$build/bin/Tavlin.ini"
 now() { date +%s.%N; }
 
@@ -48,20 +48,9 @@ echo "  bit rate: book $(rate "$book") bit/s, first input $(rate "${m4as[0]}") b
 echo "  length: book $(secs "$book") s, inputs $inputs_secs s"
 
 out=bench/out/copy/chapters
-mkdir -p "$out"
-inputs=()
-for i in $(seq -w 1 40); do
-    f="$out/$i.m4a"
-    if [ ! -s "$f" ]; then
-        d=$(awk -v i="$((10#$i))" 'BEGIN { printf "%.3f", 0.301 + 0.017 * i }')
-        ffmpeg -nostdin -v error -y -f lavfi -i "anullsrc=r=44100:cl=stereo:d=0.25" \
-            -f lavfi -i "sine=f=440:d=$d:r=44100" -filter_complex "[0][1]concat=n=2:v=0:a=1" \
-            -c:a aac -b:a 128k "$f"
-    fi
-    inputs+=("$f")
-done
+tone_files "$out" m4a -c:a aac -b:a 128k
 book="$out/book.m4b"
 rm -f "$book"
 "$cli" -q -o "$book" "${inputs[@]}" >/dev/null
 echo "(b) 40 M4A files (250 ms of silence, then a tone), frames copied by $cli"
-/usr/bin/python3 /work/shared/tools/chapter_audio.py "$book"
+chapter_audio "$book"

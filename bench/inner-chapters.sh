@@ -2,7 +2,7 @@
 # Builds two books whose chapters start inside their files, with the release
 # command-line converter, and prints where each chapter starts against its
 # audio, decoded sample by sample ("plain") and frame by frame at the
-# timestamps ("pts"), with /work/shared/tools/chapter_audio.py:
+# timestamps ("pts"), with ../shared/tools/chapter_audio.py:
 #   (a) an M4B with 3 chapters (MP4 chapter track and Nero list) followed by
 #       an MP3 with 2 chapters (ID3 CHAP frames), both written by ffmpeg;
 #   (c) one WAV in a folder with a 4-track .cue sheet (mm:ss:ff).
@@ -11,13 +11,8 @@
 # Usage: bench/inner-chapters.sh [BUILD_DIR | path to tavlin-cli]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-target=${1:-build}
-if [ -x "$target" ] && [ ! -d "$target" ]; then
-    cli=$target
-else
-    make --no-print-directory build BUILD="$target" JOBS=2 >/dev/null
-    cli=$target/bin/tavlin-cli
-fi
+. bench/lib.sh
+use_cli "${1:-build}"
 out=bench/out/inner
 rm -rf "$out"
 mkdir -p "$out/c"
@@ -50,7 +45,7 @@ ffmpeg -nostdin -v error -y -i "$out/b.wav" -i "$out/b.meta" -map_metadata 1 -ma
     -c:a libmp3lame -b:a 128k "$out/b.mp3"
 "$cli" -q -o "$out/book-a.m4b" "$out/a.m4b" "$out/b.mp3" >/dev/null
 echo "(a) M4B with 3 chapters, then MP3 with 2 ID3 chapters, converted by $cli"
-/usr/bin/python3 /work/shared/tools/chapter_audio.py "$out/book-a.m4b" || true
+chapter_audio "$out/book-a.m4b" || true
 
 # (c) one WAV and its .cue sheet; tracks are whole CD frames (588 samples).
 frames=(83 101 74 122)
@@ -68,4 +63,4 @@ segments "$out/c/book.wav" "${samples[@]}" >/dev/null
 } >"$out/c/book.cue"
 "$cli" -q -o "$out/book-c.m4b" "$out/c" >/dev/null
 echo "(c) one WAV with a 4-track .cue sheet, converted by $cli"
-/usr/bin/python3 /work/shared/tools/chapter_audio.py "$out/book-c.m4b" || true
+chapter_audio "$out/book-c.m4b" || true

@@ -1,0 +1,39 @@
+# Shared by the benchmark scripts (sourced from the project root).
+
+# use_cli TARGET: $cli becomes TARGET when it is a program, else the
+# tavlin-cli of the release tree TARGET, built first (with its tag helper).
+use_cli() {
+    if [ -x "$1" ] && [ ! -d "$1" ]; then
+        cli=$1
+    else
+        make --no-print-directory build BUILD="$1" JOBS=2 >/dev/null
+        cli=$1/bin/tavlin-cli
+    fi
+}
+
+# tone_files DIR EXT CODEC_ARGS...: 40 files DIR/01.EXT..40.EXT, each 250 ms
+# of silence and then a 440 Hz tone, the tones from 0.318 s up in steps of
+# 17 ms so that no two files end at the same place within an AAC frame;
+# made once. Sets $inputs to their paths.
+tone_files() {
+    local dir=$1 ext=$2 i d f
+    shift 2
+    mkdir -p "$dir"
+    inputs=()
+    for i in $(seq -w 1 40); do
+        f="$dir/$i.$ext"
+        if [ ! -s "$f" ]; then
+            d=$(awk -v i="$((10#$i))" 'BEGIN { printf "%.3f", 0.301 + 0.017 * i }')
+            ffmpeg -nostdin -v error -y -f lavfi -i "anullsrc=r=44100:cl=stereo:d=0.25" \
+                -f lavfi -i "sine=f=440:d=$d:r=44100" -filter_complex "[0][1]concat=n=2:v=0:a=1" \
+                "$@" "$f"
+        fi
+        inputs+=("$f")
+    done
+}
+
+# chapter_audio BOOK: where each chapter starts against its audio, decoded
+# sample by sample ("plain") and frame by frame at the timestamps ("pts").
+chapter_audio() {
+    /usr/bin/python3 ../shared/tools/chapter_audio.py "$1"
+}
