@@ -32,6 +32,7 @@ void AppendU32(std::vector<uint8_t>& out, uint32_t v)
 std::vector<uint8_t> FileHeader()
 {
     std::vector<uint8_t> out;
+    out.reserve(48);  // ftyp (32) and the mdat header with its 64-bit size (16)
     AppendU32(out, 32);
     AppendType(out, "ftyp");
     AppendType(out, "M4B ");

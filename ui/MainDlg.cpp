@@ -482,7 +482,10 @@ bool CMainDlg::ConfirmCover(QWidget* owner)
 {
     if (!m_project.CoverTooLarge())
         return true;
-    const QString tooLarge = Q(CoverTooLargeText(u"\"" + m_project.Cover().GetCoverPath() + u"\""));
+    std::u16string quoted = m_project.Cover().GetCoverPath();
+    quoted.insert(quoted.begin(), u'"');
+    quoted.push_back(u'"');
+    const QString tooLarge = Q(CoverTooLargeText(quoted));
     return UserDialogs().AskYesNo(owner, QStringLiteral("Tavlin"),
                                   tooLarge + QStringLiteral(".\nDo you want to convert the book without a cover?"));
 }
