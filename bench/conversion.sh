@@ -9,21 +9,13 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j "$(nproc)" --target bench_convert bench_measure >/dev/null
+. bench/lib.sh
 out=bench/out/book
-mkdir -p "$out"
+book_mp3s
+inputs=("${book_mp3s[@]}")
 list="$out/list.txt"
 : >"$list"
-inputs=()
-for i in $(seq -w 1 12); do
-    f="$out/part$i.mp3"
-    if [ ! -s "$f" ]; then
-        ffmpeg -nostdin -v error -y \
-            -f lavfi -i "anoisesrc=color=pink:seed=$((10#$i)):amplitude=0.15:sample_rate=44100:duration=300" \
-            -f lavfi -i "sine=frequency=$((200 + 10#$i * 30)):sample_rate=44100:duration=300" \
-            -filter_complex "[0][1]amix=inputs=2:normalize=0,aformat=channel_layouts=stereo" \
-            -c:a libmp3lame -b:a 128k "$f"
-    fi
-    inputs+=("$f")
+for f in "${inputs[@]}"; do
     echo "file '$(realpath "$f")'" >>"$list"
 done
 rm -f "$build/bin/Tavlin.ini"

@@ -14,20 +14,14 @@ use_cli "$build"
 rm -f "$build/bin/Tavlin.ini"
 now() { date +%s.%N; }
 
-out=bench/out/book
-mkdir -p "$out" bench/out/copy
+mkdir -p bench/out/copy
 list=bench/out/copy/list.txt
 : >"$list"
 m4as=()
-for i in $(seq -w 1 12); do
-    mp3="$out/part$i.mp3"
-    if [ ! -s "$mp3" ]; then
-        ffmpeg -nostdin -v error -y \
-            -f lavfi -i "anoisesrc=color=pink:seed=$((10#$i)):amplitude=0.15:sample_rate=44100:duration=300" \
-            -f lavfi -i "sine=frequency=$((200 + 10#$i * 30)):sample_rate=44100:duration=300" \
-            -filter_complex "[0][1]amix=inputs=2:normalize=0,aformat=channel_layouts=stereo" \
-            -c:a libmp3lame -b:a 128k "$mp3"
-    fi
+book_mp3s
+for mp3 in "${book_mp3s[@]}"; do
+    i=$(basename "$mp3" .mp3)
+    i=${i#part}
     m4a=bench/out/copy/$i.m4a
     [ -s "$m4a" ] || ffmpeg -nostdin -v error -y -i "$mp3" -c:a aac -b:a 128k "$m4a"
     m4as+=("$m4a")

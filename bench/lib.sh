@@ -37,3 +37,23 @@ tone_files() {
 chapter_audio() {
     /usr/bin/python3 ../shared/tools/chapter_audio.py "$1"
 }
+
+# book_mp3s: the twelve 5-minute 128 kbit/s MP3 files of the 60-minute bench
+# book (pink noise and a tone each), made once in bench/out/book. Sets
+# $book_mp3s to their paths.
+book_mp3s() {
+    local i f
+    mkdir -p bench/out/book
+    book_mp3s=()
+    for i in $(seq -w 1 12); do
+        f="bench/out/book/part$i.mp3"
+        if [ ! -s "$f" ]; then
+            ffmpeg -nostdin -v error -y \
+                -f lavfi -i "anoisesrc=color=pink:seed=$((10#$i)):amplitude=0.15:sample_rate=44100:duration=300" \
+                -f lavfi -i "sine=frequency=$((200 + 10#$i * 30)):sample_rate=44100:duration=300" \
+                -filter_complex "[0][1]amix=inputs=2:normalize=0,aformat=channel_layouts=stereo" \
+                -c:a libmp3lame -b:a 128k "$f"
+        fi
+        book_mp3s+=("$f")
+    done
+}
