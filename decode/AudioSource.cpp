@@ -48,6 +48,7 @@ HRESULT CAudioSource::Open(ffmpeg::FormatContext context, const std::string& utf
     if (opened < 0)
         return OpenFailure(opened);
     m_format.reset(raw);
+    m_strPath = utf8Path;
 
     // Its failure still leaves what could be learned; the stream check below decides.
     avformat_find_stream_info(m_format.get(), nullptr);
@@ -108,6 +109,11 @@ uint32_t CAudioSource::SampleRate() const
     return m_codec ? static_cast<uint32_t>(m_codec->sample_rate) : 0;
 }
 
+uint32_t CAudioSource::StreamRate() const
+{
+    return m_pStream ? static_cast<uint32_t>(m_pStream->codecpar->sample_rate) : 0;
+}
+
 int CAudioSource::Channels() const { return m_codec ? m_codec->ch_layout.nb_channels : 0; }
 
 int64_t CAudioSource::Duration() const
@@ -123,14 +129,30 @@ CAudioSource::ReadResult CAudioSource::ReadFrame(const std::atomic<bool>& stop)
 {
     if (!m_codec || !m_packet || !m_frame)
         return ReadResult::End;
+    if (!m_bWindowReached) {
+        m_bWindowReached = true;
+        ReachWindow();
+        if (!m_codec)
+            return ReadResult::Failed;  // the file could not be opened anew
+    }
     int drainErrors = 0;
     while (!stop) {
         const int received = avcodec_receive_frame(m_codec.get(), m_frame.get());
         if (received >= 0) {
-            if (!KeepWithinStatedEnd())
+            const std::optional<int64_t> start = FrameStart();
+            const Fit fit = start ? FitToWindow(*start) : Fit::Misplaced;
+            if (fit == Fit::Keep) {
+                TrackPosition();
+                return ReadResult::Frame;
+            }
+            av_frame_unref(m_frame.get());
+            if (fit == Fit::End)
                 return ReadResult::End;
-            TrackPosition();
-            return ReadResult::Frame;
+            // A frame whose timestamp does not place it exactly, or that
+            // starts past the window's first sample: decode from the start.
+            if (fit == Fit::Misplaced && !Reopen())
+                return ReadResult::Failed;
+            continue;
         }
         if (received == AVERROR_EOF)
             return ReadResult::End;
@@ -193,27 +215,6 @@ bool CAudioSource::LastPacketStartsBeforeStatedEnd() const
         return false;
     const int64_t start = m_pStream->start_time != AV_NOPTS_VALUE ? m_pStream->start_time : 0;
     return last->timestamp - start < m_pStream->duration;
-}
-
-bool CAudioSource::KeepWithinStatedEnd()
-{
-    // An MP4 states its audio's exact length (its edit list), and FFmpeg's
-    // demuxer skips the encoder delay at the start but decodes the last frame
-    // whole: the silence that pads it would lengthen the file and put the next
-    // chapter late. Other containers state estimates, or nothing.
-    AVFrame& frame = *m_frame;
-    if (!m_bExactDuration || frame.sample_rate <= 0) {
-        m_llSamplesOut += frame.nb_samples;
-        return true;
-    }
-    const int64_t end = av_rescale_q(m_pStream->duration, m_pStream->time_base, {1, frame.sample_rate});
-    const int64_t room = end - m_llSamplesOut;
-    if (room <= 0)
-        return false;
-    if (frame.nb_samples > room)
-        frame.nb_samples = static_cast<int>(room);
-    m_llSamplesOut += frame.nb_samples;
-    return true;
 }
 
 void CAudioSource::TrackPosition()

@@ -3,6 +3,7 @@
 // audio stream and that stream's decoder, read frame by frame.
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "ffmpeg/Handles.h"
@@ -46,12 +47,50 @@ public:
     // The end of the last decoded frame in 100 ns units from the stream start.
     int64_t Position() const { return m_llPosition; }
 
+    // Restricts what ReadFrame puts out to the samples [first, end) of the
+    // stream, numbered per channel as a decode from the start puts them out.
+    // Before the first ReadFrame. A window that starts inside the file is
+    // reached without decoding what lies before it where that is exact (see
+    // AudioWindow.cpp); otherwise by decoding from the start.
+    void SetWindow(int64_t first, int64_t end);
+    // The stream's own rate, as its container states it; 0 before Open.
+    uint32_t StreamRate() const;
+
 private:
+    // How the number of the next decoded frame's first sample is known.
+    enum class Placement {
+        Counted,     // decoding started at the stream's start: count the samples put out
+        Timestamps,  // decoding started inside the stream: from the frame's timestamp
+    };
+
     void TrackPosition();
-    // Cuts the decoded frame at the end the container states exactly (an
-    // MP4's), and counts the samples put out. False when the frame lies
-    // wholly past that end.
-    bool KeepWithinStatedEnd();
+    // The number of the decoded frame's first sample, counted or from its
+    // timestamp; nullopt when the timestamp does not tell it exactly.
+    std::optional<int64_t> FrameStart() const;
+    enum class Fit { Keep, Drop, End, Misplaced };
+    // Cuts the decoded frame, which starts at sample `start`, to the stated
+    // exact end (an MP4's) and to the window, and counts it. Drop: nothing
+    // of it lies in the window; End: nothing after it will either;
+    // Misplaced: it starts past the window's first sample, which a frame
+    // placed by its timestamp must not.
+    Fit FitToWindow(int64_t start);
+    // Gets to the window's first sample without decoding what lies before
+    // it, where the format allows that exactly; otherwise (and when a check
+    // fails) decodes from the start. Once, before the first frame.
+    void ReachWindow();
+    // Seeks to `target` (samples) in a format whose timestamps are exact
+    // after a seek: every packet stands alone (PCM, FLAC).
+    bool SeekExactly(int64_t target);
+    // Reads, without decoding, the packets that end at or before `target`,
+    // checking that their timestamps run on without a gap, and hands the
+    // decoder the first one after them.
+    bool SkipPacketsBefore(int64_t target);
+    // Opens the file anew, to decode it from its start.
+    bool Reopen();
+    int64_t ToSamples(int64_t timestamp) const;
+    // The exact sample number of a timestamp past the origin; nullopt when
+    // it falls between samples.
+    std::optional<int64_t> ExactSample(int64_t timestamp) const;
     bool LastPacketStartsBeforeStatedEnd() const;
     // Reads the next packet of the stream into the decoder; at the end of the
     // file it starts draining the decoder instead. False when the read failed.
@@ -70,5 +109,12 @@ private:
     int m_nDamagedReads = 0;
     int64_t m_llPosition = 0;
     bool m_bExactDuration = false;  // the stream's duration is its exact length
-    int64_t m_llSamplesOut = 0;     // per channel, at the frames' rate
+    int64_t m_llSamplesOut = 0;     // per channel, at the frames' rate: the next frame's first sample
+    std::string m_strPath;          // for opening the file anew
+
+    int64_t m_llWindowFirst = 0;
+    int64_t m_llWindowEnd = INT64_MAX;
+    bool m_bWindowReached = true;   // false until ReachWindow ran, for a window inside the file
+    Placement m_placement = Placement::Counted;
+    int64_t m_llOrigin = 0;  // the timestamp of sample 0, in the stream's time base
 };

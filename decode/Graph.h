@@ -73,6 +73,11 @@ public:
 
     // The media type the renderer accepted (valid after a successful Init).
     virtual const CMediaType& ConnectedType() const;
+    // Streams only the samples [first, end) of the file (per channel, at its
+    // own rate). After a successful Init, before Run.
+    void SetWindow(int64_t first, int64_t end);
+    // The rate the file decodes at, before any conversion; 0 before Init.
+    uint32_t NativeRate() const;
 
     CRender* m_pAudioRender = nullptr;        // owned while the graph is open
     IGraphCallback* m_pCallback = nullptr;    // set before Run; not owned

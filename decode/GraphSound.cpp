@@ -40,6 +40,17 @@ void CGraphSound::NotifyEndOfStream()
         m_pCallback->OnEndOfStream();
 }
 
+void CGraphSound::SetWindow(int64_t first, int64_t end)
+{
+    if (m_state->source)
+        m_state->source->SetWindow(first, end);
+}
+
+uint32_t CGraphSound::NativeRate() const
+{
+    return m_state->source ? m_state->source->SampleRate() : 0;
+}
+
 const CMediaType& CGraphSound::ConnectedType() const
 {
     static const CMediaType none;
