@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "decode/AudioProbe.h"
+#include "decode/Negotiation.h"
 #include "engine/ChapterSample.h"
 #include "base/EngineState.h"
 #include "engine/FileTask.h"
@@ -12,6 +14,9 @@
 #include "engine/ThreadPool.h"
 
 namespace {
+// Shorter units would cost more in opening, settling and skipping than
+// sharing the file gains.
+constexpr uint32_t kMinUnitSeconds = 30;
 constexpr uint32_t kMovieTimeScale = 90000;
 constexpr uint32_t kChapterTimeScale = 600;
 constexpr uint8_t kAudioProfileLevel = 255;
@@ -70,21 +75,47 @@ std::optional<sAacStream> CBookWriter::ChooseCopy(const std::vector<sInputFile>&
     return CommonAacStream(paths);
 }
 
+std::vector<sWorkUnit> CBookWriter::PlanUnits(const std::vector<sInputFile>& files)
+{
+    // A file is cut where the samples of its stretches can be found exactly:
+    // where it decodes at the book's rate (the first file's, made standard)
+    // and states its length. Copied frames are not re-encoded at all.
+    std::vector<uint64_t> frames(files.size(), 0);
+    m_fileDurations.assign(files.size(), 0);
+    uint32_t bookRate = 0;
+    if (!m_copyOf && m_pool.Size() > 1) {
+        for (size_t i = 0; i < files.size() && g_bAbort.load() == 0; ++i) {
+            const std::optional<sAudioProbe> probe = ProbeAudio(files[i].m_strPath);
+            if (!probe)
+                continue;  // its task says what is wrong with it
+            if (i == 0)
+                bookRate = NearestStandardAacRate(probe->rate);
+            if (probe->rate != bookRate || probe->duration <= 0)
+                continue;
+            m_fileDurations[i] = probe->duration;
+            frames[i] = static_cast<uint64_t>(probe->duration) * bookRate / 10000000ull / kAacFrameLength;
+        }
+    }
+    return PlanWorkUnits(frames, m_pool.Size(), uint64_t{bookRate} * kMinUnitSeconds / kAacFrameLength);
+}
+
 void CBookWriter::Submit(const std::vector<sInputFile>& files)
 {
     m_format = WAVEFORMATEX{};
-    for (const sInputFile& input : files) {
-        // The first file fixes the book's format; every later one is given it.
+    for (const sWorkUnit& unit : PlanUnits(files)) {
+        const sInputFile& input = files[unit.file];
+        // The first unit fixes the book's format; every later one is given it.
         std::optional<WAVEFORMATEX> required;
         if (!m_tasks.empty())
             required = m_format;
         m_tasks.push_back(std::make_unique<CFileTask>(&input, required, this, m_pool, m_console,
-                                                      m_copyOf ? &*m_copyOf : nullptr));
+                                                      m_copyOf ? &*m_copyOf : nullptr, unit));
         m_pool.Submit(m_tasks.back().get());
-        // Set once, by the first file: later files start only when the book's
+        // Set once, by the first unit: later ones start only when the book's
         // format is known and the output file exists (or the first failed).
         m_ready.Wait(INFINITE_WAIT);
-        m_nTotalSize += input.m_nSize;
+        if (unit.First())
+            m_nTotalSize += input.m_nSize;
     }
 }
 
@@ -94,6 +125,8 @@ void CBookWriter::WriteFrames()
     // priming ends in the track's media: a file's own audio starts its own
     // priming after its first frame and ends its own sample count later.
     uint64_t chapterStart = 0;
+    uint64_t fileStart = 0;    // where the current file's own audio starts
+    uint64_t fileSamples = 0;  // its own samples in the units written so far
     for (auto& task : m_tasks) {
         CQueue& frames = task->Frames();
         const uint64_t firstFrame = m_nTrackPosition;
@@ -110,15 +143,22 @@ void CBookWriter::WriteFrames()
             }
             break;
         }
-        if (g_bAbort.load() == 0) {
+        // Only a file's first unit starts with priming; its later units
+        // continue its audio frame by frame.
+        const sWorkUnit& unit = task->Unit();
+        if (unit.First()) {
             const uint64_t lead = firstFrame + frames.Lead();
-            const uint64_t fileStart = lead > m_nEditStart ? lead - m_nEditStart : 0;
+            fileStart = lead > m_nEditStart ? lead - m_nEditStart : 0;
+            fileSamples = 0;
+        }
+        fileSamples += frames.FileSamples();
+        if (unit.Last() && g_bAbort.load() == 0) {
             // A file's chapters end where its own audio ends, so the silence
             // that fills the file's last frame and the next file's priming
             // frame open the next chapter: a jump to a chapter neither skips
             // its first sound nor replays the end of the one before. A file
             // whose frames fell short of its samples ends with its frames.
-            const uint64_t chapterEnd = std::min(fileStart + frames.FileSamples(), m_nTrackPosition);
+            const uint64_t chapterEnd = std::min(fileStart + fileSamples, m_nTrackPosition);
             AddFileChapters(task->Input(), fileStart, chapterStart, chapterEnd);
             chapterStart = chapterEnd;
         }
@@ -251,18 +291,35 @@ void CBookWriter::GetProgress(int& position, int& total) const
         total = 0;
         return;
     }
+    // Summed per file, so that a file cut into units counts as a file: once
+    // one of its units is open, with its whole playing time and its size.
     uint32_t durations = 0;
     uint32_t positions = 0;
     uint32_t sizes = 0;
+    int64_t fileDuration = 0;
+    int64_t filePosition = 0;
+    bool fileOpen = false;
     for (const auto& task : m_tasks) {
-        unsigned taskPosition = 0;
-        unsigned taskDuration = 0;
+        int64_t taskPosition = 0;
+        int64_t taskDuration = 0;
         task->GetProgress(taskPosition, taskDuration);
         if (taskDuration != 0) {
-            durations += taskDuration;
-            positions += taskPosition;
+            fileOpen = true;
+            fileDuration += taskDuration;
+            filePosition += taskPosition;
+        }
+        const sWorkUnit& unit = task->Unit();
+        if (!unit.Last())
+            continue;
+        if (fileOpen) {
+            if (!unit.Whole())
+                fileDuration = m_fileDurations[unit.file];
+            durations += static_cast<uint32_t>(fileDuration / 10000 / 1000);
+            positions += static_cast<uint32_t>(filePosition / 10000 / 1000);
             sizes += task->Input().m_nSize;
         }
+        fileDuration = filePosition = 0;
+        fileOpen = false;
     }
     position = static_cast<int>(positions);
     total = static_cast<int>(EstimateTotal(durations, sizes, m_nTotalSize));

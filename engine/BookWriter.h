@@ -1,6 +1,7 @@
 #pragma once
-// Produces the audiobook: submits one file task per input file, then writes
-// the tasks' frames strictly in list order and one chapter per file.
+// Produces the audiobook: cuts the files into work units (a long file into
+// several), submits one task per unit, then writes the tasks' frames strictly
+// in book order and the chapters of each file.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "engine/EncodedFrame.h"
 #include "engine/FrameSource.h"
 #include "base/Event.h"
+#include "engine/WorkPlan.h"
 #include "mp4/Mp4File.h"
 #include "base/WaveFormat.h"
 
@@ -63,6 +65,9 @@ private:
     // The stream whose frames the book copies: every file is AAC-LC alike,
     // and no bit rate or re-encoding was asked for. Otherwise nothing.
     static std::optional<sAacStream> ChooseCopy(const std::vector<sInputFile>& files);
+    // The work units of the book: reads the files' rates and playing times
+    // when more than one processor can share a file.
+    std::vector<sWorkUnit> PlanUnits(const std::vector<sInputFile>& files);
     void Submit(const std::vector<sInputFile>& files);
     void WriteFrames();
     void WriteFrame(const sEncodedFrame& frame);
@@ -94,5 +99,8 @@ private:
     uint64_t m_nTrackPosition = 0;  // audio-track samples written so far
     uint64_t m_nEditStart = 0;      // the first file's priming, which the edit list skips
     std::optional<sAacStream> m_copyOf;
+    // The playing time (100 ns) of each file that is cut into units; 0 for
+    // a file that stays whole.
+    std::vector<int64_t> m_fileDurations;
     bool m_bWriteFailed = false;
 };

@@ -1,5 +1,6 @@
 #include "engine/Encoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/Diagnostics.h"
@@ -9,9 +10,22 @@
 #include "engine/Settings.h"
 #include "base/Text.h"
 
+namespace {
+// Frames a unit's encoder is given ahead of its first kept frame. The AAC
+// decoder rebuilds each block from two neighbouring frames, so a unit's first
+// frame must continue the signal its neighbour's last frame encoded: one
+// frame would do that; a few more let the encoder's psychoacoustic state
+// settle as well, for little work.
+constexpr uint64_t kPrerollFrames = 4;
+// Frames past a unit's last kept frame that its encoder is given, so that it
+// chooses that frame's window knowing what follows, as one continuous
+// encoder would.
+constexpr uint64_t kLookaheadFrames = 2;
+}  // namespace
+
 CEncoder::CEncoder(const WAVEFORMATEX* requiredFormat, const sInputFile& input, IWriterCallback* writer,
-                   IConsoleSink& console)
-    : m_pWriter(writer), m_console(console), m_strPath(input.m_strPath), m_queue(console)
+                   IConsoleSink& console, const sWorkUnit& unit)
+    : m_pWriter(writer), m_console(console), m_strPath(input.m_strPath), m_unit(unit), m_queue(console)
 {
     QuietLibraryLogs();
     m_pGraph = CreateGraph(input.m_strPath, requiredFormat);
@@ -27,6 +41,69 @@ CEncoder::CEncoder(const WAVEFORMATEX* requiredFormat, const sInputFile& input, 
     }
     if (!OpenAacEncoder(m_format))
         ReleaseGraph();
+    else
+        NarrowToUnit();
+}
+
+void CEncoder::NarrowToUnit()
+{
+    if (m_unit.Whole())
+        return;
+    if (m_pGraph->NativeRate() != m_format.nSamplesPerSec) {
+        // A stretch is found by its samples' numbers at the file's own rate:
+        // the file must have changed since the book was planned.
+        FailConversion(FormatWithPath(u"Can't read file %ls", m_strPath));
+        ReleaseGraph();
+        return;
+    }
+    const uint64_t block = m_nFrameLength;
+    const uint64_t preroll = m_unit.First() ? 0 : std::min(kPrerollFrames, m_unit.firstFrame);
+    m_nFirstBlock = m_unit.firstFrame - preroll;
+    // The encoder's frame n (its first is priming) ends with the file's block
+    // m_nFirstBlock + n - 1: the unit keeps the frames that end with its own
+    // blocks, and the file's first unit the priming as well.
+    m_nKeepFrom = m_unit.First() ? 0 : preroll + 1;
+    m_nKeepTo = m_unit.Last() ? UINT64_MAX : m_unit.endFrame - m_nFirstBlock + 1;
+    const uint64_t end = m_unit.Last() ? UINT64_MAX : (m_unit.endFrame + kLookaheadFrames) * block;
+    m_pGraph->SetWindow(static_cast<int64_t>(m_nFirstBlock * block),
+                        end > INT64_MAX ? INT64_MAX : static_cast<int64_t>(end));
+}
+
+int64_t CEncoder::UnitStart() const
+{
+    const uint64_t rate = m_format.nSamplesPerSec;
+    return rate ? static_cast<int64_t>(m_unit.firstFrame * m_nFrameLength * 10000000ull / rate) : 0;
+}
+
+int64_t CEncoder::Duration() const
+{
+    if (!m_pGraph)
+        return 0;
+    const int64_t file = m_pGraph->m_llDuration;
+    if (m_unit.Whole())
+        return file;
+    const int64_t start = UnitStart();
+    if (m_unit.Last() || m_format.nSamplesPerSec == 0)
+        return file > start ? file - start : 0;
+    return static_cast<int64_t>((m_unit.endFrame - m_unit.firstFrame) * m_nFrameLength * 10000000ull /
+                                m_format.nSamplesPerSec);
+}
+
+int64_t CEncoder::Position() const
+{
+    if (!m_pGraph)
+        return 0;
+    const int64_t position = m_pGraph->GetPosition() - UnitStart();
+    return std::clamp<int64_t>(position, 0, m_unit.Whole() ? INT64_MAX : Duration());
+}
+
+uint64_t CEncoder::FileSamples() const
+{
+    const uint64_t block = m_nFrameLength;
+    const uint64_t end = m_nFirstBlock * block + (m_nSamplesIn - m_nSilence);
+    const uint64_t keepStart = m_unit.First() ? 0 : m_unit.firstFrame * block;
+    const uint64_t keepEnd = m_unit.Last() ? UINT64_MAX : m_unit.endFrame * block;
+    return std::clamp(end, keepStart, keepEnd) - keepStart;
 }
 
 CEncoder::~CEncoder()
@@ -160,6 +237,8 @@ void CEncoder::HandOnFrame(int bytes)
     // frame lasts one frame length.
     const uint64_t d = uint64_t{m_nFrameLength} + m_nSamplesIn - m_nSamplesOut;
     const uint64_t duration = d <= m_nMaxFrameDuration ? d : m_nMaxFrameDuration;
-    m_pWriter->OnFrame(m_output.data(), bytes, duration);
     m_nSamplesOut += duration;
+    const uint64_t frame = m_nFrames++;
+    if (frame >= m_nKeepFrom && frame < m_nKeepTo)
+        m_pWriter->OnFrame(m_output.data(), bytes, duration);
 }

@@ -14,6 +14,7 @@
 #include "decode/Graph.h"
 #include "engine/Interfaces.h"
 #include "engine/PcmQueue.h"
+#include "engine/WorkPlan.h"
 #include "base/WaveFormat.h"
 
 class CEncoder : public IFrameSource {
@@ -24,9 +25,10 @@ public:
     // `requiredFormat`; without one (the book's first file) the format it
     // negotiates becomes the encoder's Format(). Without a graph afterwards,
     // the conversion has failed (FailConversion). The console receives the
-    // encoder's complaints and the PCM queue's line.
+    // encoder's complaints and the PCM queue's line. `unit` is the stretch
+    // of the file whose frames go to the writer.
     CEncoder(const WAVEFORMATEX* requiredFormat, const sInputFile& input, IWriterCallback* writer,
-             IConsoleSink& console);
+             IConsoleSink& console, const sWorkUnit& unit = sWorkUnit{});
     ~CEncoder() override;
     CEncoder(const CEncoder&) = delete;
     CEncoder& operator=(const CEncoder&) = delete;
@@ -46,21 +48,29 @@ public:
     void Close() override { ReleaseGraph(); }
     // The encoder's configuration and delay, and its name.
     sTrackSetup TrackSetup() const override;
-    int64_t Duration() const override { return m_pGraph ? m_pGraph->m_llDuration : 0; }
-    int64_t Position() const override { return m_pGraph ? m_pGraph->GetPosition() : 0; }
+    // The unit's playing time and how far into it the decoder is.
+    int64_t Duration() const override;
+    int64_t Position() const override;
 
     // The PCM format encoded: the required one, or the one negotiated; all
     // zero when the graph did not open.
     const WAVEFORMATEX& Format() const { return m_format; }
     aac::Encoder* Handle() const { return m_hEncoder.get(); }
     // Samples per channel handed to the AAC encoder, and of those the file's
-    // own (without the silence that fills its last block).
+    // own that the unit gives the book (without the silence that fills the
+    // file's last block, and without what its neighbours give).
     uint64_t SamplesIn() const { return m_nSamplesIn; }
-    uint64_t FileSamples() const { return m_nSamplesIn - m_nSilence; }
+    uint64_t FileSamples() const;
     CQueue& Queue() { return m_queue; }
 
 private:
     bool OpenAacEncoder(const WAVEFORMATEX& format);
+    // Has the graph decode only what the unit's encoder needs: its frames,
+    // the frames before them that settle the encoder, and the frames after
+    // them that its last kept frame looks ahead to.
+    void NarrowToUnit();
+    // The unit's first sample in the file, in 100 ns units.
+    int64_t UnitStart() const;
     // Ends the conversion with "Can't encode file" for this file.
     void FailEncoding();
     void HandOnFrame(int bytes);
@@ -80,5 +90,11 @@ private:
     uint32_t m_nFrameLength = 0;
     uint32_t m_nMaxFrameDuration = 0;
     int m_nChannels = 0;
+    const sWorkUnit m_unit;
+    uint64_t m_nFirstBlock = 0;  // the file's block that the encoder is given first
+    // The encoder's frames [m_nKeepFrom, m_nKeepTo) are the unit's.
+    uint64_t m_nFrames = 0;
+    uint64_t m_nKeepFrom = 0;
+    uint64_t m_nKeepTo = UINT64_MAX;
     CQueue m_queue;
 };

@@ -9,7 +9,7 @@
 std::atomic<int> g_nTaskCount{0};
 
 CFileTask::CFileTask(const sInputFile* input, const std::optional<WAVEFORMATEX>& requiredFormat, CBookWriter* writer,
-                     IThreadPool& pool, IConsoleSink& console, const sAacStream* copyOf)
+                     IThreadPool& pool, IConsoleSink& console, const sAacStream* copyOf, const sWorkUnit& unit)
     : m_pool(pool),
       m_pWriter(writer),
       m_console(console),
@@ -19,6 +19,7 @@ CFileTask::CFileTask(const sInputFile* input, const std::optional<WAVEFORMATEX>&
       m_frames(console),
       m_pInput(input),
       m_pCopyOf(copyOf),
+      m_unit(unit),
       m_nNumber(g_nTaskCount.fetch_add(1))
 {
 }
@@ -70,7 +71,7 @@ void CFileTask::ConvertFile()
             source = std::make_unique<CFrameCopier>(*m_pInput, *m_pCopyOf, &m_frames);
         else
             source = std::make_unique<CEncoder>(FixesFormat() ? nullptr : &*m_requiredFormat, *m_pInput, &m_frames,
-                                                m_console);
+                                                m_console, m_unit);
         {
             std::lock_guard<std::mutex> lock(m_lock);
             m_pSource = std::move(source);
@@ -79,7 +80,7 @@ void CFileTask::ConvertFile()
             const sTrackSetup setup = m_pSource->TrackSetup();
             {
                 std::lock_guard<std::mutex> lock(m_lock);
-                m_nDuration = static_cast<int>(m_pSource->Duration() / 10000 / 1000);
+                m_llDuration = m_pSource->Duration();
             }
             m_frames.SetLead(setup.delay);
             if (FixesFormat()) {
@@ -119,14 +120,14 @@ void CFileTask::Finish()
         m_pSource->Close();
 }
 
-void CFileTask::GetProgress(unsigned& position, unsigned& duration)
+void CFileTask::GetProgress(int64_t& position, int64_t& duration)
 {
     std::lock_guard<std::mutex> lock(m_lock);
     if (m_bFinished.load() != 0) {
-        position = duration = static_cast<unsigned>(m_nDuration);
+        position = duration = m_llDuration;
     } else if (m_pSource && m_pSource->IsOpen()) {
-        position = static_cast<unsigned>(m_pSource->Position() / 10000 / 1000);
-        duration = static_cast<unsigned>(m_pSource->Duration() / 10000 / 1000);
+        position = m_pSource->Position();
+        duration = m_pSource->Duration();
     } else {
         duration = 0;
     }

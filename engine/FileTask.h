@@ -16,6 +16,7 @@
 #include "engine/FrameQueue.h"
 #include "engine/FrameSource.h"
 #include "engine/Interfaces.h"
+#include "engine/WorkPlan.h"
 #include "base/WaveFormat.h"
 
 class CBookWriter;
@@ -30,9 +31,11 @@ public:
     // book's, and the task has the writer create the output file. `pool`
     // is the pool that starts the task; `console` receives its console lines.
     // With `copyOf`, the book's AAC stream, the file's frames are copied
-    // instead of encoded.
+    // instead of encoded. `unit` is the stretch of the file the task encodes
+    // (a copied file is always whole).
     CFileTask(const sInputFile* input, const std::optional<WAVEFORMATEX>& requiredFormat, CBookWriter* writer,
-              IThreadPool& pool, IConsoleSink& console, const sAacStream* copyOf = nullptr);
+              IThreadPool& pool, IConsoleSink& console, const sAacStream* copyOf = nullptr,
+              const sWorkUnit& unit = sWorkUnit{});
     ~CFileTask();
     CFileTask(const CFileTask&) = delete;
     CFileTask& operator=(const CFileTask&) = delete;
@@ -41,9 +44,9 @@ public:
     void Run();
     // Marks the task finished and releases its decoding graph. Idempotent.
     void Finish();
-    // The task's share of the job's progress, in whole seconds; duration 0
+    // The task's share of the job's progress, in 100 ns units; duration 0
     // when nothing is known (position then untouched).
-    void GetProgress(unsigned& position, unsigned& duration);
+    void GetProgress(int64_t& position, int64_t& duration);
 
     // Starts the task's thread (the pool does this). Throws std::system_error
     // when the thread cannot be created.
@@ -59,6 +62,7 @@ public:
     CEvent& FinishedEvent() { return m_finished; }
     CEvent& DrainedEvent() { return m_drained; }
     const sInputFile& Input() const { return *m_pInput; }
+    const sWorkUnit& Unit() const { return m_unit; }
     int Number() const { return m_nNumber; }
 
 private:
@@ -73,7 +77,7 @@ private:
     CBookWriter* m_pWriter;
     IConsoleSink& m_console;
     const std::optional<WAVEFORMATEX> m_requiredFormat;
-    int m_nDuration = 0;
+    int64_t m_llDuration = 0;
     CEvent m_drained;
     CEvent m_finished;
     std::atomic<int> m_bFinished{0};
@@ -81,6 +85,7 @@ private:
     CQueue m_frames;
     const sInputFile* m_pInput;
     const sAacStream* m_pCopyOf;
+    const sWorkUnit m_unit;
     std::unique_ptr<IFrameSource> m_pSource;
     int m_nNumber;
     std::mutex m_lock;
