@@ -16,7 +16,7 @@
 #include "engine/GraphFactory.h"
 #include "engine/Settings.h"
 #include "engine/WorkPlan.h"
-#include "tests/engine/RecordingConsole.h"
+#include "RecordingConsole.h"
 #include "tests/support/Probe.h"
 #include "tests/support/TestSupport.h"
 
