@@ -57,3 +57,20 @@ book_mp3s() {
         book_mp3s+=("$f")
     done
 }
+
+# concat_list LIST FILE...: LIST becomes a list for the ffmpeg tool's concat
+# demuxer naming each FILE by its absolute path.
+concat_list() {
+    local list=$1 f
+    shift
+    : >"$list"
+    for f in "$@"; do
+        echo "file '$(realpath "$f")'" >>"$list"
+    done
+}
+
+# measure COMMAND ARGS...: runs it under $build/bin/bench_measure (its
+# standard output dropped) and prints "SECONDS MB": wall time and peak memory.
+measure() {
+    "$build/bin/bench_measure" "$@" 2>&1 >/dev/null | sed -n 's/^measure: //p'
+}
