@@ -69,6 +69,17 @@ concat_list() {
     done
 }
 
+# one_mp3: bench/out/one.mp3, the twelve files of book_mp3s joined frame by
+# frame, not re-encoded: one 60-minute 44.1 kHz stereo 128 kbit/s MP3; made
+# once. Sets $one_mp3 to its path.
+one_mp3() {
+    one_mp3=bench/out/one.mp3
+    [ -s "$one_mp3" ] && return
+    book_mp3s
+    concat_list bench/out/one.txt "${book_mp3s[@]}"
+    ffmpeg -nostdin -v error -y -f concat -safe 0 -i bench/out/one.txt -c copy "$one_mp3"
+}
+
 # measure COMMAND ARGS...: runs it under $build/bin/bench_measure (its
 # standard output dropped) and prints "SECONDS MB": wall time and peak memory.
 measure() {
