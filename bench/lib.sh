@@ -32,10 +32,20 @@ tone_files() {
     done
 }
 
+# The checking tools lie beside the project (TAVLIN_TOOLS names them for a
+# tree that has none beside it, such as a git worktree).
+tools=${TAVLIN_TOOLS:-../shared/tools}
+
 # chapter_audio BOOK: where each chapter starts against its audio, decoded
 # sample by sample ("plain") and frame by frame at the timestamps ("pts").
 chapter_audio() {
-    /usr/bin/python3 ../shared/tools/chapter_audio.py "$1"
+    /usr/bin/python3 "$tools/chapter_audio.py" "$1"
+}
+
+# seams SOURCE BOOK REFERENCE: the block where the book's error against the
+# source most exceeds the reference's; fails when it passes the tool's limit.
+seams() {
+    /usr/bin/python3 "$tools/seams.py" "$@"
 }
 
 # book_mp3s: the twelve 5-minute 128 kbit/s MP3 files of the 60-minute bench
