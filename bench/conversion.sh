@@ -14,12 +14,8 @@ out=bench/out/book
 book_mp3s
 inputs=("${book_mp3s[@]}")
 list="$out/list.txt"
-: >"$list"
-for f in "${inputs[@]}"; do
-    echo "file '$(realpath "$f")'" >>"$list"
-done
+concat_list "$list" "${inputs[@]}"
 rm -f "$build/bin/Tavlin.ini"
-measure() { "$build/bin/bench_measure" "$@" 2>&1 >/dev/null | sed -n 's/^measure: //p'; }
 read -r ours_s ours_mb < <(measure "$build/bin/bench_convert" "$out/tavlin.m4b" "${inputs[@]}")
 read -r theirs_s theirs_mb < <(measure ffmpeg -nostdin -v error -y -f concat -safe 0 -i "$list" \
     -c:a aac -b:a 128k "$out/ffmpeg.m4b")

@@ -16,7 +16,6 @@ now() { date +%s.%N; }
 
 mkdir -p bench/out/copy
 list=bench/out/copy/list.txt
-: >"$list"
 m4as=()
 book_mp3s
 for mp3 in "${book_mp3s[@]}"; do
@@ -25,8 +24,8 @@ for mp3 in "${book_mp3s[@]}"; do
     m4a=bench/out/copy/$i.m4a
     [ -s "$m4a" ] || ffmpeg -nostdin -v error -y -i "$mp3" -c:a aac -b:a 128k "$m4a"
     m4as+=("$m4a")
-    echo "file '$(realpath "$m4a")'" >>"$list"
 done
+concat_list "$list" "${m4as[@]}"
 book=bench/out/copy/tavlin.m4b
 t0=$(now); "$cli" -q -o "$book" "${m4as[@]}" >/dev/null; t1=$(now)
 ffmpeg -nostdin -v error -y -f concat -safe 0 -i "$list" -c:a aac -b:a 128k bench/out/copy/ffmpeg.m4b; t2=$(now)

@@ -32,10 +32,20 @@ tone_files() {
     done
 }
 
+# The checking tools lie beside the project (TAVLIN_TOOLS names them for a
+# tree that has none beside it, such as a git worktree).
+tools=${TAVLIN_TOOLS:-../shared/tools}
+
 # chapter_audio BOOK: where each chapter starts against its audio, decoded
 # sample by sample ("plain") and frame by frame at the timestamps ("pts").
 chapter_audio() {
-    /usr/bin/python3 ../shared/tools/chapter_audio.py "$1"
+    /usr/bin/python3 "$tools/chapter_audio.py" "$1"
+}
+
+# seams SOURCE BOOK REFERENCE: the block where the book's error against the
+# source most exceeds the reference's; fails when it passes the tool's limit.
+seams() {
+    /usr/bin/python3 "$tools/seams.py" "$@"
 }
 
 # book_mp3s: the twelve 5-minute 128 kbit/s MP3 files of the 60-minute bench
@@ -56,4 +66,32 @@ book_mp3s() {
         fi
         book_mp3s+=("$f")
     done
+}
+
+# concat_list LIST FILE...: LIST becomes a list for the ffmpeg tool's concat
+# demuxer naming each FILE by its absolute path.
+concat_list() {
+    local list=$1 f
+    shift
+    : >"$list"
+    for f in "$@"; do
+        echo "file '$(realpath "$f")'" >>"$list"
+    done
+}
+
+# one_mp3: bench/out/one.mp3, the twelve files of book_mp3s joined frame by
+# frame, not re-encoded: one 60-minute 44.1 kHz stereo 128 kbit/s MP3; made
+# once. Sets $one_mp3 to its path.
+one_mp3() {
+    one_mp3=bench/out/one.mp3
+    [ -s "$one_mp3" ] && return
+    book_mp3s
+    concat_list bench/out/one.txt "${book_mp3s[@]}"
+    ffmpeg -nostdin -v error -y -f concat -safe 0 -i bench/out/one.txt -c copy "$one_mp3"
+}
+
+# measure COMMAND ARGS...: runs it under $build/bin/bench_measure (its
+# standard output dropped) and prints "SECONDS MB": wall time and peak memory.
+measure() {
+    "$build/bin/bench_measure" "$@" 2>&1 >/dev/null | sed -n 's/^measure: //p'
 }

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Converts one 60-minute 44.1 kHz stereo 128 kbit/s MP3 (the twelve files of
+# bench/conversion.sh joined without re-encoding) with tavlin-cli at 64 000
+# bit/s per channel and with the ffmpeg tool's AAC encoder, and prints both
+# wall times, both peak memory figures, the time ratio, and the samples the
+# book and the MP3 decode to.
+# Usage: bench/one-file.sh [BUILD_DIR]   (default: build, made by `make build`)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+. bench/lib.sh
+use_cli "$build"
+rm -f "$build/bin/Tavlin.ini"
+one_mp3
+book=bench/out/one.m4b
+ref=bench/out/one-ffmpeg.m4a
+rm -f "$book" "$ref"
+read -r ours_s ours_mb < <(measure "$cli" -q --bitrate 64000 -o "$book" "$one_mp3")
+read -r theirs_s theirs_mb < <(measure ffmpeg -nostdin -v error -y -i "$one_mp3" -vn -c:a aac -b:a 128k "$ref")
+samples() { ffmpeg -nostdin -v error -i "$1" -f s16le -ac 1 - | wc -c | awk '{ print $1 / 2 }'; }
+book_n=$(samples "$book")
+mp3_n=$(samples "$one_mp3")
+echo "one 60-minute MP3, $(nproc) processors"
+echo "  tavlin: ${ours_s} s, peak ${ours_mb} MB (target <= 200 MB)"
+echo "  ffmpeg: ${theirs_s} s, peak ${theirs_mb} MB"
+awk -v a="$ours_s" -v b="$theirs_s" 'BEGIN { printf "  time ratio tavlin/ffmpeg: %.3f (target <= 0.55)\n", a / b }'
+awk -v b="$book_n" -v m="$mp3_n" 'BEGIN { d = b - m; if (d < 0) d = -d
+    printf "  samples: book %d, MP3 %d (%s)\n", b, m, d <= 1024 ? "within one AAC frame" : "differ by " d }'
