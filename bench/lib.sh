@@ -95,3 +95,23 @@ one_mp3() {
 measure() {
     "$build/bin/bench_measure" "$@" 2>&1 >/dev/null | sed -n 's/^measure: //p'
 }
+
+# race OURS... -- THEIRS...: runs the two commands in turn $RUNS times
+# (default 3) and prints "OURS_S OURS_MB THEIRS_S THEIRS_MB": each one's
+# shortest wall time and largest peak memory. Other load on the machine comes
+# and goes; the shortest of a few runs side by side is what each costs.
+race() {
+    local ours=() theirs=() i s mb os=0 omb=0 ts=0 tmb=0
+    while [ "$1" != "--" ]; do ours+=("$1"); shift; done
+    shift
+    theirs=("$@")
+    for i in $(seq 1 "${RUNS:-3}"); do
+        read -r s mb < <(measure "${ours[@]}")
+        read -r os omb < <(awk -v a="$os" -v b="$s" -v m="$omb" -v n="$mb" -v i="$i" \
+            'BEGIN { print (i == 1 || b < a ? b : a), (n > m ? n : m) }')
+        read -r s mb < <(measure "${theirs[@]}")
+        read -r ts tmb < <(awk -v a="$ts" -v b="$s" -v m="$tmb" -v n="$mb" -v i="$i" \
+            'BEGIN { print (i == 1 || b < a ? b : a), (n > m ? n : m) }')
+    done
+    echo "$os $omb $ts $tmb"
+}

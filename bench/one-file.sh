@@ -4,7 +4,7 @@
 # bit/s per channel and with the ffmpeg tool's AAC encoder, and prints both
 # wall times, both peak memory figures, the time ratio, and the samples the
 # book and the MP3 decode to.
-# Usage: bench/one-file.sh [BUILD_DIR]   (default: build, made by `make build`)
+# Usage: [RUNS=N] bench/one-file.sh [BUILD_DIR]   (default: build, made by `make build`; 3 runs of each)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -15,12 +15,12 @@ one_mp3
 book=bench/out/one.m4b
 ref=bench/out/one-ffmpeg.m4a
 rm -f "$book" "$ref"
-read -r ours_s ours_mb < <(measure "$cli" -q --bitrate 64000 -o "$book" "$one_mp3")
-read -r theirs_s theirs_mb < <(measure ffmpeg -nostdin -v error -y -i "$one_mp3" -vn -c:a aac -b:a 128k "$ref")
+read -r ours_s ours_mb theirs_s theirs_mb < <(race "$cli" -q --bitrate 64000 -o "$book" "$one_mp3" -- \
+    ffmpeg -nostdin -v error -y -i "$one_mp3" -vn -c:a aac -b:a 128k "$ref")
 samples() { ffmpeg -nostdin -v error -i "$1" -f s16le -ac 1 - | wc -c | awk '{ print $1 / 2 }'; }
 book_n=$(samples "$book")
 mp3_n=$(samples "$one_mp3")
-echo "one 60-minute MP3, $(nproc) processors"
+echo "one 60-minute MP3, $(nproc) processors, best of ${RUNS:-3} runs each"
 echo "  tavlin: ${ours_s} s, peak ${ours_mb} MB (target <= 200 MB)"
 echo "  ffmpeg: ${theirs_s} s, peak ${theirs_mb} MB"
 awk -v a="$ours_s" -v b="$theirs_s" 'BEGIN { printf "  time ratio tavlin/ffmpeg: %.3f (target <= 0.55)\n", a / b }'

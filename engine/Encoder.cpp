@@ -14,9 +14,10 @@ namespace {
 // Frames a unit's encoder is given ahead of its first kept frame. The AAC
 // decoder rebuilds each block from two neighbouring frames, so a unit's first
 // frame must continue the signal its neighbour's last frame encoded: one
-// frame would do that; a few more let the encoder's psychoacoustic state
-// settle as well, for little work.
-constexpr uint64_t kPrerollFrames = 4;
+// frame does that. The encoder's rate control takes longer to settle: after
+// four frames a seam in speech still stood out against one continuous encode,
+// after sixteen (0.37 s at 44.1 kHz, about 0.5 % more work per unit) none did.
+constexpr uint64_t kPrerollFrames = 16;
 // Frames past a unit's last kept frame that its encoder is given, so that it
 // chooses that frame's window knowing what follows, as one continuous
 // encoder would.
