@@ -2,6 +2,7 @@
 // A single-producer, single-consumer queue whose consumer polls in slices of
 // at most 10 ms, so that the end flag and the abort flag are seen in time.
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -36,18 +37,22 @@ protected:
         m_pushed.Set();
     }
 
-    // The oldest element, or nothing when the queue is empty.
+    // The oldest element, or nothing when the queue is empty. Tells a
+    // producer waiting for room once `m_nRoomAt` or fewer elements are left.
     std::unique_ptr<Element> TakeFront()
     {
         std::unique_ptr<Element> element;
+        size_t left = 0;
         {
             std::lock_guard<std::mutex> lock(m_lock);
             if (m_items.empty())
                 return nullptr;
             element = std::move(m_items.front());
             m_items.pop_front();
+            left = m_items.size();
         }
-        m_popped.Set();
+        if (left <= m_nRoomAt)
+            m_popped.Set();
         return element;
     }
 
@@ -70,4 +75,8 @@ protected:
     CEvent m_popped;
     std::atomic<int> m_bEnd{0};
     mutable std::mutex m_lock;
+    // A bounded queue's producer that waits for room is woken when this many
+    // elements are left, so that it refills many at once instead of waking
+    // for every single one.
+    size_t m_nRoomAt = SIZE_MAX;
 };

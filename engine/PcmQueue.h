@@ -15,7 +15,7 @@ constexpr size_t kMaxQueuedPcmBlocks = 64;
 class CPcmQueue : public IGraphCallback, public CBlockingQueue<sPcmBlock> {
 public:
     // `console` receives the line that reports the blocks left at destruction.
-    explicit CPcmQueue(IConsoleSink& console) : m_console(console) {}
+    explicit CPcmQueue(IConsoleSink& console) : m_console(console) { m_nRoomAt = kMaxQueuedPcmBlocks / 2; }
     ~CPcmQueue() override;
 
     // Streaming-thread side.
