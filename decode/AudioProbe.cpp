@@ -19,7 +19,7 @@ std::optional<sAudioProbe> ProbeAudio(const std::u16string& path)
     context->interrupt_callback.callback = &AbortRequested;
     CAudioSource source;
     // As the decoding graph opens it: a name that looks like a protocol stays a file name.
-    if (FAILED(source.Open(std::move(context), "file:" + ToPath(path).native())))
+    if (FAILED(source.Open(std::move(context), "file:" + ToPath(path).native())) || FAILED(source.OpenDecoder()))
         return std::nullopt;
-    return sAudioProbe{source.StreamRate(), source.Duration()};
+    return sAudioProbe{source.SampleRate(), source.Duration(), source.ReachesSamplesDirectly()};
 }

@@ -1,13 +1,15 @@
 #pragma once
-// What a file's container says of its audio before anything is decoded: the
-// first audio stream's rate and playing time.
+// What a file's container and decoder say of its audio before it is decoded
+// in full: the first audio stream's rate, playing time, and whether its
+// samples are reached without decoding from the start.
 #include <cstdint>
 #include <optional>
 #include <string>
 
 struct sAudioProbe {
-    uint32_t rate = 0;     // as the stream states it
+    uint32_t rate = 0;     // as its decoder puts it out
     int64_t duration = 0;  // 100 ns units; 0 when the file does not tell
+    bool direct = false;   // a sample inside it is reached without decoding what lies before it
 };
 
 // Nothing when the file cannot be opened or holds no usable audio stream.

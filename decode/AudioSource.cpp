@@ -109,11 +109,6 @@ uint32_t CAudioSource::SampleRate() const
     return m_codec ? static_cast<uint32_t>(m_codec->sample_rate) : 0;
 }
 
-uint32_t CAudioSource::StreamRate() const
-{
-    return m_pStream ? static_cast<uint32_t>(m_pStream->codecpar->sample_rate) : 0;
-}
-
 int CAudioSource::Channels() const { return m_codec ? m_codec->ch_layout.nb_channels : 0; }
 
 int64_t CAudioSource::Duration() const
@@ -135,6 +130,8 @@ CAudioSource::ReadResult CAudioSource::ReadFrame(const std::atomic<bool>& stop)
         if (!m_codec)
             return ReadResult::Failed;  // the file could not be opened anew
     }
+    if (m_bPastEnd)
+        return ReadResult::End;
     int drainErrors = 0;
     while (!stop) {
         const int received = avcodec_receive_frame(m_codec.get(), m_frame.get());

@@ -53,8 +53,11 @@ public:
     // reached without decoding what lies before it where that is exact (see
     // AudioWindow.cpp); otherwise by decoding from the start.
     void SetWindow(int64_t first, int64_t end);
-    // The stream's own rate, as its container states it; 0 before Open.
-    uint32_t StreamRate() const;
+    // Whether a window inside the file is reached without decoding what lies
+    // before it: the format's packets stand alone or decode at their own
+    // timestamps, and every sample has a timestamp of its own. After
+    // OpenDecoder.
+    bool ReachesSamplesDirectly() const;
 
 private:
     // How the number of the next decoded frame's first sample is known.
@@ -68,6 +71,9 @@ private:
     // timestamp; nullopt when the timestamp does not tell it exactly.
     std::optional<int64_t> FrameStart() const;
     enum class Fit { Keep, Drop, End, Misplaced };
+    // How getting to a window's first sample went: PastEnd, the file ends
+    // before it (its stated length was an estimate).
+    enum class Reach { Reached, PastEnd, Failed };
     // Cuts the decoded frame, which starts at sample `start`, to the stated
     // exact end (an MP4's) and to the window, and counts it. Drop: nothing
     // of it lies in the window; End: nothing after it will either;
@@ -80,11 +86,11 @@ private:
     void ReachWindow();
     // Seeks to `target` (samples) in a format whose timestamps are exact
     // after a seek: every packet stands alone (PCM, FLAC).
-    bool SeekExactly(int64_t target);
+    Reach SeekExactly(int64_t target);
     // Reads, without decoding, the packets that end at or before `target`,
     // checking that their timestamps run on without a gap, and hands the
     // decoder the first one after them.
-    bool SkipPacketsBefore(int64_t target);
+    Reach SkipPacketsBefore(int64_t target);
     // Opens the file anew, to decode it from its start.
     bool Reopen();
     int64_t ToSamples(int64_t timestamp) const;
@@ -115,6 +121,7 @@ private:
     int64_t m_llWindowFirst = 0;
     int64_t m_llWindowEnd = INT64_MAX;
     bool m_bWindowReached = true;   // false until ReachWindow ran, for a window inside the file
+    bool m_bPastEnd = false;        // the window lies past the file's end
     Placement m_placement = Placement::Counted;
     int64_t m_llOrigin = 0;  // the timestamp of sample 0, in the stream's time base
 };

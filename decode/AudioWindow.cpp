@@ -36,15 +36,18 @@ bool PacketsStandAlone(AVCodecID codec)
     return descriptor && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY) && (descriptor->props & AV_CODEC_PROP_LOSSLESS);
 }
 
-bool DecodesAtPacketTimes(AVCodecID codec)
+bool DecodesAtPacketTimes(AVCodecID codec, int profile)
 {
     switch (codec) {
     case AV_CODEC_ID_MP1:
     case AV_CODEC_ID_MP2:
     case AV_CODEC_ID_MP3:
-    case AV_CODEC_ID_AAC:
     case AV_CODEC_ID_OPUS:
         return true;
+    case AV_CODEC_ID_AAC:
+        // With SBR the decoder drops twice the samples the first packet asks
+        // it to skip, so the packets' skip would not tell where sample 0 is.
+        return profile != FF_PROFILE_AAC_HE && profile != FF_PROFILE_AAC_HE_V2;
     default:
         return false;
     }
@@ -76,6 +79,20 @@ void DropFront(AVFrame& frame, int count)
 }
 }  // namespace
 
+bool CAudioSource::ReachesSamplesDirectly() const
+{
+    if (!m_pStream || !m_codec)
+        return false;
+    const AVCodecID codec = m_pStream->codecpar->codec_id;
+    if (!PacketsStandAlone(codec) && !DecodesAtPacketTimes(codec, m_codec->profile))
+        return false;
+    // One sample must last a whole number of the stream's ticks (not so in
+    // Matroska's milliseconds, for one).
+    const AVRational base = m_pStream->time_base;
+    const int64_t perSecond = int64_t{m_codec->sample_rate} * base.num;
+    return perSecond > 0 && base.den % perSecond == 0;
+}
+
 void CAudioSource::SetWindow(int64_t first, int64_t end)
 {
     m_llWindowFirst = std::max<int64_t>(first, 0);
@@ -88,37 +105,39 @@ void CAudioSource::ReachWindow()
     const int64_t target = m_llWindowFirst - kSettleSamples;
     if (target <= 0)
         return;  // decoding from the start costs little more
-    const AVCodecID codec = m_pStream->codecpar->codec_id;
-    if (PacketsStandAlone(codec)) {
-        if (SeekExactly(target))
-            m_placement = Placement::Timestamps;
-        else
-            Reopen();
-    } else if (DecodesAtPacketTimes(codec)) {
-        if (SkipPacketsBefore(target))
-            m_placement = Placement::Timestamps;
-        else
-            Reopen();
+    if (!ReachesSamplesDirectly())
+        return;
+    switch (PacketsStandAlone(m_pStream->codecpar->codec_id) ? SeekExactly(target) : SkipPacketsBefore(target)) {
+    case Reach::Reached:
+        m_placement = Placement::Timestamps;
+        break;
+    case Reach::PastEnd:
+        m_bPastEnd = true;
+        break;
+    case Reach::Failed:
+        Reopen();
+        break;
     }
 }
 
-bool CAudioSource::SeekExactly(int64_t target)
+CAudioSource::Reach CAudioSource::SeekExactly(int64_t target)
 {
     m_llOrigin = m_pStream->start_time != AV_NOPTS_VALUE ? m_pStream->start_time : 0;
     const int rate = m_codec->sample_rate;
     const int64_t timestamp = m_llOrigin + av_rescale_q(target, {1, rate}, m_pStream->time_base);
     if (avformat_seek_file(m_format.get(), m_pStream->index, INT64_MIN, timestamp, timestamp, 0) < 0)
-        return false;
+        return Reach::Failed;
     avcodec_flush_buffers(m_codec.get());
-    return true;
+    return Reach::Reached;
 }
 
-bool CAudioSource::SkipPacketsBefore(int64_t target)
+CAudioSource::Reach CAudioSource::SkipPacketsBefore(int64_t target)
 {
     int64_t next = AV_NOPTS_VALUE;  // where the next packet must start
     for (;;) {
-        if (av_read_frame(m_format.get(), m_packet.get()) < 0)
-            return false;  // an end or a failure before the window: decode from the start
+        const int read = av_read_frame(m_format.get(), m_packet.get());
+        if (read < 0)
+            return IsEndOfInput(read) ? Reach::PastEnd : Reach::Failed;
         AVPacket& packet = *m_packet;
         if (packet.stream_index != m_pStream->index) {
             av_packet_unref(&packet);
@@ -135,12 +154,12 @@ bool CAudioSource::SkipPacketsBefore(int64_t target)
         const std::optional<int64_t> end = runsOn ? ExactSample(next) : std::nullopt;
         if (!end) {
             av_packet_unref(&packet);
-            return false;
+            return Reach::Failed;
         }
         if (*end > target) {
             avcodec_send_packet(m_codec.get(), &packet);
             av_packet_unref(&packet);
-            return true;
+            return Reach::Reached;
         }
         av_packet_unref(&packet);
     }
@@ -210,7 +229,7 @@ CAudioSource::Fit CAudioSource::FitToWindow(int64_t start)
     int64_t end = m_llWindowEnd;
     if (m_bExactDuration && frame.sample_rate > 0)
         end = std::min(end, av_rescale_q(m_pStream->duration, m_pStream->time_base, {1, frame.sample_rate}));
-    if (start >= end)
+    if (start >= end || end <= m_llWindowFirst)
         return Fit::End;
     if (start + frame.nb_samples <= m_llWindowFirst)
         return Fit::Drop;

@@ -77,20 +77,23 @@ std::optional<sAacStream> CBookWriter::ChooseCopy(const std::vector<sInputFile>&
 
 std::vector<sWorkUnit> CBookWriter::PlanUnits(const std::vector<sInputFile>& files)
 {
-    // A file is cut where the samples of its stretches can be found exactly:
-    // where it decodes at the book's rate (the first file's, made standard)
-    // and states its length. Copied frames are not re-encoded at all.
+    // A file is cut where the samples of its stretches are found exactly and
+    // cheaply: where it decodes at the book's rate (the first file's, made
+    // standard), states its length and lets a sample inside it be reached
+    // without decoding what lies before it. Copied frames are not re-encoded
+    // at all.
     std::vector<uint64_t> frames(files.size(), 0);
     m_fileDurations.assign(files.size(), 0);
     uint32_t bookRate = 0;
     if (!m_copyOf && m_pool.Size() > 1) {
+        QuietLibraryLogs();
         for (size_t i = 0; i < files.size() && g_bAbort.load() == 0; ++i) {
             const std::optional<sAudioProbe> probe = ProbeAudio(files[i].m_strPath);
             if (!probe)
                 continue;  // its task says what is wrong with it
             if (i == 0)
                 bookRate = NearestStandardAacRate(probe->rate);
-            if (probe->rate != bookRate || probe->duration <= 0)
+            if (probe->rate != bookRate || probe->duration <= 0 || !probe->direct)
                 continue;
             m_fileDurations[i] = probe->duration;
             frames[i] = static_cast<uint64_t>(probe->duration) * bookRate / 10000000ull / kAacFrameLength;

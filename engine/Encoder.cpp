@@ -60,9 +60,11 @@ void CEncoder::NarrowToUnit()
     const uint64_t block = m_nFrameLength;
     const uint64_t preroll = m_unit.First() ? 0 : std::min(kPrerollFrames, m_unit.firstFrame);
     m_nFirstBlock = m_unit.firstFrame - preroll;
-    // The encoder's frame n (its first is priming) ends with the file's block
-    // m_nFirstBlock + n - 1: the unit keeps the frames that end with its own
-    // blocks, and the file's first unit the priming as well.
+    // The encoder's frame n (its first is priming) spans the file's blocks
+    // m_nFirstBlock + n - 1 and m_nFirstBlock + n, and a decoder puts out the
+    // first of them once it has both frames that cover it: the unit keeps
+    // the frames that complete its own blocks, and the file's first unit the
+    // priming as well.
     m_nKeepFrom = m_unit.First() ? 0 : preroll + 1;
     m_nKeepTo = m_unit.Last() ? UINT64_MAX : m_unit.endFrame - m_nFirstBlock + 1;
     const uint64_t end = m_unit.Last() ? UINT64_MAX : (m_unit.endFrame + kLookaheadFrames) * block;
