@@ -1,7 +1,7 @@
 #include "decode/AudioProbe.h"
 
 #include "base/EngineState.h"
-#include "base/Text.h"
+#include "decode/ContainerFacts.h"
 #include "decode/AudioSource.h"
 
 namespace {
@@ -18,8 +18,7 @@ std::optional<sAudioProbe> ProbeAudio(const std::u16string& path)
         return std::nullopt;
     context->interrupt_callback.callback = &AbortRequested;
     CAudioSource source;
-    // As the decoding graph opens it: a name that looks like a protocol stays a file name.
-    if (FAILED(source.Open(std::move(context), "file:" + ToPath(path).native())) || FAILED(source.OpenDecoder()))
+    if (FAILED(source.Open(std::move(context), FileUrl(path))) || FAILED(source.OpenDecoder()))
         return std::nullopt;
     return sAudioProbe{source.SampleRate(), source.Duration(), source.ReachesSamplesDirectly()};
 }

@@ -1,4 +1,5 @@
 #include "decode/AudioSource.h"
+#include "decode/ContainerFacts.h"
 
 #include <cerrno>
 #include <string_view>
@@ -113,11 +114,7 @@ int CAudioSource::Channels() const { return m_codec ? m_codec->ch_layout.nb_chan
 
 int64_t CAudioSource::Duration() const
 {
-    if (m_pStream && m_pStream->duration != AV_NOPTS_VALUE && m_pStream->duration > 0)
-        return av_rescale_q(m_pStream->duration, m_pStream->time_base, k100ns);
-    if (m_format && m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
-        return av_rescale_q(m_format->duration, AV_TIME_BASE_Q, k100ns);
-    return 0;
+    return m_format && m_pStream ? StatedDuration(*m_format, *m_pStream) : 0;
 }
 
 CAudioSource::ReadResult CAudioSource::ReadFrame(const std::atomic<bool>& stop)

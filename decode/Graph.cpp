@@ -1,4 +1,5 @@
 #include "decode/Graph.h"
+#include "decode/ContainerFacts.h"
 
 #include <new>
 #include <system_error>
@@ -127,9 +128,7 @@ HRESULT CGraph::AddSourceFilter(const std::u16string& path)
     auto source = std::unique_ptr<CAudioSource>(new (std::nothrow) CAudioSource);
     if (!source)
         return E_OUTOFMEMORY;
-    // The "file:" prefix keeps a name that looks like a protocol or a device
-    // ("pipe:", "concat:...") a plain file name.
-    const HRESULT hr = source->Open(std::move(m_state->pendingContext), "file:" + ToPath(path).native());
+    const HRESULT hr = source->Open(std::move(m_state->pendingContext), FileUrl(path));
     if (FAILED(hr))
         return hr;
     m_state->source = std::move(source);

@@ -1,4 +1,5 @@
 #include "decode/MediaChapters.h"
+#include "decode/ContainerFacts.h"
 
 #include <algorithm>
 
@@ -30,8 +31,7 @@ sFileChapters ReadMediaChapters(const std::u16string& path)
     if (!context)
         return {};
     AVFormatContext* raw = context.release();
-    // "file:" keeps a name like "pipe:" or "concat:..." a plain file name.
-    if (avformat_open_input(&raw, ("file:" + ToPath(path).native()).c_str(), nullptr, nullptr) < 0)
+    if (avformat_open_input(&raw, FileUrl(path).c_str(), nullptr, nullptr) < 0)
         return {};
     context.reset(raw);
     // Durations of most formats are only estimated here.

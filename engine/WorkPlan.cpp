@@ -21,7 +21,7 @@ std::vector<sWorkUnit> PlanWorkUnits(const std::vector<uint64_t>& fileFrames, in
     std::vector<sWorkUnit> units;
     for (size_t file = 0; file < fileFrames.size(); ++file) {
         const uint64_t frames = fileFrames[file];
-        const uint64_t count = processors > 1 ? std::max<uint64_t>(frames / unitFrames, 1) : 1;
+        const uint64_t count = std::max<uint64_t>(frames / unitFrames, 1);
         for (uint64_t k = 0; k < count; ++k) {
             sWorkUnit unit;
             unit.file = file;
