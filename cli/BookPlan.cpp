@@ -129,6 +129,7 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     }
 
     CBookProject project(std::move(readTags), std::move(readChapters));
+    project.SetSheetEncoding(options.m_sheetEncoding.value_or(std::string()));
     project.Drop(paths);
     if (!project.CanStart())
         return Failure(EXIT_FAILED, "No audio files (" + AudioExtensionList() + ") in the given paths");
@@ -174,6 +175,7 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     plan.m_inputs = project.BuildInputs();
     plan.m_strCover = project.Cover().GetCoverPath();
     plan.m_details = project.Details();
+    plan.m_sheetNotices = project.ChapterNotices();
     if (options.m_cover && project.CoverTooLarge())
         return Failure(EXIT_FAILED, ToUtf8(CoverTooLargeText(FromUtf8(*options.m_cover))));
     if (options.m_cover && plan.m_inputs.m_cover.Size() == 0)
@@ -193,7 +195,10 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
 
 std::string DescribePlan(const sBookPlan& plan)
 {
-    std::string text = "Chapters:\n";
+    std::string text;
+    for (const std::u16string& notice : plan.m_sheetNotices)
+        text += "Note: " + EscapeForDisplay(notice) + "\n";
+    text += "Chapters:\n";
     int number = 1;
     for (const sInputFile& input : plan.m_inputs.m_files) {
         const std::string path = EscapeForDisplay(input.m_strPath);

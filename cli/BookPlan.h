@@ -19,6 +19,8 @@ struct sBookPlan {
     std::u16string m_strOutput;  // absolute path of the book
     std::u16string m_strCover;   // the cover path chosen (may be empty)
     sBookDetails m_details;
+    // What was done about the chapter sheets that their user may not expect.
+    std::vector<std::u16string> m_sheetNotices;
 };
 
 // `workingFolder` is where relative paths and the default book name lead.
@@ -29,8 +31,8 @@ struct sBookPlan {
 sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder,
                    TagReader readTags = MediaInfoTagReader(), ChapterReader readChapters = {});
 
-// The chapters (number, title, file, and for a file of several chapters
-// where each starts in it), the details, the cover and the output, as
-// --dry-run prints them; control characters in names and tags are escaped,
+// The sheets' notices ("Note: ..."), the chapters (number, title, file, and
+// for a file of several chapters where each starts in it), the details, the
+// cover and the output, as --dry-run prints them; control characters in names and tags are escaped,
 // so every chapter stays one line of tab-separated fields.
 std::string DescribePlan(const sBookPlan& plan);

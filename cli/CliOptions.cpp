@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "aac/AacEncoder.h"
+#include "project/SheetText.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ std::optional<std::string>* TextOption(sCliOptions& options, const std::string& 
         return &options.m_cover;
     if (name == "--chapters-file")
         return &options.m_chaptersFile;
+    if (name == "--sheet-encoding")
+        return &options.m_sheetEncoding;
     if (name == "-o" || name == "--output")
         return &options.m_output;
     return nullptr;
@@ -140,6 +143,9 @@ sCliParse ParseCommandLine(const std::vector<std::string>& arguments)
             return UsageError("unknown option " + argument);
         }
     }
+    if (options.m_sheetEncoding && !IsKnownSheetEncoding(*options.m_sheetEncoding))
+        return UsageError("--sheet-encoding takes an encoding that iconv knows (for example CP1251; "
+                          "iconv --list names them all), not \"" + *options.m_sheetEncoding + "\"");
     if (options.m_cover && options.m_bNoCover)
         return UsageError("--cover and --no-cover exclude each other");
     // The book's file is written out of order (its index goes in last), so
@@ -172,7 +178,11 @@ std::string HelpText()
            "                          chapter titles from the track-name tag (default) or file names\n"
            "      --chapters-file FILE\n"
            "                          chapters of a one-file book: a .cue sheet or lines\n"
-           "                          \"HH:MM:SS[.mmm] Title\" (a .cue's FILE line is not looked at)\n"
+           "                          \"[H:]MM:SS[.mmm] Title\" (a .cue's FILE line is not looked at)\n"
+           "      --sheet-encoding NAME\n"
+           "                          the encoding of sheets that are neither UTF-8 nor UTF-16\n"
+           "                          with a byte-order mark, such as CP1251 (default: Tavlin.ini's\n"
+           "                          sheet_encoding, else Windows-1252)\n"
            "      --artist TEXT       replace a detail read from the first file's tags;\n"
            "      --writer TEXT         an empty TEXT clears it\n"
            "      --album TEXT\n"

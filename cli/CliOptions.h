@@ -9,6 +9,9 @@ struct sCliOptions {
     std::optional<std::string> m_output;
     int m_nChapterMode = 1;  // 1: track-name tag, 0: file name
     std::optional<std::string> m_chaptersFile;  // a .cue sheet or chapter list for a one-file book
+    // The encoding of sheets that are not Unicode (a name iconv knows),
+    // instead of Tavlin.ini's.
+    std::optional<std::string> m_sheetEncoding;
     // Each set detail replaces the prefilled one, also with an empty text.
     std::optional<std::string> m_artist, m_writer, m_album, m_year, m_genre, m_comment;
     std::optional<std::string> m_cover;

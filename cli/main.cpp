@@ -63,7 +63,10 @@ int main(int argc, char** argv)
         break;
     }
 
-    const sCliOptions& options = parse.m_options;
+    sCliOptions options = parse.m_options;
+    // Without --sheet-encoding, the settings file's, as the window reads it.
+    if (!options.m_sheetEncoding)
+        options.m_sheetEncoding = ConfiguredSheetEncoding();
     std::error_code error;
     const std::filesystem::path here = std::filesystem::current_path(error);
     if (error) {
@@ -84,5 +87,7 @@ int main(int argc, char** argv)
     if (options.m_bitrate)
         SetBitrateOverride(*options.m_bitrate);
     SetForceReencode(options.m_bReencode);
+    for (const std::u16string& notice : plan.m_sheetNotices)
+        PrintMessage(u"note: " + notice);
     return AfterStandardOutput(ConvertBook(plan.m_inputs, plan.m_strOutput, options.m_bQuiet));
 }

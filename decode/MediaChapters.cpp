@@ -23,8 +23,10 @@ int64_t Duration(const AVFormatContext& format)
 
 }  // namespace
 
-sFileChapters ReadMediaChapters(const std::u16string& path)
+sFileChapters ReadMediaChapters(const std::u16string& path, std::u16string* embeddedSheet)
 {
+    if (embeddedSheet)
+        embeddedSheet->clear();
     // No deadline of its own: the tag helper that runs it is stopped from
     // outside when a file takes too long, also while frames are decoded.
     ffmpeg::FormatContext context(avformat_alloc_context());
@@ -39,6 +41,10 @@ sFileChapters ReadMediaChapters(const std::u16string& path)
 
     sFileChapters result;
     result.m_llDuration = Duration(*context);
+    if (embeddedSheet) {
+        if (const AVDictionaryEntry* sheet = av_dict_get(context->metadata, "CUESHEET", nullptr, 0))
+            *embeddedSheet = FromUtf8(sheet->value);
+    }
     // Chapter times are on the timeline the decoder's output starts at: the
     // source's encoder delay is already skipped (the stream's start time,
     // which counts it for MP3, does not apply).

@@ -10,4 +10,6 @@
 // The chapters in order of their starts, each start measured from the first
 // sample the decoder delivers; chapters at or past the end and repeated
 // starts are left out. Empty, with duration 0, when the file cannot be read.
-sFileChapters ReadMediaChapters(const std::u16string& path);
+// `embeddedSheet`, when given, gets the text of the file's CUESHEET tag (a
+// .cue sheet that a FLAC carries as a Vorbis comment), empty without one.
+sFileChapters ReadMediaChapters(const std::u16string& path, std::u16string* embeddedSheet = nullptr);

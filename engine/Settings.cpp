@@ -61,14 +61,36 @@ void SetSettingsPath(std::optional<std::filesystem::path> path)
     g_settingsPath = std::move(path);
 }
 
+namespace {
+std::optional<std::string> ReadProfileValue(const std::filesystem::path& file, const std::string& section,
+                                            const std::string& key)
+{
+    ProfileQuery query{&section, &key, std::nullopt};
+    if (ini_parse(file.c_str(), OnIniEntry, &query) < 0)
+        return std::nullopt;
+    return query.value;
+}
+}  // namespace
+
+std::string ReadProfileString(const std::filesystem::path& file, const std::string& section, const std::string& key,
+                              const std::string& defaultValue)
+{
+    return ReadProfileValue(file, section, key).value_or(defaultValue);
+}
+
+std::string ConfiguredSheetEncoding()
+{
+    return ReadProfileString(SettingsPath(), "options", "sheet_encoding");
+}
+
 unsigned long ReadProfileInt(const std::filesystem::path& file, const std::string& section, const std::string& key,
                              unsigned long defaultValue)
 {
-    ProfileQuery query{&section, &key, std::nullopt};
-    if (ini_parse(file.c_str(), OnIniEntry, &query) < 0 || !query.value)
+    const std::optional<std::string> text = ReadProfileValue(file, section, key);
+    if (!text)
         return defaultValue;
     unsigned long value = 0;
-    for (const char c : *query.value) {
+    for (const char c : *text) {
         if (!std::isdigit(static_cast<unsigned char>(c)))
             break;
         value = value * 10 + static_cast<unsigned long>(c - '0');

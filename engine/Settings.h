@@ -1,6 +1,7 @@
 #pragma once
-// The one setting, the AAC bit rate per channel, from "Tavlin.ini" beside the
-// executable: section "options", key "bitrate". Read anew for every file.
+// The settings from "Tavlin.ini" beside the executable, section "options":
+// "bitrate", the AAC bit rate per channel, read anew for every file, and
+// "sheet_encoding", the code page of chapter sheets that are not Unicode.
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,6 +18,13 @@ void SetSettingsPath(std::optional<std::filesystem::path> path);
 // is missing. A value is read as its leading decimal digits (none: 0).
 unsigned long ReadProfileInt(const std::filesystem::path& file, const std::string& section, const std::string& key,
                              unsigned long defaultValue);
+
+// The text under [section] key, or `defaultValue` as ReadProfileInt.
+std::string ReadProfileString(const std::filesystem::path& file, const std::string& section, const std::string& key,
+                              const std::string& defaultValue = {});
+
+// The sheet_encoding setting: an encoding name for iconv; empty when none.
+std::string ConfiguredSheetEncoding();
 
 // A bit rate that takes the place of the settings file (the command line's
 // --bitrate); nullopt restores the file.

@@ -6,6 +6,7 @@
 #include "project/BatchNames.h"
 #include "project/OutputPath.h"
 #include "project/PathText.h"
+#include "project/SheetFiles.h"
 
 namespace {
 
@@ -96,21 +97,30 @@ std::vector<CBookProject::sSheetTarget> CBookProject::ReadSheets(const std::vect
     sheets.reserve(paths.size());  // the targets point into it
     std::vector<sSheetTarget> targets;
     for (const std::u16string& path : paths) {
-        sheets.push_back(ReadChapterSheet(path));
+        sheets.push_back(ReadChapterSheet(path, m_strSheetEncoding));
         const sChapterSheet& sheet = sheets.back();
         if (!sheet.m_strProblem.empty()) {
-            std::u16string audio =
-                sheet.m_strProblemFile.empty() ? std::u16string() : FindSheetAudio(path, sheet.m_strProblemFile);
+            std::u16string audio = sheet.m_strProblemFile.empty()
+                                       ? std::u16string()
+                                       : FindSheetAudio(path, sheet.m_strProblemFile).m_strPath;
             m_chapterProblems.push_back({path, std::move(audio), sheet.m_strProblem});
             continue;
         }
         for (const sSheetFile& file : sheet.m_files) {
-            std::u16string audio = FindSheetAudio(path, file.m_strName);
-            if (audio.empty())
+            sSheetAudio audio = FindSheetAudio(path, file.m_strName);
+            if (audio.m_strPath.empty()) {
                 m_chapterProblems.push_back(
                     {path, {}, SheetProblem(path, file.m_nLine, u"FILE \"" + file.m_strName + u"\" names a missing file")});
-            else
-                targets.push_back({std::move(audio), path, &sheet, &file});
+                continue;
+            }
+            if (audio.m_bOtherExtension)
+                m_chapterProblems.push_back({path, audio.m_strPath,
+                                             SheetProblem(path, file.m_nLine,
+                                                          u"FILE \"" + file.m_strName + u"\" is missing; \"" +
+                                                              std::u16string(LastPathComponent(audio.m_strPath)) +
+                                                              u"\" is taken in its place"),
+                                             true});
+            targets.push_back({std::move(audio.m_strPath), path, &sheet, &file});
         }
     }
     return targets;
@@ -160,6 +170,15 @@ bool CBookProject::TakeSheetChapters(sItem& row, const sSheetFile& file, const s
         return false;
     }
     row.m_chapters = ToChapterMarks(file);
+    // A file's first chapter starts with its audio: a later start is moved.
+    const sSheetChapter& first = file.m_chapters.front();
+    if (first.m_llStart > 0)
+        m_chapterProblems.push_back({sheet, row.m_strPath,
+                                     SheetProblem(sheet, first.m_nLine,
+                                                  u"the first chapter starts at " + FormatChapterTime(first.m_llStart) +
+                                                      u"; it is moved to the start of \"" +
+                                                      std::u16string(LastPathComponent(row.m_strPath)) + u"\""),
+                                     true});
     return true;
 }
 
@@ -179,7 +198,7 @@ void CBookProject::SetChapterFile(const std::u16string& path)
         return;
     }
     const std::u16string& audio = m_rows.front()->m_strPath;
-    const sChapterSheet sheet = ReadChapterSheet(path);
+    const sChapterSheet sheet = ReadChapterSheet(path, m_strSheetEncoding);
     if (!sheet.m_strProblem.empty()) {
         m_chapterProblems.push_back({path, audio, sheet.m_strProblem});
         return;
@@ -199,9 +218,21 @@ void CBookProject::SetChapterFile(const std::u16string& path)
 
 std::vector<std::u16string> CBookProject::ChapterProblems() const
 {
+    return SheetMessages(false);
+}
+
+std::vector<std::u16string> CBookProject::ChapterNotices() const
+{
+    return SheetMessages(true);
+}
+
+std::vector<std::u16string> CBookProject::SheetMessages(bool notices) const
+{
     std::vector<std::u16string> texts;
-    for (const sChapterProblem& problem : m_chapterProblems)
-        texts.push_back(problem.m_strText);
+    for (const sChapterProblem& problem : m_chapterProblems) {
+        if (problem.m_bNotice == notices)
+            texts.push_back(problem.m_strText);
+    }
     return texts;
 }
 

@@ -65,15 +65,23 @@ public:
     void SetCoverPath(std::u16string path);
 
     // The chapters of a .cue sheet or of a chapter list (lines
-    // "HH:MM:SS[.mmm] Title") for a book of one file; a sheet's FILE line is
+    // "[H:]MM:SS[.mmm] Title") for a book of one file; a sheet's FILE line is
     // not looked at. A problem is kept in ChapterProblems.
     void SetChapterFile(const std::u16string& path);
+    // The encoding (a name iconv knows; empty: Windows-1252) of sheets read
+    // from now on that are neither UTF-8 nor UTF-16 with a byte-order mark.
+    void SetSheetEncoding(std::string name) { m_strSheetEncoding = std::move(name); }
     // What is wrong with the chapter sheets of the list, each naming its
     // sheet and line. While there is any, nothing is to be converted. A
     // sheet's problems go when it is read again (dropped, added or given as
     // the chapter file), when the rows of the file they are for are deleted,
     // and with the rows (New, a drop of audio, deleting every row).
     std::vector<std::u16string> ChapterProblems() const;
+    // What was done about the chapter sheets of the list that their user may
+    // not expect (another file taken for a missing one, a first chapter
+    // moved to the start of its file), each naming its sheet and line. They
+    // stop nothing, and go as the problems go.
+    std::vector<std::u16string> ChapterNotices() const;
 
     // A conversion can start exactly while there are rows.
     bool CanStart() const { return !m_rows.empty(); }
@@ -106,12 +114,13 @@ public:
     const CCoverChoice& Cover() const { return m_cover; }
 
 private:
-    // A problem of a chapter sheet, kept until the sheet is read again or
-    // the rows of its audio file are deleted.
+    // A problem or a notice of a chapter sheet, kept until the sheet is
+    // read again or the rows of its audio file are deleted.
     struct sChapterProblem {
         std::u16string m_strSheet;
         std::u16string m_strAudio;  // the file it is for; empty when not known
         std::u16string m_strText;
+        bool m_bNotice = false;  // says what was done; stops nothing
     };
 
     // One file of a chapter sheet, and the audio file it names.
@@ -137,6 +146,7 @@ private:
     void ForgetSheetProblems(const std::vector<std::u16string>& paths);
     // Gives `row` the chapters of `file` when they all start inside it.
     bool TakeSheetChapters(sItem& row, const sSheetFile& file, const std::u16string& sheet);
+    std::vector<std::u16string> SheetMessages(bool notices) const;
     // The sheet's PERFORMER and TITLE for the Artist and Album the first
     // file's tags left empty.
     void PrefillFromSheet(const sChapterSheet& sheet);
@@ -145,6 +155,7 @@ private:
     TagReader m_readTags;
     ChapterReader m_readChapters;
     std::vector<sChapterProblem> m_chapterProblems;
+    std::string m_strSheetEncoding;
     IBookProjectView m_noView;
     IBookProjectView* m_pView = &m_noView;
     std::vector<std::unique_ptr<sItem>> m_rows;

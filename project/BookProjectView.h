@@ -26,6 +26,7 @@ public:
     virtual void OnChapterSourceChanged() {}
     // Row `row` took the chapters of a chapter sheet: its Chapter text changed.
     virtual void OnRowChanged(size_t /*row*/) {}
-    // Chapter sheets just added have problems (CBookProject::ChapterProblems).
+    // Chapter sheets just added have problems or notices
+    // (CBookProject::ChapterProblems, ChapterNotices).
     virtual void OnChapterProblems() {}
 };

@@ -2,11 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 
-#include "project/CollectedFiles.h"
 #include "project/PathText.h"
 #include "base/Text.h"
 
@@ -14,8 +11,6 @@ namespace {
 
 constexpr int64_t kUnitsPerSecond = 10000000;
 constexpr int kCueFramesPerSecond = 75;
-// A sheet is a few kilobytes; a larger file is not one.
-constexpr std::streamsize kMaxSheetBytes = 1 << 20;
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\f' || c == u'\v'; }
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
@@ -71,14 +66,17 @@ std::optional<int64_t> ParseCueTime(std::u16string_view text)
     return (totalFrames * kUnitsPerSecond + kCueFramesPerSecond / 2) / kCueFramesPerSecond;
 }
 
-// "HH:MM:SS[.mmm]": hours, minutes and seconds below 60, 1 to 3 decimals.
+// "[H:]MM:SS[.mmm]": seconds below 60 with 1 to 3 decimals, after minutes
+// below 60 and hours, or after minutes alone (any number of them).
 std::optional<int64_t> ParseListTime(std::u16string_view text)
 {
     const size_t first = text.find(u':');
-    const size_t second = first == std::u16string_view::npos ? first : text.find(u':', first + 1);
-    if (second == std::u16string_view::npos)
+    if (first == std::u16string_view::npos)
         return std::nullopt;
-    std::u16string_view secondsText = text.substr(second + 1);
+    const size_t second = text.find(u':', first + 1);
+    const bool withHours = second != std::u16string_view::npos;
+    const size_t secondsAt = withHours ? second + 1 : first + 1;
+    std::u16string_view secondsText = text.substr(secondsAt);
     std::u16string_view fraction;
     if (const size_t dot = secondsText.find(u'.'); dot != std::u16string_view::npos) {
         fraction = secondsText.substr(dot + 1);
@@ -86,11 +84,12 @@ std::optional<int64_t> ParseListTime(std::u16string_view text)
         if (fraction.empty())
             return std::nullopt;
     }
-    const auto hours = Digits(text.substr(0, first), 1, 5);
-    const auto minutes = Digits(text.substr(first + 1, second - first - 1), 2, 2);
+    const auto hours = withHours ? Digits(text.substr(0, first), 1, 5) : std::optional<int64_t>(0);
+    const auto minutes = withHours ? Digits(text.substr(first + 1, second - first - 1), 2, 2)
+                                   : Digits(text.substr(0, first), 1, 5);
     const auto seconds = Digits(secondsText, 2, 2);
     const auto decimals = fraction.empty() ? std::optional<int64_t>(0) : Digits(fraction, 1, 3);
-    if (!hours || !minutes || !seconds || !decimals || *minutes >= 60 || *seconds >= 60)
+    if (!hours || !minutes || !seconds || !decimals || (withHours && *minutes >= 60) || *seconds >= 60)
         return std::nullopt;
     int64_t milliseconds = *decimals;
     for (size_t i = fraction.size(); i < 3; ++i)
@@ -98,13 +97,14 @@ std::optional<int64_t> ParseListTime(std::u16string_view text)
     return ((*hours * 60 + *minutes) * 60 + *seconds) * kUnitsPerSecond + milliseconds * 10000;
 }
 
-// A quoted text up to its closing quote, or the whole rest of the line.
+// A quoted text up to its last quote, so that quotes inside it stay (editors
+// write TITLE "The "Best" One"), or the whole rest of the line.
 std::u16string Unquote(std::u16string_view text)
 {
     text = Trim(text);
     if (text.size() >= 2 && text.front() == u'"') {
-        const size_t close = text.find(u'"', 1);
-        if (close != std::u16string_view::npos)
+        const size_t close = text.rfind(u'"');
+        if (close != 0)
             return std::u16string(text.substr(1, close - 1));
     }
     return std::u16string(text);
@@ -152,24 +152,6 @@ bool AddChapter(sChapterSheet& sheet, sSheetFile& file, sSheetChapter chapter, s
     }
     file.m_chapters.push_back(std::move(chapter));
     return true;
-}
-
-std::u16string DecodeSheetText(const std::string& bytes)
-{
-    std::string_view text(bytes);
-    if (text.starts_with("\xEF\xBB\xBF"))
-        text.remove_prefix(3);
-    std::u16string decoded = FromUtf8(text);
-    // FromUtf8 keeps bytes that are not UTF-8 as lone surrogates.
-    for (char16_t c : decoded) {
-        if (c >= 0xDC80 && c <= 0xDCFF) {
-            decoded.assign(text.begin(), text.end());
-            for (char16_t& unit : decoded)
-                unit = static_cast<unsigned char>(unit);
-            break;
-        }
-    }
-    return decoded;
 }
 
 }  // namespace
@@ -285,7 +267,7 @@ sChapterSheet ParseChapterList(std::u16string_view text, std::u16string_view sho
         std::u16string_view rest = line;
         const auto time = ParseListTime(TakeWord(rest));
         if (!time) {
-            sheet.m_strProblem = SheetProblem(shown, number, Quoted(line) + u" is not HH:MM:SS[.mmm] Title");
+            sheet.m_strProblem = SheetProblem(shown, number, Quoted(line) + u" is not [H:]MM:SS[.mmm] Title");
             return false;
         }
         return AddChapter(sheet, file, {*time, std::u16string(rest), number}, shown);
@@ -296,49 +278,6 @@ sChapterSheet ParseChapterList(std::u16string_view text, std::u16string_view sho
     return sheet;
 }
 
-sChapterSheet ReadChapterSheet(const std::u16string& path)
-{
-    std::ifstream in(ToPath(path), std::ios::binary);
-    std::string bytes;
-    if (in) {
-        bytes.resize(static_cast<size_t>(kMaxSheetBytes) + 1);
-        in.read(bytes.data(), kMaxSheetBytes + 1);
-        bytes.resize(static_cast<size_t>(in.gcount()));
-    }
-    if (!in && !in.eof()) {
-        sChapterSheet sheet;
-        sheet.m_strProblem = SheetProblem(path, 0, u"can't be read");
-        return sheet;
-    }
-    if (bytes.size() > static_cast<size_t>(kMaxSheetBytes)) {
-        sChapterSheet sheet;
-        sheet.m_strProblem = SheetProblem(path, 0, u"is too large for a chapter sheet");
-        return sheet;
-    }
-    const std::u16string text = DecodeSheetText(bytes);
-    return EqualsIgnoreCase(ExtensionOf(path), CUE_SHEET_EXTENSION) ? ParseCueSheet(text, path)
-                                                                   : ParseChapterList(text, path);
-}
-
-std::u16string FindSheetAudio(const std::u16string& sheet, std::u16string name)
-{
-    const size_t separator = sheet.rfind(PATH_SEPARATOR);
-    const std::u16string folder = separator == 0 ? u"/" : sheet.substr(0, separator);
-    const std::u16string direct = !name.empty() && name.front() == PATH_SEPARATOR ? name : JoinPath(folder, name);
-    if (IsRegularFile(direct))
-        return direct;
-    std::replace(name.begin(), name.end(), u'\\', PATH_SEPARATOR);
-    const std::u16string_view wanted = LastPathComponent(name);
-    std::error_code error;
-    std::filesystem::directory_iterator it(ToPath(folder), error);
-    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        const std::u16string entry = FromPath(it->path().filename());
-        if (EqualsIgnoreCase(entry, wanted) && IsRegularFile(JoinPath(folder, entry)))
-            return JoinPath(folder, entry);
-    }
-    return {};
-}
-
 std::u16string CheckChapterStarts(const sSheetFile& file, int64_t duration, std::u16string_view shown,
                                   std::u16string_view audioName)
 {
@@ -347,8 +286,9 @@ std::u16string CheckChapterStarts(const sSheetFile& file, int64_t duration, std:
     for (const sSheetChapter& chapter : file.m_chapters) {
         if (chapter.m_llStart >= duration)
             return SheetProblem(shown, chapter.m_nLine,
-                                FormatChapterTime(chapter.m_llStart) + u" is past the end of " + Quoted(audioName) +
-                                    u" (" + FormatChapterTime(duration) + u")");
+                                FormatChapterTime(chapter.m_llStart) +
+                                    (chapter.m_llStart == duration ? u" is at the end of " : u" is past the end of ") +
+                                    Quoted(audioName) + u" (" + FormatChapterTime(duration) + u")");
     }
     return {};
 }
@@ -359,4 +299,18 @@ std::vector<sChapterMark> ToChapterMarks(const sSheetFile& file)
     for (const sSheetChapter& chapter : file.m_chapters)
         marks.push_back({chapter.m_llStart, chapter.m_strTitle});
     return marks;
+}
+
+bool TakeEmbeddedSheet(std::u16string_view text, sFileChapters& chapters)
+{
+    const sChapterSheet sheet = ParseCueSheet(text, u"CUESHEET");
+    // The sheet is this file's: its FILE line's name does not matter, but
+    // one that speaks of several files is not this file's alone.
+    if (!sheet.m_strProblem.empty() || sheet.m_files.size() != 1)
+        return false;
+    std::vector<sChapterMark> marks = ToChapterMarks(sheet.m_files.front());
+    if (chapters.m_llDuration > 0)
+        std::erase_if(marks, [&](const sChapterMark& mark) { return mark.m_llStart >= chapters.m_llDuration; });
+    chapters.m_chapters = std::move(marks);
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Chapter sheets: a .cue sheet, or a plain chapter list of lines
-// "HH:MM:SS[.mmm] Title", which gives chapters to audio files.
+// "[H:]MM:SS[.mmm] Title", which gives chapters to audio files. The text
+// alone; SheetFiles.h reads sheets from disk and finds their audio.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,23 +38,18 @@ struct sChapterSheet {
 // frames a second) and titled by its TITLE; PERFORMER and TITLE before the
 // first TRACK are the sheet's. `shown` names the sheet in problems.
 sChapterSheet ParseCueSheet(std::u16string_view text, std::u16string_view shown);
-// A chapter list: one chapter per line "HH:MM:SS[.mmm] Title"; blank lines
-// are skipped. One file without a name.
+// A chapter list: one chapter per line "H:MM:SS[.mmm] Title" (any number
+// of hour digits) or "MM:SS[.mmm] Title"; blank lines are skipped. One file
+// without a name.
 sChapterSheet ParseChapterList(std::u16string_view text, std::u16string_view shown);
-// Reads the sheet at `path`: a .cue sheet by its extension, a chapter list
-// otherwise. The text is UTF-8 (a byte-order mark is skipped), or Latin-1
-// when it is not well-formed UTF-8.
-sChapterSheet ReadChapterSheet(const std::u16string& path);
-
-// The audio file that the FILE line `name` of the sheet at `sheet` names:
-// relative to the sheet's folder; failing that (a sheet written elsewhere,
-// with another case or with backslashes), the name's last component in the
-// sheet's folder without regard to case. Empty when there is none.
-std::u16string FindSheetAudio(const std::u16string& sheet, std::u16string name);
+// A .cue sheet stored inside an audio file (a FLAC's CUESHEET tag): when it
+// gives the chapters of one file, they replace `chapters`' own, less those
+// at or past its duration; false, with `chapters` untouched, otherwise.
+bool TakeEmbeddedSheet(std::u16string_view text, sFileChapters& chapters);
 
 // "`shown`, line `line`: `what`" (without the line when it is 0).
 std::u16string SheetProblem(std::u16string_view shown, int line, std::u16string_view what);
-// The first chapter of `file` that starts at or past `duration` (100 ns; 0:
+// The first chapter of `file` that starts at the end or past `duration` (100 ns; 0:
 // not known, nothing to check) of the audio file `audioName`, as a problem;
 // empty when every chapter starts inside the file.
 std::u16string CheckChapterStarts(const sSheetFile& file, int64_t duration, std::u16string_view shown,

@@ -15,6 +15,7 @@
 
 #include "base/FileDescriptor.h"
 #include "decode/MediaChapters.h"
+#include "project/ChapterSheet.h"
 #include "project/MediaInfoLibrary.h"
 #include "project/TagHelperProtocol.h"
 #include "base/Text.h"
@@ -92,7 +93,13 @@ int main(int argc, char** argv)
         start = end + 1;
         answer.clear();
         const std::u16string report = library.Report(path);
-        tagprotocol::AppendAnswer(answer, report, ReadMediaChapters(path));
+        std::u16string embeddedSheet;
+        sFileChapters chapters = ReadMediaChapters(path, &embeddedSheet);
+        // A sheet the file carries names its tracks; the container's
+        // chapters made of it (a FLAC's CUESHEET block) have no titles.
+        if (!embeddedSheet.empty())
+            TakeEmbeddedSheet(embeddedSheet, chapters);
+        tagprotocol::AppendAnswer(answer, report, chapters);
         if (!WriteAll(STDOUT_FILENO, answer))
             return EXIT_FAILURE;
     }

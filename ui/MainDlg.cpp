@@ -18,6 +18,7 @@
 #include "ui/AboutToResizeEvent.h"
 #include "ui/AppIcon.h"
 #include "engine/Converter.h"
+#include "engine/Settings.h"
 #include "ui/CoverComboBox.h"
 #include "ui/DialogFont.h"
 #include "ui/ListFiles.h"
@@ -376,6 +377,7 @@ void CMainDlg::OnDropFiles(const QStringList& paths)
 {
     activateWindow();
     const CWaitCursor wait;
+    m_project.SetSheetEncoding(ConfiguredSheetEncoding());
     m_project.Drop(U16(paths));
 }
 
@@ -386,8 +388,10 @@ void CMainDlg::OnAddFiles()
         QStringList{FileFilter("Audio Files", AudioExtensions()),
                     FileFilter("Image Files", {"bmp", "jpg", "gif", "png"}), kAllFiles}
             .join(QStringLiteral(";;")));
-    if (!chosen.isEmpty())
-        m_project.AddFiles(U16(chosen));
+    if (chosen.isEmpty())
+        return;
+    m_project.SetSheetEncoding(ConfiguredSheetEncoding());
+    m_project.AddFiles(U16(chosen));
 }
 
 void CMainDlg::OnBrowseCover()
@@ -474,6 +478,13 @@ void CMainDlg::ShowChapterProblems(QWidget* owner)
     QStringList lines;
     for (const std::u16string& problem : m_project.ChapterProblems())
         lines << Q(problem);
+    const bool stopped = !lines.isEmpty();
+    for (const std::u16string& notice : m_project.ChapterNotices())
+        lines << Q(notice);
+    if (!stopped) {
+        UserDialogs().ShowInformation(owner, QStringLiteral("Tavlin"), lines.join(u'\n'));
+        return;
+    }
     lines << QStringLiteral("Nothing is converted: mend the sheet and add its files again.");
     UserDialogs().ShowError(owner, QStringLiteral("Tavlin"), lines.join(u'\n'));
 }

@@ -92,7 +92,8 @@ private:
     // False when the cover cannot go into the book and the user would
     // rather not convert without it.
     bool ConfirmCover(QWidget* owner);
-    // Names every chapter sheet problem of the list.
+    // Names every chapter sheet problem and notice of the list: as an error
+    // while there is a problem, else as a message.
     void ShowChapterProblems(QWidget* owner);
     // Asks for the file to write; empty when cancelled or refused.
     std::u16string ChooseOutputPath(QWidget* owner);

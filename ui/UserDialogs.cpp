@@ -41,8 +41,18 @@ public:
 
     void ShowError(QWidget* parent, const QString& caption, const QString& text) override
     {
+        ShowMessage(QMessageBox::Critical, parent, caption, text);
+    }
+
+    void ShowInformation(QWidget* parent, const QString& caption, const QString& text) override
+    {
+        ShowMessage(QMessageBox::Information, parent, caption, text);
+    }
+
+    static void ShowMessage(QMessageBox::Icon icon, QWidget* parent, const QString& caption, const QString& text)
+    {
         // File names may contain "<" or "&": shown as they are, never as markup.
-        QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+        QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
         box.setTextFormat(Qt::PlainText);
         box.exec();
     }

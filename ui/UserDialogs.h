@@ -23,6 +23,8 @@ public:
     virtual bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) = 0;
     // An error message with an OK button.
     virtual void ShowError(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // A message that stops nothing, with an OK button.
+    virtual void ShowInformation(QWidget* parent, const QString& caption, const QString& text) = 0;
     // Opens `path` with the desktop's default application for it; a failure
     // is ignored.
     virtual void OpenWithDefaultApplication(const QString& path) = 0;

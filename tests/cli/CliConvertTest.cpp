@@ -403,16 +403,29 @@ TEST(CliChapterSheets, ACueSheetAndAChapterListPlaceChaptersInsideTheFile)
         EXPECT_NEAR(book[i].start, stops[i - 1], 0.006) << book[i].title;
     EXPECT_EQ(Value(Probe(dir / "Cued.m4b"), "format.tags.album"), "Cued Book");
 
-    testsupport::WriteText(dir / "list.txt", "00:00:00 One\n\n00:00:00.8 Two\n");
-    result = RunCli(dir.Path(), {"--dry-run", "--chapters-file", "list.txt", "-o", "list.m4b", "Cued/book.wav"});
+    // A list in a named legacy code page ("Глава" in Windows-1251), in
+    // minutes and seconds, whose first chapter is moved to the start.
+    testsupport::WriteText(dir / "list.txt", "0:00.3 \xC3\xEB\xE0\xE2\xE0\n\n00:00:00.8 Two\n");
+    const auto listRun = [&](const std::string& encoding) {
+        return RunCli(dir.Path(), {"--sheet-encoding", encoding, "--dry-run", "--chapters-file", "list.txt", "-o",
+                                   "list.m4b", "Cued/book.wav"});
+    };
+    result = listRun("CP1251");
     ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
-    EXPECT_TRUE(Contains(result.m_strOut, "1\tOne\t" + wav + "\t0:00:00.000\n2\tTwo\t" + wav + "\t0:00:00.800\n"))
+    EXPECT_TRUE(result.m_strOut.starts_with("Note: " + (dir / "list.txt").string() +
+                                            ", line 1: the first chapter starts at 0:00:00.300; it is moved to "
+                                            "the start of \"book.wav\"\nChapters:\n1\t\u0413\u043b\u0430\u0432\u0430\t" +
+                                            wav + "\t0:00:00.000\n2\tTwo\t" + wav + "\t0:00:00.800\n"))
         << result.m_strOut;
+    result = listRun("KOI-NONE");
+    EXPECT_EQ(result.m_nExitCode, 2);
+    EXPECT_TRUE(result.m_strErr.starts_with("tavlin-cli: --sheet-encoding takes an encoding that iconv knows"))
+        << result.m_strErr;
 
     testsupport::WriteText(dir / "list.txt", "00:00:00 One\n00:00:00.8 Two\n0:1 Three\n");
     result = RunCli(dir.Path(), {"--chapters-file", "list.txt", "-o", "list.m4b", "Cued/book.wav"});
     EXPECT_EQ(result.m_nExitCode, 1);
     EXPECT_EQ(result.m_strErr, "tavlin-cli: " + (dir / "list.txt").string() +
-                                   ", line 3: \"0:1 Three\" is not HH:MM:SS[.mmm] Title\n");
+                                   ", line 3: \"0:1 Three\" is not [H:]MM:SS[.mmm] Title\n");
     EXPECT_FALSE(fs::exists(dir / "list.m4b"));
 }

@@ -16,7 +16,8 @@ TEST(CliOptions, EveryOptionInBothSpellings)
 {
     const sCliParse parse = Parse({"-o", "out.m4b", "--chapters=filename", "--artist", "A", "--writer=W", "--album",
                                    "", "--year", "1999", "--genre", "G", "--comment=x=y", "--cover", "c.png",
-                                   "--bitrate", "48000", "--dry-run", "-q", "Book", "extra.mp3"});
+                                   "--bitrate", "48000", "--sheet-encoding=CP1251", "--dry-run", "-q", "Book",
+                                   "extra.mp3"});
     ASSERT_EQ(parse.m_action, eCliAction::Convert) << parse.m_strError;
     const sCliOptions& o = parse.m_options;
     EXPECT_EQ(o.m_output, "out.m4b");
@@ -29,6 +30,7 @@ TEST(CliOptions, EveryOptionInBothSpellings)
     EXPECT_EQ(o.m_comment, "x=y");
     EXPECT_EQ(o.m_cover, "c.png");
     EXPECT_EQ(o.m_bitrate, 48000ul);
+    EXPECT_EQ(o.m_sheetEncoding, "CP1251");
     EXPECT_TRUE(o.m_bDryRun && o.m_bQuiet);
     EXPECT_EQ(o.m_paths, (std::vector<std::string>{"Book", "extra.mp3"}));
 }
@@ -72,6 +74,7 @@ TEST(CliOptions, UsageErrors)
         {"--quiet=yes", "Book"},
         {"--cover", "c.png", "--no-cover", "Book"},
         {"-o", "-", "Book"},  // the book cannot go to standard output
+        {"--sheet-encoding", "NO-SUCH-CODE-PAGE", "Book"},
     };
     for (const auto& arguments : bad) {
         const sCliParse parse = Parse(arguments);

@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include "engine/Settings.h"
 #include "ui/CoverComboBox.h"
 #include "project/Item.h"
 #include "ui/ListFiles.h"
@@ -225,6 +226,33 @@ TEST_F(MainDlgTest, AFilesOwnChaptersShowInItsRowAndABadSheetStopsTheConversion)
     dialog.StartConversion();
     EXPECT_EQ(dialogs.errors, (std::vector<QString>{problem, problem}));
     EXPECT_EQ(dialogs.saveCalls, 0);  // no book is asked for
+
+    // Mended, but naming the file as it was before it became an MP3: the
+    // MP3 is taken, and the window says so without stopping anything.
+    testsupport::WriteText(book / "02.cue", "FILE \"02.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
+    dialog.OnDropFiles({Q(book)});
+    EXPECT_EQ(dialogs.errors.size(), 2u);
+    EXPECT_EQ(dialogs.notices, (std::vector<QString>{QStringLiteral("Tavlin|") + Q(book / "02.cue") +
+                                                     QStringLiteral(", line 1: FILE \"02.wav\" is missing; "
+                                                                    "\"02.mp3\" is taken in its place")}));
+}
+
+TEST_F(MainDlgTest, SheetsInTheCodePageNamedInTheSettingsFile)
+{
+    const fs::path book = temp / "Book";
+    fs::create_directories(book);
+    MakeMp3(book / "01.mp3");
+    // "Глава" in Windows-1251.
+    testsupport::WriteText(book / "01.cue", "FILE \"01.mp3\" MP3\n  TRACK 01 AUDIO\n    TITLE \"\xC3\xEB\xE0\xE2\xE0\"\n"
+                                            "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:00:01\n");
+    testsupport::WriteText(temp / "Tavlin.ini", "[options]\nsheet_encoding = CP1251\n");
+    SetSettingsPath(temp / "Tavlin.ini");
+    CMainDlg dialog;
+    dialog.OnDropFiles({Q(book)});
+    SetSettingsPath(std::nullopt);
+    EXPECT_TRUE(dialogs.errors.empty());
+    EXPECT_EQ(RowTexts(dialog.List()), (std::vector<std::pair<QString, QString>>{
+                                           {"01", QStringLiteral(u"\u0413\u043B\u0430\u0432\u0430 (2 chapters)")}}));
 }
 
 TEST_F(MainDlgTest, AddFilesTakesEachChosenPathFromItsOwnFolder)

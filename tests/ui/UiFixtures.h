@@ -25,6 +25,10 @@ public:
                             const QString& defaultSuffix) override;
     bool AskYesNo(QWidget*, const QString& caption, const QString& text) override;
     void ShowError(QWidget*, const QString& caption, const QString& text) override;
+    void ShowInformation(QWidget*, const QString& caption, const QString& text) override
+    {
+        notices.push_back(caption + "|" + text);
+    }
     void OpenWithDefaultApplication(const QString& path) override { opened.push_back(path); }
 
     std::deque<QStringList> openFilesAnswers;
@@ -41,6 +45,7 @@ public:
     QString saveSuffix;
     std::vector<QString> questions;  // caption + "|" + text
     std::vector<QString> errors;     // caption + "|" + text
+    std::vector<QString> notices;    // caption + "|" + text
     std::vector<QString> opened;     // files handed to the desktop
 };
 

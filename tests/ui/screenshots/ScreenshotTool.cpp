@@ -30,6 +30,10 @@ public:
     {
         std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
     }
+    void ShowInformation(QWidget* parent, const QString& caption, const QString& text) override
+    {
+        ShowError(parent, caption, text);
+    }
     void OpenWithDefaultApplication(const QString&) override {}
 
 private:
