@@ -337,8 +337,8 @@ TEST_F(WorkUnitTest, AnAbortLeavesAPrefixOfTheBook)
         EXPECT_EQ(job.Outcome().m_eOutcome, eOutcome::Aborted);
     }  // the book is closed with its job
     // Nothing of the later units: at most the first unit's third of the file.
-    const auto pcm = ts::DecodeMono(m_dir / "aborted.m4b", m_dir.Path());
-    EXPECT_LT(static_cast<double>(pcm.size()), kSeconds / kUnits * 44100);
+    const size_t frames = ts::ProbePackets(m_dir / "aborted.m4b").size();
+    EXPECT_LT(static_cast<double>(frames) * 1024, kSeconds / kUnits * 44100);
 }
 
 TEST_F(WorkUnitTest, AFailureOrAnAbortInsideACutFileEndsTheConversion)
