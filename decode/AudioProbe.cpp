@@ -9,16 +9,28 @@ int AbortRequested(void*)
 {
     return g_bAbort.load() != 0 ? 1 : 0;
 }
+
+// The file opened as far as its decoder; false when it cannot be.
+bool OpenSource(CAudioSource& source, const std::u16string& path)
+{
+    ffmpeg::FormatContext context(avformat_alloc_context());
+    if (!context)
+        return false;
+    context->interrupt_callback.callback = &AbortRequested;
+    return SUCCEEDED(source.Open(std::move(context), FileUrl(path))) && SUCCEEDED(source.OpenDecoder());
+}
 }  // namespace
 
 std::optional<sAudioProbe> ProbeAudio(const std::u16string& path)
 {
-    ffmpeg::FormatContext context(avformat_alloc_context());
-    if (!context)
-        return std::nullopt;
-    context->interrupt_callback.callback = &AbortRequested;
     CAudioSource source;
-    if (FAILED(source.Open(std::move(context), FileUrl(path))) || FAILED(source.OpenDecoder()))
+    if (!OpenSource(source, path))
         return std::nullopt;
     return sAudioProbe{source.SampleRate(), source.Duration(), source.ReachesSamplesDirectly()};
+}
+
+bool RateHoldsThroughout(const std::u16string& path)
+{
+    CAudioSource source;
+    return OpenSource(source, path) && source.RateHoldsThroughout();
 }

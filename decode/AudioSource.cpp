@@ -1,5 +1,6 @@
 #include "decode/AudioSource.h"
 #include "decode/ContainerFacts.h"
+#include "decode/FrameHeader.h"
 
 #include <cerrno>
 #include <string_view>
@@ -10,9 +11,6 @@ extern "C" {
 
 namespace {
 constexpr AVRational k100ns = {1, 10000000};
-// Damaged stretches a demuxer reports in a row (with the input itself
-// readable) before the file counts as unreadable.
-constexpr int kMaxDamagedReadsInARow = 64;
 // Decoding errors in a row while draining after which the decoder is given up.
 constexpr int kMaxDrainErrorsInARow = 64;
 
@@ -66,6 +64,7 @@ HRESULT CAudioSource::Open(ffmpeg::FormatContext context, const std::string& utf
     const AVCodecParameters& par = *m_pStream->codecpar;
     if (par.sample_rate < kMinStreamSampleRate || par.ch_layout.nb_channels <= 0)
         return VFW_E_UNSUPPORTED_STREAM;
+    m_bFrameHeaders = HasFrameHeaders(par.codec_id, m_format->iformat->name);
     m_bExactDuration = std::string_view(m_format->iformat->name).find("mp4") != std::string_view::npos &&
                        m_pStream->duration != AV_NOPTS_VALUE && m_pStream->duration > 0 &&
                        LastPacketStartsBeforeStatedEnd();

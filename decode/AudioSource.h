@@ -8,6 +8,11 @@
 
 #include "ffmpeg/Handles.h"
 #include "decode/HResult.h"
+#include "decode/WindowReach.h"
+
+// Damaged stretches a demuxer reports in a row (with the input itself
+// readable) before the file counts as unreadable.
+constexpr int kMaxDamagedReadsInARow = 64;
 
 // A stream stated below this rate is a damaged header, not a recording: read
 // as stated, one second of samples would become hours of audio.
@@ -58,6 +63,13 @@ public:
     // timestamps, and every sample has a timestamp of its own. After
     // OpenDecoder.
     bool ReachesSamplesDirectly() const;
+    // Reads every packet without decoding it: false when a frame header
+    // states another rate than the decoder's (files of two rates joined) or
+    // the file cannot be read to its end. After OpenDecoder, instead of
+    // reading frames.
+    bool RateHoldsThroughout();
+    // How the window's first sample was reached, once the first frame was read.
+    eWindowReach WindowReachedBy() const { return m_reached; }
 
 private:
     // How the number of the next decoded frame's first sample is known.
@@ -88,9 +100,15 @@ private:
     // after a seek: every packet stands alone (PCM, FLAC).
     Reach SeekExactly(int64_t target);
     // Reads, without decoding, the packets that end at or before `target`,
-    // checking that their timestamps run on without a gap, and hands the
-    // decoder the first one after them.
+    // checking that their timestamps run on without a gap and that each
+    // decodes to its duration, and hands the decoder the first one after them.
     Reach SkipPacketsBefore(int64_t target);
+    // Whether a skipped packet is one frame that the decoder puts out whole
+    // at the stream's rate, where its header tells (MPEG audio, ADTS): a
+    // packet that the parser merged with an ID3 tag or a damaged frame is
+    // refused by the decoder, or gives more than one frame, and the samples
+    // after it would not be where its timestamp says.
+    bool IsWholeFrame(const AVPacket& packet) const;
     // Opens the file anew, to decode it from its start.
     bool Reopen();
     int64_t ToSamples(int64_t timestamp) const;
@@ -123,5 +141,11 @@ private:
     bool m_bWindowReached = true;   // false until ReachWindow ran, for a window inside the file
     bool m_bPastEnd = false;        // the window lies past the file's end
     Placement m_placement = Placement::Counted;
+    eWindowReach m_reached = eWindowReach::FromStart;
     int64_t m_llOrigin = 0;  // the timestamp of sample 0, in the stream's time base
+    bool m_bFrameHeaders = false;   // every packet starts with a frame header (see FrameHeader.h)
+    // While frames are placed by their timestamps: where the next decoded
+    // frame must start, so that a packet the decoder refused (a gap) is seen;
+    // unknown after a seek until the first frame.
+    std::optional<int64_t> m_nextFrameStart;
 };

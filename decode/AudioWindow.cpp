@@ -7,9 +7,10 @@
 // - formats whose decoder puts out each packet's samples at that packet's
 //   timestamp (MP3, AAC, Opus) read the packets before the window without
 //   decoding them (reading is cheap, decoding is not), checking that their
-//   timestamps run on without a gap, so that a timestamp tells a sample's
-//   number; the decoder then starts some packets early and settles before
-//   the window;
+//   timestamps run on without a gap and, where a header tells, that each is
+//   one whole frame, so that a timestamp tells a sample's number; the decoder
+//   then starts some packets early and settles before the window, its frames
+//   checked to run on without a gap as well;
 // - every other format, and one where a check fails, is decoded from its
 //   start and the samples before the window are counted off. (A Vorbis
 //   decoder, for one, puts out a packet's samples a block late.)
@@ -23,6 +24,7 @@ extern "C" {
 }
 
 #include "decode/AudioSource.h"
+#include "decode/FrameHeader.h"
 
 namespace {
 // Decoded and dropped ahead of a window reached by seeking or skipping: more
@@ -110,6 +112,7 @@ void CAudioSource::ReachWindow()
     switch (PacketsStandAlone(m_pStream->codecpar->codec_id) ? SeekExactly(target) : SkipPacketsBefore(target)) {
     case Reach::Reached:
         m_placement = Placement::Timestamps;
+        m_reached = PacketsStandAlone(m_pStream->codecpar->codec_id) ? eWindowReach::Seek : eWindowReach::SkippedPackets;
         break;
     case Reach::PastEnd:
         m_bPastEnd = true;
@@ -128,6 +131,7 @@ CAudioSource::Reach CAudioSource::SeekExactly(int64_t target)
     if (avformat_seek_file(m_format.get(), m_pStream->index, INT64_MIN, timestamp, timestamp, 0) < 0)
         return Reach::Failed;
     avcodec_flush_buffers(m_codec.get());
+    m_nextFrameStart.reset();
     return Reach::Reached;
 }
 
@@ -152,17 +156,62 @@ CAudioSource::Reach CAudioSource::SkipPacketsBefore(int64_t target)
         }
         next = packet.pts + packet.duration;
         const std::optional<int64_t> end = runsOn ? ExactSample(next) : std::nullopt;
-        if (!end) {
+        if (!end || !IsWholeFrame(packet)) {
             av_packet_unref(&packet);
             return Reach::Failed;
         }
         if (*end > target) {
+            // (An Opus decoder's first frame after a skip starts later than
+            // the packet that started it, so the first frame is not checked.)
+            m_nextFrameStart.reset();
             avcodec_send_packet(m_codec.get(), &packet);
             av_packet_unref(&packet);
             return Reach::Reached;
         }
         av_packet_unref(&packet);
     }
+}
+
+bool CAudioSource::RateHoldsThroughout()
+{
+    if (!m_pStream || !m_codec)
+        return false;
+    if (!m_bFrameHeaders)
+        return true;  // no header tells a frame's rate; the container states one for all
+    ffmpeg::Packet packet(av_packet_alloc());
+    if (!packet)
+        return false;
+    int damagedReads = 0;
+    for (;;) {
+        const int read = av_read_frame(m_format.get(), packet.get());
+        if (read < 0) {
+            const bool interrupted = read == AVERROR_EXIT || (m_format->pb && m_format->pb->error == AVERROR_EXIT);
+            if (interrupted || IsEndOfInput(read))
+                return !interrupted;
+            // Damaged data on a readable input: the demuxer resyncs, as in FeedDecoder.
+            if ((m_format->pb && m_format->pb->error != 0) || ++damagedReads > kMaxDamagedReadsInARow)
+                return false;
+            continue;
+        }
+        damagedReads = 0;
+        if (packet->stream_index == m_pStream->index) {
+            const std::optional<sFrameHeader> header =
+                ReadFrameHeader(m_pStream->codecpar->codec_id, packet->data, packet->size);
+            if (header && header->rate != m_codec->sample_rate)
+                return false;
+        }
+        av_packet_unref(packet.get());
+    }
+}
+
+bool CAudioSource::IsWholeFrame(const AVPacket& packet) const
+{
+    if (!m_bFrameHeaders)
+        return true;
+    const std::optional<sFrameHeader> header =
+        ReadFrameHeader(m_pStream->codecpar->codec_id, packet.data, packet.size);
+    return header && header->size == packet.size && header->rate == m_codec->sample_rate &&
+           av_rescale_q(packet.duration, m_pStream->time_base, {1, header->rate}) == header->samples;
 }
 
 bool CAudioSource::Reopen()
@@ -179,6 +228,7 @@ bool CAudioSource::Reopen()
     m_llPosition = 0;
     m_llSamplesOut = 0;
     m_placement = Placement::Counted;
+    m_reached = eWindowReach::FromStart;
     const std::string path = m_strPath;
     if (FAILED(Open(std::move(context), path)) || FAILED(OpenDecoder())) {
         m_codec.reset();
@@ -213,9 +263,13 @@ CAudioSource::Fit CAudioSource::FitToWindow(int64_t start)
     AVFrame& frame = *m_frame;
     if (m_placement == Placement::Timestamps) {
         // The first frame that reaches into the window fixes the count; from
-        // there on samples are counted as from the start.
-        if (start > m_llWindowFirst)
+        // there on samples are counted as from the start. Up to it, a frame
+        // that does not start where the one before it ended follows a packet
+        // the decoder refused or split: the timestamps no longer tell the
+        // samples a decode from the start puts out.
+        if (start > m_llWindowFirst || (m_nextFrameStart && start != *m_nextFrameStart))
             return Fit::Misplaced;
+        m_nextFrameStart = start + frame.nb_samples;
         if (start + frame.nb_samples <= m_llWindowFirst)
             return Fit::Drop;
         m_placement = Placement::Counted;

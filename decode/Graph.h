@@ -10,6 +10,7 @@
 
 #include "decode/HResult.h"
 #include "decode/MediaType.h"
+#include "decode/WindowReach.h"
 #include "base/WaveFormat.h"
 
 class CBaseRenderer;
@@ -78,6 +79,8 @@ public:
     void SetWindow(int64_t first, int64_t end);
     // The rate the file decodes at, before any conversion; 0 before Init.
     uint32_t NativeRate() const;
+    // How the window's first sample was reached; read once the stream ended.
+    eWindowReach WindowReachedBy() const;
 
     CRender* m_pAudioRender = nullptr;        // owned while the graph is open
     IGraphCallback* m_pCallback = nullptr;    // set before Run; not owned

@@ -51,6 +51,11 @@ uint32_t CGraphSound::NativeRate() const
     return m_state->source ? m_state->source->SampleRate() : 0;
 }
 
+eWindowReach CGraphSound::WindowReachedBy() const
+{
+    return m_state->source ? m_state->source->WindowReachedBy() : eWindowReach::FromStart;
+}
+
 const CMediaType& CGraphSound::ConnectedType() const
 {
     static const CMediaType none;

@@ -79,10 +79,11 @@ std::vector<sWorkUnit> CBookWriter::PlanUnits(const std::vector<sInputFile>& fil
 {
     // A file is cut where the samples of its stretches are found exactly and
     // cheaply: where it decodes at the book's rate (the first file's, made
-    // standard), states its length and lets a sample inside it be reached
-    // without decoding what lies before it. Copied frames are not re-encoded
+    // standard) throughout, states its length and lets a sample inside it be
+    // reached without decoding what lies before it. Every file whose length
+    // is known counts in the unit length. Copied frames are not re-encoded
     // at all.
-    std::vector<uint64_t> frames(files.size(), 0);
+    std::vector<sPlannedFile> planned(files.size());
     m_fileDurations.assign(files.size(), 0);
     uint32_t bookRate = 0;
     if (!m_copyOf && m_pool.Size() > 1) {
@@ -93,13 +94,16 @@ std::vector<sWorkUnit> CBookWriter::PlanUnits(const std::vector<sInputFile>& fil
                 continue;  // its task says what is wrong with it
             if (i == 0)
                 bookRate = NearestStandardAacRate(probe->rate);
-            if (probe->rate != bookRate || probe->duration <= 0 || !probe->direct)
+            if (probe->duration <= 0)
                 continue;
             m_fileDurations[i] = probe->duration;
-            frames[i] = static_cast<uint64_t>(probe->duration) * bookRate / 10000000ull / kAacFrameLength;
+            planned[i].frames = static_cast<uint64_t>(probe->duration) * bookRate / 10000000ull / kAacFrameLength;
+            planned[i].cuttable = probe->rate == bookRate && probe->direct;
         }
     }
-    return PlanWorkUnits(frames, m_pool.Size(), uint64_t{bookRate} * kMinUnitSeconds / kAacFrameLength);
+    // Whether a file's rate holds is read only of the files worth cutting.
+    const auto rateHolds = [&files](size_t i) { return RateHoldsThroughout(files[i].m_strPath); };
+    return PlanWorkUnits(planned, m_pool.Size(), uint64_t{bookRate} * kMinUnitSeconds / kAacFrameLength, rateHolds);
 }
 
 void CBookWriter::Submit(const std::vector<sInputFile>& files)
@@ -130,22 +134,32 @@ void CBookWriter::WriteFrames()
     uint64_t chapterStart = 0;
     uint64_t fileStart = 0;    // where the current file's own audio starts
     uint64_t fileSamples = 0;  // its own samples in the units written so far
+    // After an abort the book stays a prefix of the whole book: it ends with
+    // the frames of the first unit that did not finish; later units' frames,
+    // finished or not, are taken and dropped.
+    bool prefixEnded = false;
     for (auto& task : m_tasks) {
         CQueue& frames = task->Frames();
         const uint64_t firstFrame = m_nTrackPosition;
+        const auto take = [&](const sEncodedFrame& frame) {
+            if (!prefixEnded)
+                WriteFrame(frame);
+        };
         for (;;) {
             if (auto frame = frames.Pop()) {
-                WriteFrame(*frame);
+                take(*frame);
                 continue;
             }
             if (!task->FinishedEvent().Wait(kPollSliceMs))
                 continue;
             if (auto frame = frames.Pop()) {
-                WriteFrame(*frame);
+                take(*frame);
                 continue;
             }
             break;
         }
+        if (!task->Complete())
+            prefixEnded = true;
         // Only a file's first unit starts with priming; its later units
         // continue its audio frame by frame.
         const sWorkUnit& unit = task->Unit();

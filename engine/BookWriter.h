@@ -99,8 +99,8 @@ private:
     uint64_t m_nTrackPosition = 0;  // audio-track samples written so far
     uint64_t m_nEditStart = 0;      // the first file's priming, which the edit list skips
     std::optional<sAacStream> m_copyOf;
-    // The playing time (100 ns) of each file that is cut into units; 0 for
-    // a file that stays whole.
+    // The playing time (100 ns) of each file as the plan read it (only when
+    // the book may be cut); a file cut into units reports its progress by it.
     std::vector<int64_t> m_fileDurations;
     bool m_bWriteFailed = false;
 };

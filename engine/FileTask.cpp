@@ -54,6 +54,10 @@ void CFileTask::Run()
         EndWithoutFrames();  // started after an abort: the file is not opened
     else
         ConvertFile();
+    // A failure raises the abort too; an abort that comes after this unit
+    // ended does not make it incomplete, nor one that comes during this check
+    // complete.
+    m_bComplete.store(g_bAbort.load() == 0);
 
     Finish();
     m_pool.OnTaskFinished(this);

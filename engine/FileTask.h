@@ -63,6 +63,8 @@ public:
     CEvent& DrainedEvent() { return m_drained; }
     const sInputFile& Input() const { return *m_pInput; }
     const sWorkUnit& Unit() const { return m_unit; }
+    // Whether the task gave all its frames: it finished before any abort.
+    bool Complete() const { return m_bComplete.load(); }
     int Number() const { return m_nNumber; }
 
 private:
@@ -81,6 +83,7 @@ private:
     CEvent m_drained;
     CEvent m_finished;
     std::atomic<int> m_bFinished{0};
+    std::atomic<bool> m_bComplete{false};
     std::thread m_thread;
     CQueue m_frames;
     const sInputFile* m_pInput;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/Diagnostics.h"
+#include "base/EngineState.h"
 
 void CQueue::OnFrame(const uint8_t* data, int size, uint64_t duration)
 {
@@ -14,7 +15,23 @@ void CQueue::OnFrame(const uint8_t* data, int size, uint64_t duration)
     std::memcpy(frame->data.get(), data, static_cast<size_t>(size));
     frame->size = size;
     frame->duration = duration;
+    // After an abort the writer takes what is left without waiting for more.
+    if (m_nQueuedBytes.load() >= m_nMaxBytes) {
+        m_bWaiting.store(true);
+        while (m_nQueuedBytes.load() >= m_nMaxBytes && g_bAbort.load() == 0)
+            m_popped.Wait(kPollSliceMs);
+        m_bWaiting.store(false);
+    }
+    m_nQueuedBytes.fetch_add(static_cast<size_t>(size));
     PushBack(std::move(frame));
+}
+
+std::unique_ptr<sEncodedFrame> CQueue::TryPop()
+{
+    std::unique_ptr<sEncodedFrame> frame = TakeFront();
+    if (frame)
+        m_nQueuedBytes.fetch_sub(static_cast<size_t>(frame->size));
+    return frame;
 }
 
 void CQueue::OnEnd(uint64_t samples)

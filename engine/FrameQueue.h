@@ -1,23 +1,36 @@
 #pragma once
-// The frame queue of one file: the encoder hands in every AAC frame, the book
-// writer takes them out in order. Unbounded: a file that finishes before the
-// writer reaches it keeps its frames here.
+// The frame queue of one work unit: the encoder hands in every AAC frame, the
+// book writer takes them out in order. A unit that runs ahead of the writer
+// (its predecessor is still being encoded) keeps its frames here until they
+// reach a bound, then waits for the writer. Units get their threads in book
+// order, so the unit the writer is at always has one, and the writer takes
+// its frames as they come: a wait always ends.
 #include <atomic>
+#include <cstddef>
 
 #include "engine/BlockingQueue.h"
 #include "engine/ConsoleSink.h"
 #include "engine/EncodedFrame.h"
 #include "engine/Interfaces.h"
 
+// About 35 minutes of a 128 kbit/s book: a unit of an hour-long book on two
+// processors never waits, and a 10-hour book stays well under 200 MB.
+constexpr size_t kMaxQueuedFrameBytes = 32u << 20;
+
 class CQueue : public IWriterCallback, public CBlockingQueue<sEncodedFrame> {
 public:
     // `console` receives the line that reports the file's frames at its end.
-    explicit CQueue(IConsoleSink& console) : m_console(console) {}
+    explicit CQueue(IConsoleSink& console, size_t maxBytes = kMaxQueuedFrameBytes)
+        : m_console(console), m_nMaxBytes(maxBytes)
+    {
+    }
 
+    // Waits while the frames queued fill the bound, unless the conversion
+    // was aborted.
     void OnFrame(const uint8_t* data, int size, uint64_t duration) override;
     void OnEnd(uint64_t samples) override;
 
-    std::unique_ptr<sEncodedFrame> TryPop() { return TakeFront(); }
+    std::unique_ptr<sEncodedFrame> TryPop();
     std::unique_ptr<sEncodedFrame> Pop()
     {
         return PopWith([this] { return TryPop(); });
@@ -31,11 +44,16 @@ public:
     uint64_t Lead() const { return m_nLead.load(); }
     int FrameCount() const { return m_nFrames; }
     int ByteCount() const { return m_nBytes; }
+    // Whether the producer waits for room.
+    bool WaitsForRoom() const { return m_bWaiting.load(); }
 
 private:
     IConsoleSink& m_console;
+    const size_t m_nMaxBytes;
     int m_nFrames = 0;  // producer only
     int m_nBytes = 0;   // producer only
+    std::atomic<size_t> m_nQueuedBytes{0};
+    std::atomic<bool> m_bWaiting{false};
     std::atomic<uint64_t> m_nFileSamples{0};
     std::atomic<uint64_t> m_nLead{0};
 };

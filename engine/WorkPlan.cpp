@@ -8,20 +8,22 @@ namespace {
 constexpr uint64_t kUnitsPerProcessor = 4;
 }  // namespace
 
-std::vector<sWorkUnit> PlanWorkUnits(const std::vector<uint64_t>& fileFrames, int processors,
-                                     uint64_t minUnitFrames)
+std::vector<sWorkUnit> PlanWorkUnits(const std::vector<sPlannedFile>& files, int processors, uint64_t minUnitFrames,
+                                     const std::function<bool(size_t)>& mayCut)
 {
     uint64_t total = 0;
-    for (uint64_t frames : fileFrames)
-        total += frames;
+    for (const sPlannedFile& file : files)
+        total += file.frames;
     // On one processor a cut only adds work.
     const uint64_t wanted = processors > 1 ? kUnitsPerProcessor * static_cast<uint64_t>(processors) : 1;
     const uint64_t unitFrames = std::max({total / wanted, minUnitFrames, uint64_t{1}});
 
     std::vector<sWorkUnit> units;
-    for (size_t file = 0; file < fileFrames.size(); ++file) {
-        const uint64_t frames = fileFrames[file];
-        const uint64_t count = std::max<uint64_t>(frames / unitFrames, 1);
+    for (size_t file = 0; file < files.size(); ++file) {
+        const uint64_t frames = files[file].frames;
+        uint64_t count = files[file].cuttable ? std::max<uint64_t>(frames / unitFrames, 1) : 1;
+        if (count > 1 && mayCut && !mayCut(file))
+            count = 1;
         for (uint64_t k = 0; k < count; ++k) {
             sWorkUnit unit;
             unit.file = file;

@@ -4,6 +4,7 @@
 // file in whole AAC frames, encoded by an encoder of its own.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // The end of a file's last unit: wherever its audio ends.
@@ -23,9 +24,16 @@ struct sWorkUnit {
     bool Whole() const { return count == 1; }
 };
 
-// One unit per file, or several for long files. `fileFrames[i]` is the
-// length of file i in whole AAC frames, 0 when it must stay whole (its length
-// is unknown, or it cannot be cut exactly). Units of one file are of equal
-// length within a frame, and no shorter than `minUnitFrames`.
-std::vector<sWorkUnit> PlanWorkUnits(const std::vector<uint64_t>& fileFrames, int processors,
-                                     uint64_t minUnitFrames);
+// What the plan knows of one file of the book.
+struct sPlannedFile {
+    uint64_t frames = 0;    // its length in whole AAC frames at the book's rate; 0 when unknown
+    bool cuttable = false;  // its samples can be found exactly without decoding from its start
+};
+
+// One unit per file, or several for long files. The unit length comes from
+// the whole book's length, files that stay whole included; a cuttable file
+// at least two units long is cut into units of equal length within a frame,
+// no shorter than `minUnitFrames`, unless `mayCut(i)`, asked only of such a
+// file, says no.
+std::vector<sWorkUnit> PlanWorkUnits(const std::vector<sPlannedFile>& files, int processors, uint64_t minUnitFrames,
+                                     const std::function<bool(size_t)>& mayCut = nullptr);

@@ -199,4 +199,29 @@ TEST(FrameQueueTest, ConsumerSeesFramesPushedFromAnotherThreadInOrder)
     EXPECT_EQ(expected, 500u);
 }
 
+// A unit that runs ahead of the writer holds at most its bound of frames,
+// then waits until the writer takes them.
+TEST(FrameQueueTest, AProducerWaitsAtTheBoundUntilFramesAreTaken)
+{
+    CRecordingConsole console;
+    CQueue queue(console, 300);
+    const std::vector<uint8_t> frame(100, 7);
+    std::atomic<bool> done{false};
+    std::thread producer([&] {
+        for (int i = 0; i < 10; ++i)
+            queue.OnFrame(frame.data(), 100, 1024);
+        queue.OnEnd(10 * 1024);
+        done = true;
+    });
+    while (!queue.WaitsForRoom() && !done)
+        std::this_thread::yield();
+    EXPECT_FALSE(done.load());
+    EXPECT_EQ(queue.Count(), 3u);
+    int taken = 0;
+    while (queue.Pop())
+        ++taken;
+    producer.join();
+    EXPECT_EQ(taken, 10);
+}
+
 }  // namespace

@@ -8,9 +8,12 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <map>
+#include <mutex>
 #include <thread>
 
 #include "base/EngineState.h"
+#include "base/Event.h"
 #include "base/Text.h"
 #include "engine/Converter.h"
 #include "engine/GraphFactory.h"
@@ -28,20 +31,43 @@ namespace ts = testsupport;
 constexpr double kSeconds = 100;
 constexpr int kPoolSize = 4;
 constexpr int kUnits = 3;
+constexpr eWindowReach kSkipped = eWindowReach::SkippedPackets;
 
-// Starts streaming a second late, so that the units after it finish first.
-class CLateGraph : public CGraphSound {
+// Records how each graph reached its window's first sample; the first graph
+// made starts streaming a second late, so that the units after it finish first.
+class CObservedGraph : public CGraphSound {
 public:
-    using CGraphSound::CGraphSound;
+    struct Record {
+        std::mutex lock;
+        std::map<eWindowReach, int> reached;
+        std::atomic<int> graphs{0};
+    };
+    CObservedGraph(const std::u16string& path, const WAVEFORMATEX* required, Record& record)
+        : CGraphSound(path, required), m_record(record), m_bLate(record.graphs.fetch_add(1) == 0)
+    {
+    }
     HRESULT Run() override
     {
-        std::this_thread::sleep_for(std::chrono::seconds(1));
+        if (m_bLate)
+            std::this_thread::sleep_for(std::chrono::seconds(1));
         return CGraphSound::Run();
     }
+    void NotifyEndOfStream() override
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_record.lock);
+            ++m_record.reached[WindowReachedBy()];
+        }
+        CGraphSound::NotifyEndOfStream();
+    }
+
+private:
+    Record& m_record;
+    const bool m_bLate;
 };
 
 class WorkUnitTest : public ::testing::Test {
-protected:
+public:
     void SetUp() override { SetForceReencode(true); }
     void TearDown() override
     {
@@ -51,13 +77,14 @@ protected:
 
     // A rising tone over a steady one: a click where two units meet badly
     // stands out against it.
-    std::filesystem::path Sweep(const std::string& name, const std::vector<std::string>& codec)
+    std::filesystem::path Sweep(const std::string& name, const std::vector<std::string>& codec,
+                                double seconds = kSeconds, int rate = 44100)
     {
         const auto path = m_dir / name;
         std::vector<std::string> command = {
             "ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
-            "aevalsrc=exprs=0.4*sin(2*PI*(300*t+20*t*t))+0.1*sin(2*PI*1234*t):s=44100:d=" +
-                std::to_string(static_cast<int>(kSeconds)),
+            "aevalsrc=exprs=0.4*sin(2*PI*(300*t+20*t*t))+0.1*sin(2*PI*1234*t):s=" + std::to_string(rate) +
+                ":d=" + std::to_string(static_cast<int>(seconds)),
             "-ac", "2"};
         command.insert(command.end(), codec.begin(), codec.end());
         command.push_back(path.string());
@@ -85,6 +112,20 @@ protected:
         return job.Outcome();
     }
 
+    // The book `whole.m4b` on one processor, then `cut.m4b` on kPoolSize
+    // through observed graphs.
+    void ConvertWholeAndCut(const std::filesystem::path& input, CObservedGraph::Record& record)
+    {
+        ASSERT_EQ(Convert(input, m_dir / "whole.m4b", 1).m_eOutcome, eOutcome::Completed);
+        ASSERT_EQ(EncodedLines(), 1);
+        SetGraphFactory([&record](const std::u16string& path, const WAVEFORMATEX* required) {
+            return std::make_unique<CObservedGraph>(path, required, record);
+        });
+        ASSERT_EQ(Convert(input, m_dir / "cut.m4b", kPoolSize).m_eOutcome, eOutcome::Completed);
+    }
+
+    const std::filesystem::path& Dir() const { return m_dir.Path(); }
+
     int EncodedLines() const
     {
         const auto lines = m_console.Lines();
@@ -103,7 +144,8 @@ struct CutCase {
     const char* name;
     std::vector<std::string> codec;
     const char* extension;
-    int units;  // what the file is cut into
+    int units;           // what the file is cut into
+    eWindowReach reach;  // how its units after the first reach their first sample
 };
 
 void PrintTo(const CutCase& c, std::ostream* os)
@@ -111,40 +153,27 @@ void PrintTo(const CutCase& c, std::ostream* os)
     *os << c.name;
 }
 
-class CutFileTest : public WorkUnitTest, public ::testing::WithParamInterface<CutCase> {};
-
-// Each way of reaching a unit's first sample: a seek (WAV, FLAC), packets
-// read without decoding (MP3, ADTS and M4A AAC, Opus); a Vorbis file, whose
-// samples only a decode from the start would find, stays whole.
-TEST_P(CutFileTest, UnitsJoinIntoTheAudioOfOneContinuousEncode)
+// Converts `input` whole on one processor, then on a pool of kPoolSize whose
+// first unit starts late, so that the units after it finish first; checks
+// that the cut book has the whole one's samples and no block whose error
+// stands out, and that `units` units made it. Returns how the units reached
+// their first samples.
+std::map<eWindowReach, int> ExpectCutBookLikeWhole(WorkUnitTest& test, const std::filesystem::path& input, int units)
 {
-    const CutCase& c = GetParam();
-    const auto input = Sweep(std::string("sweep.") + c.extension, c.codec);
-    ASSERT_EQ(Convert(input, m_dir / "whole.m4b", 1).m_eOutcome, eOutcome::Completed);
-    ASSERT_EQ(EncodedLines(), 1);
-
-    std::atomic<int> graphs{0};
-    SetGraphFactory([&graphs](const std::u16string& path, const WAVEFORMATEX* required) {
-        std::unique_ptr<CGraphSound> graph;
-        if (graphs.fetch_add(1) == 0)
-            graph = std::make_unique<CLateGraph>(path, required);
-        else
-            graph = std::make_unique<CGraphSound>(path, required);
-        return graph;
-    });
-    ASSERT_EQ(Convert(input, m_dir / "cut.m4b", kPoolSize).m_eOutcome, eOutcome::Completed);
-    EXPECT_EQ(EncodedLines(), 1 + c.units);
-
-    const auto source = ts::DecodeMono(input, m_dir.Path());
-    const auto whole = ts::DecodeMono(m_dir / "whole.m4b", m_dir.Path());
-    const auto cut = ts::DecodeMono(m_dir / "cut.m4b", m_dir.Path());
-    ASSERT_EQ(cut.size(), whole.size());
-    ASSERT_GE(source.size() + 1024, cut.size());
+    CObservedGraph::Record record;
+    test.ConvertWholeAndCut(input, record);
+    EXPECT_EQ(test.EncodedLines(), 1 + units);
+    const auto dir = test.Dir();
+    const auto source = ts::DecodeMono(input, dir);
+    const auto whole = ts::DecodeMono(dir / "whole.m4b", dir);
+    const auto cut = ts::DecodeMono(dir / "cut.m4b", dir);
+    EXPECT_EQ(cut.size(), whole.size());
+    EXPECT_GE(source.size() + 1024, cut.size());
     // Block by block, the cut book's error against the source may not pass
     // the whole book's by much against the block's own level: a seam where
     // units overlap, leave a gap or meet without pre-roll scores 0.5 and far
     // more.
-    const size_t blocks = std::min(source.size(), cut.size()) / 1024;
+    const size_t blocks = std::min({source.size(), cut.size(), whole.size()}) / 1024;
     const auto rms = [](auto diff) {
         double sum = 0;
         for (size_t i = 0; i < 1024; ++i)
@@ -165,18 +194,152 @@ TEST_P(CutFileTest, UnitsJoinIntoTheAudioOfOneContinuousEncode)
         }
     }
     EXPECT_LT(worst, 0.2) << "block " << worstBlock << " of " << blocks;
+    return record.reached;
+}
+
+class CutFileTest : public WorkUnitTest, public ::testing::WithParamInterface<CutCase> {};
+
+// Each way of reaching a unit's first sample: a seek (WAV, FLAC), packets
+// read without decoding (MP3, ADTS and M4A AAC, Opus); a Vorbis file, whose
+// samples only a decode from the start would find, stays whole.
+TEST_P(CutFileTest, UnitsJoinIntoTheAudioOfOneContinuousEncode)
+{
+    const CutCase& c = GetParam();
+    const auto input = Sweep(std::string("sweep.") + c.extension, c.codec);
+    const std::map<eWindowReach, int> reached = ExpectCutBookLikeWhole(*this, input, c.units);
+    // Only the file's first unit decodes from the start.
+    std::map<eWindowReach, int> expected = {{eWindowReach::FromStart, 1}};
+    if (c.units > 1)
+        expected[c.reach] = c.units - 1;
+    EXPECT_EQ(reached, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, CutFileTest,
-    ::testing::Values(CutCase{"Wav", {"-c:a", "pcm_s16le"}, "wav", kUnits},
-                      CutCase{"Flac", {"-c:a", "flac"}, "flac", kUnits},
-                      CutCase{"Mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}, "mp3", kUnits},
-                      CutCase{"Adts", {"-c:a", "aac", "-b:a", "128k"}, "aac", kUnits},
-                      CutCase{"M4a", {"-c:a", "aac", "-b:a", "128k"}, "m4a", kUnits},
-                      CutCase{"Opus", {"-c:a", "libopus"}, "opus", kUnits},
-                      CutCase{"Vorbis", {"-c:a", "libvorbis"}, "ogg", 1}),
+    ::testing::Values(CutCase{"Wav", {"-c:a", "pcm_s16le"}, "wav", kUnits, eWindowReach::Seek},
+                      CutCase{"Flac", {"-c:a", "flac"}, "flac", kUnits, eWindowReach::Seek},
+                      CutCase{"Mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}, "mp3", kUnits, kSkipped},
+                      CutCase{"Adts", {"-c:a", "aac", "-b:a", "128k"}, "aac", kUnits, kSkipped},
+                      CutCase{"M4a", {"-c:a", "aac", "-b:a", "128k"}, "m4a", kUnits, kSkipped},
+                      CutCase{"Opus", {"-c:a", "libopus"}, "opus", kUnits, kSkipped},
+                      CutCase{"Vorbis", {"-c:a", "libvorbis"}, "ogg", 1, eWindowReach::FromStart}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// MP3 files as people join and damage them, with their 100 s in two halves.
+enum class Irregularity { CatJoined, DamagedHeader, RateChange };
+
+std::string IrregularityName(Irregularity kind)
+{
+    switch (kind) {
+    case Irregularity::CatJoined:
+        return "CatJoined";
+    case Irregularity::DamagedHeader:
+        return "DamagedHeader";
+    case Irregularity::RateChange:
+        return "RateChange";
+    }
+    return {};
+}
+
+class IrregularMp3Test : public WorkUnitTest, public ::testing::WithParamInterface<Irregularity> {
+protected:
+    std::filesystem::path Make(Irregularity kind)
+    {
+        const std::vector<std::string> mp3 = {"-c:a", "libmp3lame", "-b:a", "128k", "-write_xing", "0"};
+        const auto first = Sweep("first.mp3", mp3, kSeconds / 2);
+        const auto second = Sweep("second.mp3", mp3, kSeconds / 2, kind == Irregularity::RateChange ? 48000 : 44100);
+        std::vector<uint8_t> bytes = ts::ReadAll(first);
+        if (kind == Irregularity::DamagedHeader) {
+            bytes = ts::ReadAll(Sweep("whole.mp3", mp3));
+            // The sync byte of a frame in the middle: the parser merges that
+            // frame into the one before it, which the decoder then refuses.
+            size_t at = bytes.size() / 2;
+            while (at + 420 < bytes.size() &&
+                   !(bytes[at] == 0xFF && bytes[at + 1] == 0xFB && (bytes[at + 2] & 0xF0) == 0x90 &&
+                     bytes[at + 417 + ((bytes[at + 2] >> 1) & 1)] == 0xFF))
+                ++at;
+            bytes[at] = 0;
+        } else {
+            // Joined as `cat` joins them: the second file's ID3 tag in the middle.
+            const std::vector<uint8_t> rest = ts::ReadAll(second);
+            bytes.insert(bytes.end(), rest.begin(), rest.end());
+        }
+        const auto joined = m_dir / "joined.mp3";
+        ts::WriteAll(joined, bytes);
+        return joined;
+    }
+};
+
+// The units after the stretch that does not run on decode from the start, so
+// that the cut book has a whole encode's samples; a file whose rate changes
+// stays whole.
+TEST_P(IrregularMp3Test, ACutBookHasTheSamplesOfAWholeEncode)
+{
+    const auto input = Make(GetParam());
+    const bool rateChanges = GetParam() == Irregularity::RateChange;
+    const std::map<eWindowReach, int> reached = ExpectCutBookLikeWhole(*this, input, rateChanges ? 1 : kUnits);
+    if (!rateChanges) {
+        EXPECT_EQ(reached.at(eWindowReach::FromStart), 2);
+        EXPECT_EQ(reached.at(kSkipped), 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Mp3, IrregularMp3Test,
+                         ::testing::Values(Irregularity::CatJoined, Irregularity::DamagedHeader,
+                                           Irregularity::RateChange),
+                         [](const auto& info) { return IrregularityName(info.param); });
+
+// An aborted book is a prefix of the book: the first unit is held back until
+// the later ones have streamed all their audio, then the conversion is
+// aborted; their frames must not follow the first unit's.
+TEST_F(WorkUnitTest, AnAbortLeavesAPrefixOfTheBook)
+{
+    const auto input = Sweep("sweep.mp3", {"-c:a", "libmp3lame", "-b:a", "128k"});
+    CEvent release(true, false);
+    std::atomic<int> ended{0};
+    class CHeldGraph : public CGraphSound {
+    public:
+        CHeldGraph(const std::u16string& path, const WAVEFORMATEX* required, CEvent* hold, std::atomic<int>& ended)
+            : CGraphSound(path, required), m_pHold(hold), m_ended(ended)
+        {
+        }
+        HRESULT Run() override
+        {
+            if (m_pHold)
+                m_pHold->Wait(INFINITE_WAIT);
+            return CGraphSound::Run();
+        }
+        void NotifyEndOfStream() override
+        {
+            CGraphSound::NotifyEndOfStream();
+            ++m_ended;
+        }
+
+    private:
+        CEvent* m_pHold;
+        std::atomic<int>& m_ended;
+    };
+    std::atomic<int> graphs{0};
+    SetGraphFactory([&](const std::u16string& path, const WAVEFORMATEX* required) {
+        return std::make_unique<CHeldGraph>(path, required, graphs.fetch_add(1) == 0 ? &release : nullptr, ended);
+    });
+    const std::vector<sInputFile> files = {{FromPath(input), u"Sweep", QueryFileSizeLow32(FromPath(input))}};
+    const std::u16string output = FromPath(m_dir / "aborted.m4b");
+    {
+        CThreadPool pool(kPoolSize);
+        CConverter job(&m_metadata, &files, &m_cover, &output, m_console, pool);
+        job.Start();
+        while (ended.load() < kUnits - 1 && !job.WaitForEnd(10)) {
+        }
+        job.Abort();
+        release.Set();
+        ASSERT_TRUE(job.WaitForEnd(300000));
+        EXPECT_EQ(job.Outcome().m_eOutcome, eOutcome::Aborted);
+    }  // the book is closed with its job
+    // Nothing of the later units: at most the first unit's third of the file.
+    const size_t frames = ts::ProbePackets(m_dir / "aborted.m4b").size();
+    EXPECT_LT(static_cast<double>(frames) * 1024, kSeconds / kUnits * 44100);
+}
 
 TEST_F(WorkUnitTest, AFailureOrAnAbortInsideACutFileEndsTheConversion)
 {
@@ -199,13 +362,14 @@ TEST_F(WorkUnitTest, AFailureOrAnAbortInsideACutFileEndsTheConversion)
 }
 
 // Every file is covered frame for frame; a file of unknown length stays
-// whole, as do short files; one processor never shares a file.
+// whole, as do short files and files that cannot be cut, whose length still
+// counts in the unit length; one processor never shares a file.
 TEST(WorkPlanTest, LongFilesAreCutIntoEvenUnitsThatCoverThem)
 {
-    const std::vector<uint64_t> frames = {100000, 0, 2000, 50000};
+    const std::vector<sPlannedFile> files = {{100000, true}, {0, true}, {2000, true}, {50000, true}, {50000, false}};
     for (const int processors : {1, 2, 16}) {
-        const std::vector<sWorkUnit> units = PlanWorkUnits(frames, processors, 1000);
-        std::vector<int> perFile(frames.size(), 0);
+        const std::vector<sWorkUnit> units = PlanWorkUnits(files, processors, 1000);
+        std::vector<int> perFile(files.size(), 0);
         uint64_t next = 0;
         for (size_t i = 0; i < units.size(); ++i) {
             const sWorkUnit& unit = units[i];
@@ -219,11 +383,23 @@ TEST(WorkPlanTest, LongFilesAreCutIntoEvenUnitsThatCoverThem)
         }
         EXPECT_EQ(perFile[1], 1);
         EXPECT_EQ(perFile[2], 1);
+        EXPECT_EQ(perFile[4], 1);
         EXPECT_EQ(perFile[0] == 1 && perFile[3] == 1, processors == 1) << processors;
-        if (processors == 16) {
-            EXPECT_GE(units.size(), 4u * 16u - 1u);
+        if (processors == 2) {
+            // 202 000 frames over 8 units: units of 25 250 frames, whole files counted.
+            EXPECT_EQ(perFile[0], 3);
+            EXPECT_EQ(perFile[3], 1);
         }
     }
+    // A file that the check refuses stays whole; the check is asked only of
+    // files worth cutting.
+    std::vector<size_t> asked;
+    const auto units = PlanWorkUnits(files, 2, 1000, [&asked](size_t file) {
+        asked.push_back(file);
+        return false;
+    });
+    EXPECT_EQ(units.size(), files.size());
+    EXPECT_EQ(asked, std::vector<size_t>{0});
 }
 
 }  // namespace
