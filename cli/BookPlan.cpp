@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/DisplayText.h"
+#include "project/LeftOutChapters.h"
 #include "project/PathText.h"
 #include "base/Text.h"
 
@@ -172,6 +173,7 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     }
 
     plan.m_inputs = project.BuildInputs();
+    plan.m_leftOutChapters = ChaptersPastStatedEnd(project.Rows());
     plan.m_strCover = project.Cover().GetCoverPath();
     plan.m_details = project.Details();
     if (options.m_cover && project.CoverTooLarge())

@@ -2,6 +2,7 @@
 // Turns the command line into a book project and the inputs of one
 // conversion, exactly as a drop of the given paths onto the window would.
 #include <string>
+#include <vector>
 
 #include "project/BookProject.h"
 #include "cli/CliOptions.h"
@@ -19,6 +20,8 @@ struct sBookPlan {
     std::u16string m_strOutput;  // absolute path of the book
     std::u16string m_strCover;   // the cover path chosen (may be empty)
     sBookDetails m_details;
+    // Chapters inside the files that start at or past their file's stated end.
+    std::vector<sLeftOutChapter> m_leftOutChapters;
 };
 
 // `workingFolder` is where relative paths and the default book name lead.

@@ -186,17 +186,24 @@ void CBookWriter::AddFileChapters(const sInputFile& input, uint64_t fileStart, u
     for (size_t i = 1; i < input.m_chapters.size(); ++i) {
         const sChapterMark& mark = input.m_chapters[i];
         const uint64_t start = fileStart + ToSamples(mark.m_llStart);
-        if (ToChapterTicks(start) > ToChapterTicks(chapters.back().first) &&
-            ToChapterTicks(start) < ToChapterTicks(chapterEnd))
+        const bool tooClose = ToChapterTicks(start) <= ToChapterTicks(chapters.back().first);
+        if (!tooClose && ToChapterTicks(start) < ToChapterTicks(chapterEnd)) {
             chapters.emplace_back(start, &mark.m_strTitle);
+            continue;
+        }
+        // Said, not lost in silence: the file's audio ends before the
+        // chapter (its container stated it longer), or the chapter before
+        // it takes its place.
+        const uint64_t fileEnd = chapterEnd > fileStart ? chapterEnd - fileStart : 0;
+        m_leftOut.push_back({input.m_strPath, mark.m_strTitle, mark.m_llStart, To100ns(fileEnd), tooClose});
     }
     // Bounds are converted from the running total, so truncation does not
     // add up.
     for (size_t i = 0; i < chapters.size(); ++i) {
         const uint64_t start = chapters[i].first;
         const uint64_t end = i + 1 < chapters.size() ? chapters[i + 1].first : chapterEnd;
-        const uint64_t start100ns = m_format.nSamplesPerSec ? start * 10000000ull / m_format.nSamplesPerSec : 0;
-        AddChapter(*chapters[i].second, ToChapterTicks(end) - ToChapterTicks(start), start100ns);
+        AddChapter(*chapters[i].second, ToChapterTicks(end) - ToChapterTicks(start),
+                   static_cast<uint64_t>(To100ns(start)));
     }
 }
 
@@ -239,6 +246,11 @@ void CBookWriter::OnWriteFailure()
 uint64_t CBookWriter::ToChapterTicks(uint64_t samples) const
 {
     return m_format.nSamplesPerSec ? samples * kChapterTimeScale / m_format.nSamplesPerSec : 0;
+}
+
+int64_t CBookWriter::To100ns(uint64_t samples) const
+{
+    return m_format.nSamplesPerSec ? static_cast<int64_t>(samples * 10000000ull / m_format.nSamplesPerSec) : 0;
 }
 
 uint64_t CBookWriter::ToSamples(int64_t time100ns) const

@@ -58,6 +58,10 @@ public:
     // the pending tasks and releases every task, so that all threads end.
     void Abandon();
 
+    // The chapters inside files that the book could not hold; only after
+    // WriteBook has returned.
+    const std::vector<sLeftOutChapter>& LeftOutChapters() const { return m_leftOut; }
+
     // The job's progress over the task list (whole seconds).
     void GetProgress(int& position, int& total) const;
 
@@ -78,6 +82,8 @@ private:
     void OnWriteFailure();
     // Chapter-track time (1/600 s) of an audio-track position.
     uint64_t ToChapterTicks(uint64_t samples) const;
+    // A number of audio-track samples in 100 ns units, truncated.
+    int64_t To100ns(uint64_t samples) const;
     // Audio-track samples of a time in 100 ns units, rounded.
     uint64_t ToSamples(int64_t time100ns) const;
 
@@ -103,4 +109,5 @@ private:
     // a file that stays whole.
     std::vector<int64_t> m_fileDurations;
     bool m_bWriteFailed = false;
+    std::vector<sLeftOutChapter> m_leftOut;
 };

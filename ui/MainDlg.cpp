@@ -21,6 +21,7 @@
 #include "ui/CoverComboBox.h"
 #include "ui/DialogFont.h"
 #include "ui/ListFiles.h"
+#include "project/LeftOutChapters.h"
 #include "project/OutputPath.h"
 #include "ui/PictureBoxCtrl.h"
 #include "ui/ProgressDlg.h"
@@ -533,6 +534,7 @@ void CMainDlg::StartConversion()
     // Everything the job refers to lives here until the job is destroyed.
     const sConversionInputs inputs = m_project.BuildInputs();
     int result = PROGRESS_FAILED;
+    QStringList leftOut;
     {
         std::unique_ptr<CConverter> job;
         {
@@ -541,15 +543,20 @@ void CMainDlg::StartConversion()
         }
         CProgressDlg progress(*job, owner);
         result = progress.exec();
-        if (result == PROGRESS_COMPLETED)
+        if (result == PROGRESS_COMPLETED) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
+            for (const sLeftOutChapter& chapter : job->Outcome().m_leftOutChapters)
+                leftOut << Q(LeftOutChapterText(chapter)) + u'.';
+        }
     }  // the progress dialog, then the job (closing the output file)
     if (result != PROGRESS_COMPLETED)
         return;
     QApplication::restoreOverrideCursor();
 
+    // The chapters the book could not hold are told with the result.
+    const QString told = leftOut.isEmpty() ? QString() : leftOut.join(u'\n') + QStringLiteral("\n\n");
     if (UserDialogs().AskYesNo(this, QStringLiteral("Tavlin"),
-                               QStringLiteral("Conversion completed.\nDo you want to open AudioBook in your player?")))
+                               told + QStringLiteral("Conversion completed.\nDo you want to open AudioBook in your player?")))
         UserDialogs().OpenWithDefaultApplication(Q(outputPath));
     m_project.ConversionCompleted();
 }
