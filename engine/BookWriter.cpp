@@ -77,27 +77,27 @@ std::optional<sAacStream> CBookWriter::ChooseCopy(const std::vector<sInputFile>&
 
 std::vector<sWorkUnit> CBookWriter::PlanUnits(const std::vector<sInputFile>& files)
 {
-    // A file is cut where the samples of its stretches are found exactly and
-    // cheaply: where it decodes at the book's rate (the first file's, made
-    // standard), states its length and lets a sample inside it be reached
-    // without decoding what lies before it. Copied frames are not re-encoded
-    // at all.
+    // Every file's stated length gives the progress its total before
+    // anything is encoded. A file is cut where the samples of its stretches
+    // are found exactly and cheaply: where it decodes at the book's rate
+    // (the first file's, made standard), states its length and lets a
+    // sample inside it be reached without decoding what lies before it.
+    // Copied frames are not re-encoded at all.
     std::vector<uint64_t> frames(files.size(), 0);
     m_fileDurations.assign(files.size(), 0);
+    const bool cut = !m_copyOf && m_pool.Size() > 1;
     uint32_t bookRate = 0;
-    if (!m_copyOf && m_pool.Size() > 1) {
-        QuietLibraryLogs();
-        for (size_t i = 0; i < files.size() && g_bAbort.load() == 0; ++i) {
-            const std::optional<sAudioProbe> probe = ProbeAudio(files[i].m_strPath);
-            if (!probe)
-                continue;  // its task says what is wrong with it
-            if (i == 0)
-                bookRate = NearestStandardAacRate(probe->rate);
-            if (probe->rate != bookRate || probe->duration <= 0 || !probe->direct)
-                continue;
-            m_fileDurations[i] = probe->duration;
-            frames[i] = static_cast<uint64_t>(probe->duration) * bookRate / 10000000ull / kAacFrameLength;
-        }
+    QuietLibraryLogs();
+    for (size_t i = 0; i < files.size() && g_bAbort.load() == 0; ++i) {
+        const std::optional<sAudioProbe> probe = ProbeAudio(files[i].m_strPath);
+        if (!probe)
+            continue;  // its task says what is wrong with it
+        m_fileDurations[i] = probe->duration;
+        if (i == 0)
+            bookRate = NearestStandardAacRate(probe->rate);
+        if (!cut || probe->rate != bookRate || probe->duration <= 0 || !probe->direct)
+            continue;
+        frames[i] = static_cast<uint64_t>(probe->duration) * bookRate / 10000000ull / kAacFrameLength;
     }
     return PlanWorkUnits(frames, m_pool.Size(), uint64_t{bookRate} * kMinUnitSeconds / kAacFrameLength);
 }
@@ -306,10 +306,12 @@ void CBookWriter::GetProgress(int& position, int& total) const
         total = 0;
         return;
     }
-    // Summed per file, so that a file cut into units counts as a file: once
-    // one of its units is open, with its whole playing time and its size.
-    uint32_t durations = 0;
-    uint32_t positions = 0;
+    // Summed per file, so that a file cut into units counts as a file, with
+    // its whole playing time and its size: a file's stated length counts from
+    // the start, a file that states none once one of its units is open; the
+    // rest is estimated in proportion to their sizes.
+    int64_t durations = 0;
+    int64_t positions = 0;
     uint32_t sizes = 0;
     int64_t fileDuration = 0;
     int64_t filePosition = 0;
@@ -326,18 +328,21 @@ void CBookWriter::GetProgress(int& position, int& total) const
         const sWorkUnit& unit = task->Unit();
         if (!unit.Last())
             continue;
+        if (m_fileDurations[unit.file] > 0) {
+            fileDuration = m_fileDurations[unit.file];
+            fileOpen = true;
+        }
         if (fileOpen) {
-            if (!unit.Whole())
-                fileDuration = m_fileDurations[unit.file];
-            durations += static_cast<uint32_t>(fileDuration / 10000 / 1000);
-            positions += static_cast<uint32_t>(filePosition / 10000 / 1000);
+            durations += fileDuration;
+            positions += filePosition;
             sizes += task->Input().m_nSize;
         }
         fileDuration = filePosition = 0;
         fileOpen = false;
     }
-    position = static_cast<int>(positions);
-    total = static_cast<int>(EstimateTotal(durations, sizes, m_nTotalSize));
+    constexpr int64_t kSecond = 10000000;
+    position = static_cast<int>(static_cast<uint32_t>(positions / kSecond));
+    total = static_cast<int>(EstimateTotal(static_cast<uint32_t>(durations / kSecond), sizes, m_nTotalSize));
 }
 
 uint32_t EstimateTotal(uint32_t durations, uint32_t sizes, uint32_t totalSize)

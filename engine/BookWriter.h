@@ -69,8 +69,8 @@ private:
     // The stream whose frames the book copies: every file is AAC-LC alike,
     // and no bit rate or re-encoding was asked for. Otherwise nothing.
     static std::optional<sAacStream> ChooseCopy(const std::vector<sInputFile>& files);
-    // The work units of the book: reads the files' rates and playing times
-    // when more than one processor can share a file.
+    // The work units of the book; reads every file's rate and stated
+    // playing time.
     std::vector<sWorkUnit> PlanUnits(const std::vector<sInputFile>& files);
     void Submit(const std::vector<sInputFile>& files);
     void WriteFrames();
@@ -105,8 +105,8 @@ private:
     uint64_t m_nTrackPosition = 0;  // audio-track samples written so far
     uint64_t m_nEditStart = 0;      // the first file's priming, which the edit list skips
     std::optional<sAacStream> m_copyOf;
-    // The playing time (100 ns) of each file that is cut into units; 0 for
-    // a file that stays whole.
+    // The playing time (100 ns) each file states before it is decoded; 0
+    // when it states none.
     std::vector<int64_t> m_fileDurations;
     bool m_bWriteFailed = false;
     std::vector<sLeftOutChapter> m_leftOut;
