@@ -17,7 +17,7 @@ struct sBookPlan {
     int m_nExitCode = EXIT_DONE;  // not EXIT_DONE: m_strError says why
     std::string m_strError;
     sConversionInputs m_inputs;
-    std::u16string m_strOutput;  // absolute path of the book
+    std::u16string m_strOutput;  // absolute path of the book; empty in a dry run that cannot name it
     std::u16string m_strCover;   // the cover path chosen (may be empty)
     sBookDetails m_details;
     // Chapters inside the files that start at or past their file's stated end.
@@ -28,7 +28,7 @@ struct sBookPlan {
 // Sets g_nChapterMode from the options. Tags are read with `readTags`,
 // lengths and chapters with `readChapters`, and only once the paths and the
 // output's name are known to be usable. A chapter sheet with a problem
-// fails the plan.
+// fails the plan. A dry run needs no name for the book.
 sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder,
                    TagReader readTags = MediaInfoTagReader(), ChapterReader readChapters = {});
 

@@ -162,6 +162,11 @@ TEST_F(CliBook, InputsAndOutputsThatCannotWork)
     result = RunCli(m_dir.Path(), {"Book One/01.mp3"});
     EXPECT_EQ(result.m_nExitCode, 2);  // no folder to name the book after
     EXPECT_TRUE(Contains(result.m_strErr, "-o")) << result.m_strErr;
+    // A dry run writes nothing, so it needs no name.
+    result = RunCli(m_dir.Path(), {"--dry-run", "Book One/01.mp3"});
+    EXPECT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    EXPECT_TRUE(Contains(result.m_strOut, "\nOutput: (unknown: no -o FILE and no folder to name the book after)\n"))
+        << result.m_strOut;
 
     result = RunCli(m_dir.Path(), {"Book One/back.png", "-o", "x.m4b"});
     EXPECT_EQ(result.m_nExitCode, 1);
