@@ -385,7 +385,7 @@ void CMainDlg::OnAddFiles()
     const QStringList chosen = UserDialogs().GetOpenFileNames(
         QApplication::activeWindow() ? QApplication::activeWindow() : this,
         QStringList{FileFilter("Audio Files", AudioExtensions()),
-                    FileFilter("Image Files", {"bmp", "jpg", "gif", "png"}), kAllFiles}
+                    FileFilter("Image Files", {"bmp", "jpg", "jpeg", "gif", "png"}), kAllFiles}
             .join(QStringLiteral(";;")));
     if (!chosen.isEmpty())
         m_project.AddFiles(U16(chosen));
@@ -395,8 +395,9 @@ void CMainDlg::OnBrowseCover()
 {
     const QString path = UserDialogs().GetOpenFileName(
         QApplication::activeWindow() ? QApplication::activeWindow() : this,
-        QStringList{FileFilter("Image Files", {"bmp", "jpg", "gif", "png"}), FileFilter("Bitmap Files", {"bmp"}),
-                    FileFilter("JPEG Files", {"jpg"}), FileFilter("PNG Files", {"png"}),
+        QStringList{FileFilter("Image Files", {"bmp", "jpg", "jpeg", "gif", "png"}),
+                    FileFilter("Bitmap Files", {"bmp"}), FileFilter("JPEG Files", {"jpg", "jpeg"}),
+                    FileFilter("PNG Files", {"png"}),
                     FileFilter("GIF Files", {"gif"}), kAllFiles}
             .join(QStringLiteral(";;")));
     if (!path.isEmpty())
