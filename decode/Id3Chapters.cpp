@@ -73,7 +73,8 @@ std::set<std::string> UntitledId3Chapters(const std::u16string& path)
     std::set<std::string> untitled;
     std::ifstream in(ToPath(path), std::ios::binary);
     uint8_t header[kHeaderSize];
-    if (!in.read(reinterpret_cast<char*>(header), kHeaderSize) || std::string_view(reinterpret_cast<char*>(header), 3) != "ID3")
+    if (!in.read(reinterpret_cast<char*>(header), kHeaderSize) ||
+        std::string_view(reinterpret_cast<char*>(header), 3) != "ID3")
         return untitled;
     const uint8_t version = header[3];
     if (version != 3 && version != 4)

@@ -556,8 +556,8 @@ void CMainDlg::StartConversion()
 
     // The chapters the book could not hold are told with the result.
     const QString told = leftOut.isEmpty() ? QString() : leftOut.join(u'\n') + QStringLiteral("\n\n");
-    if (UserDialogs().AskYesNo(this, QStringLiteral("Tavlin"),
-                               told + QStringLiteral("Conversion completed.\nDo you want to open AudioBook in your player?")))
+    const QString question = QStringLiteral("Conversion completed.\nDo you want to open AudioBook in your player?");
+    if (UserDialogs().AskYesNo(this, QStringLiteral("Tavlin"), told + question))
         UserDialogs().OpenWithDefaultApplication(Q(outputPath));
     m_project.ConversionCompleted();
 }

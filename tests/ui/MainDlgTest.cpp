@@ -193,8 +193,9 @@ TEST_F(MainDlgTest, AddFilesAppendsWithTheAudioImageAndAllFilters)
     dialog.OnAddFiles();
     EXPECT_EQ(dialogs.filters.back(),
               QStringLiteral("Audio Files (*.mp3 *.wma *.wav *.m4a *.m4b *.aac *.mp4 *.flac *.ogg *.oga *.opus *.mka "
-                             "*.webm *.weba *.aif *.aiff *.wv *.ape *.ac3 *.mp2 *.MP3 *.WMA *.WAV *.M4A *.M4B *.AAC "
-                             "*.MP4 *.FLAC *.OGG *.OGA *.OPUS *.MKA *.WEBM *.WEBA *.AIF *.AIFF *.WV *.APE *.AC3 *.MP2);;"
+                             "*.webm *.weba *.aif *.aiff *.wv *.ape *.ac3 *.mp2 *.MP3 *.WMA *.WAV *.M4A *.M4B "
+                             "*.AAC *.MP4 *.FLAC *.OGG *.OGA *.OPUS *.MKA *.WEBM *.WEBA *.AIF *.AIFF *.WV *.APE "
+                             "*.AC3 *.MP2);;"
                              "Image Files (*.bmp *.jpg *.jpeg *.gif *.png *.BMP *.JPG *.JPEG *.GIF *.PNG);;"
                              "All Files (*)"));
     EXPECT_EQ(RowTexts(dialog.List()), (std::vector<std::pair<QString, QString>>{
@@ -489,8 +490,8 @@ TEST_F(MainDlgTest, BrowsingAndTypingChooseTheCover)
     QTest::mouseClick(static_cast<QPushButton*>(dialog.Control(1016)), Qt::LeftButton);
     EXPECT_EQ(dialogs.filters.back(),
               QStringLiteral("Image Files (*.bmp *.jpg *.jpeg *.gif *.png *.BMP *.JPG *.JPEG *.GIF *.PNG);;"
-                             "Bitmap Files (*.bmp *.BMP);;JPEG Files (*.jpg *.jpeg *.JPG *.JPEG);;PNG Files (*.png *.PNG);;"
-                             "GIF Files (*.gif *.GIF);;All Files (*)"));
+                             "Bitmap Files (*.bmp *.BMP);;JPEG Files (*.jpg *.jpeg *.JPG *.JPEG);;"
+                             "PNG Files (*.png *.PNG);;GIF Files (*.gif *.GIF);;All Files (*)"));
     EXPECT_EQ(dialog.Cover().currentText(), Q(green));
     EXPECT_EQ(dialog.Cover().GetCoverPath(), green.u16string());
     EXPECT_GT(centre().green(), 200);
