@@ -38,6 +38,17 @@ struct sInputFile {
     std::vector<sChapterMark> m_chapters{};
 };
 
+// A chapter inside a file that the book cannot hold: it starts at or past the
+// end of its file's audio (within its last chapter-track tick), or within a
+// tick of the chapter before it.
+struct sLeftOutChapter {
+    std::u16string m_strPath;   // the file it is in
+    std::u16string m_strTitle;  // its title in the book
+    int64_t m_llStart = 0;      // 100 ns units from the start of the file's audio
+    int64_t m_llFileEnd = 0;    // where the file's audio ends, 100 ns units
+    bool m_bTooClose = false;   // true: the chapter before it starts within a tick
+};
+
 // Low 32 bits of the size of the file at `path`, 0 when it cannot be found.
 uint32_t QueryFileSizeLow32(const std::u16string& path);
 

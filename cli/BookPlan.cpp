@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/DisplayText.h"
+#include "project/LeftOutChapters.h"
 #include "project/PathText.h"
 #include "base/Text.h"
 
@@ -114,8 +115,9 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
             return Failure(EXIT_USAGE, problem);
     }
     // Without -o the book is named after a folder; without one there is no
-    // name, which is worth saying before every file's tags are read.
-    if (!options.m_output && std::none_of(paths.begin(), paths.end(), IsFolderPath))
+    // name, which is worth saying before every file's tags are read. A dry
+    // run writes nothing and shows the name as unknown.
+    if (!options.m_output && !options.m_bDryRun && std::none_of(paths.begin(), paths.end(), IsFolderPath))
         return Failure(EXIT_USAGE, NO_BOOK_NAME);
 
     std::u16string chaptersFile;
@@ -168,11 +170,12 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
         plan.m_strOutput = AbsolutePath(*options.m_output, workingFolder);
     } else if (!project.OfferedFileName().empty()) {
         plan.m_strOutput = JoinPath(workingFolder, project.OfferedFileName());
-    } else {
+    } else if (!options.m_bDryRun) {
         return Failure(EXIT_USAGE, NO_BOOK_NAME);
     }
 
     plan.m_inputs = project.BuildInputs();
+    plan.m_leftOutChapters = ChaptersPastStatedEnd(project.Rows());
     plan.m_strCover = project.Cover().GetCoverPath();
     plan.m_details = project.Details();
     plan.m_sheetNotices = project.ChapterNotices();
@@ -182,7 +185,7 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
         return Failure(EXIT_FAILED, "Can't read cover picture " + *options.m_cover);
 
     // Writing the book over one of its own inputs would destroy that input.
-    switch (project.OutputClash(plan.m_strOutput)) {
+    switch (plan.m_strOutput.empty() ? eOutputClash::None : project.OutputClash(plan.m_strOutput)) {
     case eOutputClash::InputFile:
         return Failure(EXIT_FAILED, "The output file " + ToUtf8(plan.m_strOutput) + " is one of the input files");
     case eOutputClash::Cover:
@@ -220,6 +223,9 @@ std::string DescribePlan(const sBookPlan& plan)
         text += EscapeForDisplay(plan.m_strCover) + " (unreadable: no cover)";
     else
         text += EscapeForDisplay(plan.m_strCover);
-    text += "\nOutput: " + EscapeForDisplay(plan.m_strOutput) + "\n";
+    text += "\nOutput: " +
+            (plan.m_strOutput.empty() ? std::string("(unknown: no -o FILE and no folder to name the book after)")
+                                      : EscapeForDisplay(plan.m_strOutput)) +
+            "\n";
     return text;
 }

@@ -2,6 +2,7 @@
 // Turns the command line into a book project and the inputs of one
 // conversion, exactly as a drop of the given paths onto the window would.
 #include <string>
+#include <vector>
 
 #include "project/BookProject.h"
 #include "cli/CliOptions.h"
@@ -16,18 +17,20 @@ struct sBookPlan {
     int m_nExitCode = EXIT_DONE;  // not EXIT_DONE: m_strError says why
     std::string m_strError;
     sConversionInputs m_inputs;
-    std::u16string m_strOutput;  // absolute path of the book
+    std::u16string m_strOutput;  // absolute path of the book; empty in a dry run that cannot name it
     std::u16string m_strCover;   // the cover path chosen (may be empty)
     sBookDetails m_details;
     // What was done about the chapter sheets that their user may not expect.
     std::vector<std::u16string> m_sheetNotices;
+    // Chapters inside the files that start at or past their file's stated end.
+    std::vector<sLeftOutChapter> m_leftOutChapters;
 };
 
 // `workingFolder` is where relative paths and the default book name lead.
 // Sets g_nChapterMode from the options. Tags are read with `readTags`,
 // lengths and chapters with `readChapters`, and only once the paths and the
 // output's name are known to be usable. A chapter sheet with a problem
-// fails the plan.
+// fails the plan. A dry run needs no name for the book.
 sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder,
                    TagReader readTags = MediaInfoTagReader(), ChapterReader readChapters = {});
 

@@ -12,6 +12,7 @@
 #include "engine/Converter.h"
 #include "cli/DisplayText.h"
 #include "cli/ProgressDisplay.h"
+#include "project/LeftOutChapters.h"
 
 namespace {
 
@@ -99,6 +100,7 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
     int stopSignal = 0;
     bool failed = false;
     std::u16string error;
+    std::vector<sLeftOutChapter> leftOut;
     {
         // The engine's console lines are debug lines here: standard output
         // carries only the book's path.
@@ -130,6 +132,7 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
         progress.Finish();
         failed = outcome.m_eOutcome != eOutcome::Completed;
         error = outcome.m_strError;
+        leftOut = outcome.m_leftOutChapters;
         // Leaving the scope destroys the job, which closes the output file.
     }
     if (aborted) {
@@ -140,6 +143,8 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
         PrintMessage(error.empty() ? u"The conversion failed." : WithoutTrailingNewlines(error));
         return EXIT_FAILED;
     }
+    for (const sLeftOutChapter& chapter : leftOut)
+        PrintMessage(LeftOutChapterText(chapter));
     std::printf("%s\n", EscapeForDisplay(outputPath).c_str());
     return EXIT_DONE;
 }

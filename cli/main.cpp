@@ -14,6 +14,7 @@
 #include "cli/Conversion.h"
 #include "cli/DisplayText.h"
 #include "engine/Settings.h"
+#include "project/LeftOutChapters.h"
 #include "base/Text.h"
 
 extern "C" {
@@ -82,6 +83,8 @@ int main(int argc, char** argv)
     }
     if (options.m_bDryRun) {
         std::fputs(DescribePlan(plan).c_str(), stdout);
+        for (const sLeftOutChapter& chapter : plan.m_leftOutChapters)
+            PrintMessage(LeftOutChapterText(chapter));
         return AfterStandardOutput(EXIT_DONE);
     }
     if (options.m_bitrate)

@@ -1,10 +1,13 @@
 #include "decode/MediaChapters.h"
-#include "decode/ContainerFacts.h"
 
 #include <algorithm>
+#include <optional>
+#include <set>
 
-#include "ffmpeg/Handles.h"
 #include "base/Text.h"
+#include "decode/ContainerFacts.h"
+#include "decode/Id3Chapters.h"
+#include "ffmpeg/Handles.h"
 
 extern "C" {
 #include <libavutil/mathematics.h>
@@ -14,11 +17,46 @@ namespace {
 
 constexpr AVRational k100ns = {1, 10000000};
 
-int64_t Duration(const AVFormatContext& format)
+// A chapter as the container states it.
+struct sStatedChapter {
+    sChapterMark mark;
+    std::optional<int64_t> end;  // 100 ns; none when not stated
+};
+
+// The playing time of the file's audio: the first audio stream's, which is
+// the one decoded, else the container's (which also counts a chapter track
+// that may run past the audio).
+int64_t AudioDuration(const AVFormatContext& format)
 {
-    return format.duration != AV_NOPTS_VALUE && format.duration > 0
-               ? av_rescale_q(format.duration, AV_TIME_BASE_Q, k100ns)
-               : 0;
+    for (unsigned i = 0; i < format.nb_streams; ++i) {
+        if (format.streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+            return StatedDuration(format, *format.streams[i]);
+    }
+    return 0;
+}
+
+// One rule for every container: a chapter that ends where it starts is left
+// out, and of chapters that start together the last one written is kept (in
+// Ogg and FLAC chapter comments, which state no ends, the ones before it end
+// where they start). FFmpeg makes up an end at the start for the last
+// chapter of a file of unknown length and for one past the stated end; those
+// are no zero-length chapters.
+std::vector<sChapterMark> PlaceableOnce(std::vector<sStatedChapter> stated, int64_t duration)
+{
+    std::stable_sort(stated.begin(), stated.end(), [](const sStatedChapter& a, const sStatedChapter& b) {
+        return a.mark.m_llStart < b.mark.m_llStart;
+    });
+    std::vector<sChapterMark> chapters;
+    for (size_t i = 0; i < stated.size(); ++i) {
+        const int64_t start = stated[i].mark.m_llStart;
+        const bool inside = duration > 0 ? start < duration : i + 1 < stated.size();
+        if (stated[i].end && *stated[i].end <= start && inside)
+            continue;
+        if (!chapters.empty() && chapters.back().m_llStart == start)
+            chapters.pop_back();
+        chapters.push_back(std::move(stated[i].mark));
+    }
+    return chapters;
 }
 
 }  // namespace
@@ -40,30 +78,28 @@ sFileChapters ReadMediaChapters(const std::u16string& path, std::u16string* embe
     avformat_find_stream_info(context.get(), nullptr);
 
     sFileChapters result;
-    result.m_llDuration = Duration(*context);
+    result.m_llDuration = AudioDuration(*context);
     if (embeddedSheet) {
         if (const AVDictionaryEntry* sheet = av_dict_get(context->metadata, "CUESHEET", nullptr, 0))
             *embeddedSheet = FromUtf8(sheet->value);
     }
+    const std::set<std::string> untitled =
+        context->nb_chapters > 0 ? UntitledId3Chapters(path) : std::set<std::string>();
     // Chapter times are on the timeline the decoder's output starts at: the
     // source's encoder delay is already skipped (the stream's start time,
     // which counts it for MP3, does not apply).
+    std::vector<sStatedChapter> stated;
     for (unsigned i = 0; i < context->nb_chapters; ++i) {
         const AVChapter& chapter = *context->chapters[i];
         const AVDictionaryEntry* title = av_dict_get(chapter.metadata, "title", nullptr, 0);
-        result.m_chapters.push_back({std::max<int64_t>(0, av_rescale_q(chapter.start, chapter.time_base, k100ns)),
-                                     title ? FromUtf8(title->value) : std::u16string()});
+        sStatedChapter read;
+        read.mark.m_llStart = std::max<int64_t>(0, av_rescale_q(chapter.start, chapter.time_base, k100ns));
+        if (title && !untitled.contains(title->value))
+            read.mark.m_strTitle = FromUtf8(title->value);
+        if (chapter.end != AV_NOPTS_VALUE)
+            read.end = av_rescale_q(chapter.end, chapter.time_base, k100ns);
+        stated.push_back(std::move(read));
     }
-    auto& chapters = result.m_chapters;
-    std::stable_sort(chapters.begin(), chapters.end(),
-                     [](const sChapterMark& a, const sChapterMark& b) { return a.m_llStart < b.m_llStart; });
-    chapters.erase(std::unique(chapters.begin(), chapters.end(),
-                               [](const sChapterMark& a, const sChapterMark& b) {
-                                   return a.m_llStart == b.m_llStart;
-                               }),
-                   chapters.end());
-    if (result.m_llDuration > 0) {
-        std::erase_if(chapters, [&](const sChapterMark& c) { return c.m_llStart >= result.m_llDuration; });
-    }
+    result.m_chapters = PlaceableOnce(std::move(stated), result.m_llDuration);
     return result;
 }

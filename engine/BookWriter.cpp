@@ -77,29 +77,29 @@ std::optional<sAacStream> CBookWriter::ChooseCopy(const std::vector<sInputFile>&
 
 std::vector<sWorkUnit> CBookWriter::PlanUnits(const std::vector<sInputFile>& files)
 {
-    // A file is cut where the samples of its stretches are found exactly and
-    // cheaply: where it decodes at the book's rate (the first file's, made
-    // standard) throughout, states its length and lets a sample inside it be
-    // reached without decoding what lies before it. Every file whose length
-    // is known counts in the unit length. Copied frames are not re-encoded
-    // at all.
+    // Every file's stated length gives the progress its total before
+    // anything is encoded. A file is cut where the samples of its stretches
+    // are found exactly and cheaply: where it decodes at the book's rate
+    // (the first file's, made standard) throughout, states its length and
+    // lets a sample inside it be reached without decoding what lies before
+    // it. Every file whose length is known counts in the unit length. Copied
+    // frames are not re-encoded at all.
     std::vector<sPlannedFile> planned(files.size());
     m_fileDurations.assign(files.size(), 0);
+    const bool cut = !m_copyOf && m_pool.Size() > 1;
     uint32_t bookRate = 0;
-    if (!m_copyOf && m_pool.Size() > 1) {
-        QuietLibraryLogs();
-        for (size_t i = 0; i < files.size() && g_bAbort.load() == 0; ++i) {
-            const std::optional<sAudioProbe> probe = ProbeAudio(files[i].m_strPath);
-            if (!probe)
-                continue;  // its task says what is wrong with it
-            if (i == 0)
-                bookRate = NearestStandardAacRate(probe->rate);
-            if (probe->duration <= 0)
-                continue;
-            m_fileDurations[i] = probe->duration;
-            planned[i].frames = static_cast<uint64_t>(probe->duration) * bookRate / 10000000ull / kAacFrameLength;
-            planned[i].cuttable = probe->rate == bookRate && probe->direct;
-        }
+    QuietLibraryLogs();
+    for (size_t i = 0; i < files.size() && g_bAbort.load() == 0; ++i) {
+        const std::optional<sAudioProbe> probe = ProbeAudio(files[i].m_strPath);
+        if (!probe)
+            continue;  // its task says what is wrong with it
+        m_fileDurations[i] = probe->duration;
+        if (i == 0)
+            bookRate = NearestStandardAacRate(probe->rate);
+        if (!cut || probe->duration <= 0)
+            continue;
+        planned[i].frames = static_cast<uint64_t>(probe->duration) * bookRate / 10000000ull / kAacFrameLength;
+        planned[i].cuttable = probe->rate == bookRate && probe->direct;
     }
     // Whether a file's rate holds is read only of the files worth cutting.
     const auto rateHolds = [&files](size_t i) { return RateHoldsThroughout(files[i].m_strPath); };
@@ -200,17 +200,24 @@ void CBookWriter::AddFileChapters(const sInputFile& input, uint64_t fileStart, u
     for (size_t i = 1; i < input.m_chapters.size(); ++i) {
         const sChapterMark& mark = input.m_chapters[i];
         const uint64_t start = fileStart + ToSamples(mark.m_llStart);
-        if (ToChapterTicks(start) > ToChapterTicks(chapters.back().first) &&
-            ToChapterTicks(start) < ToChapterTicks(chapterEnd))
+        const bool tooClose = ToChapterTicks(start) <= ToChapterTicks(chapters.back().first);
+        if (!tooClose && ToChapterTicks(start) < ToChapterTicks(chapterEnd)) {
             chapters.emplace_back(start, &mark.m_strTitle);
+            continue;
+        }
+        // Said, not lost in silence: the file's audio ends before the
+        // chapter (its container stated it longer), or the chapter before
+        // it takes its place.
+        const uint64_t fileEnd = chapterEnd > fileStart ? chapterEnd - fileStart : 0;
+        m_leftOut.push_back({input.m_strPath, mark.m_strTitle, mark.m_llStart, To100ns(fileEnd), tooClose});
     }
     // Bounds are converted from the running total, so truncation does not
     // add up.
     for (size_t i = 0; i < chapters.size(); ++i) {
         const uint64_t start = chapters[i].first;
         const uint64_t end = i + 1 < chapters.size() ? chapters[i + 1].first : chapterEnd;
-        const uint64_t start100ns = m_format.nSamplesPerSec ? start * 10000000ull / m_format.nSamplesPerSec : 0;
-        AddChapter(*chapters[i].second, ToChapterTicks(end) - ToChapterTicks(start), start100ns);
+        AddChapter(*chapters[i].second, ToChapterTicks(end) - ToChapterTicks(start),
+                   static_cast<uint64_t>(To100ns(start)));
     }
 }
 
@@ -253,6 +260,11 @@ void CBookWriter::OnWriteFailure()
 uint64_t CBookWriter::ToChapterTicks(uint64_t samples) const
 {
     return m_format.nSamplesPerSec ? samples * kChapterTimeScale / m_format.nSamplesPerSec : 0;
+}
+
+int64_t CBookWriter::To100ns(uint64_t samples) const
+{
+    return m_format.nSamplesPerSec ? static_cast<int64_t>(samples * 10000000ull / m_format.nSamplesPerSec) : 0;
 }
 
 uint64_t CBookWriter::ToSamples(int64_t time100ns) const
@@ -308,10 +320,12 @@ void CBookWriter::GetProgress(int& position, int& total) const
         total = 0;
         return;
     }
-    // Summed per file, so that a file cut into units counts as a file: once
-    // one of its units is open, with its whole playing time and its size.
-    uint32_t durations = 0;
-    uint32_t positions = 0;
+    // Summed per file, so that a file cut into units counts as a file, with
+    // its whole playing time and its size: a file's stated length counts from
+    // the start, a file that states none once one of its units is open; the
+    // rest is estimated in proportion to their sizes.
+    int64_t durations = 0;
+    int64_t positions = 0;
     uint32_t sizes = 0;
     int64_t fileDuration = 0;
     int64_t filePosition = 0;
@@ -328,18 +342,21 @@ void CBookWriter::GetProgress(int& position, int& total) const
         const sWorkUnit& unit = task->Unit();
         if (!unit.Last())
             continue;
+        if (m_fileDurations[unit.file] > 0) {
+            fileDuration = m_fileDurations[unit.file];
+            fileOpen = true;
+        }
         if (fileOpen) {
-            if (!unit.Whole())
-                fileDuration = m_fileDurations[unit.file];
-            durations += static_cast<uint32_t>(fileDuration / 10000 / 1000);
-            positions += static_cast<uint32_t>(filePosition / 10000 / 1000);
+            durations += fileDuration;
+            positions += filePosition;
             sizes += task->Input().m_nSize;
         }
         fileDuration = filePosition = 0;
         fileOpen = false;
     }
-    position = static_cast<int>(positions);
-    total = static_cast<int>(EstimateTotal(durations, sizes, m_nTotalSize));
+    constexpr int64_t kSecond = 10000000;
+    position = static_cast<int>(static_cast<uint32_t>(positions / kSecond));
+    total = static_cast<int>(EstimateTotal(static_cast<uint32_t>(durations / kSecond), sizes, m_nTotalSize));
 }
 
 uint32_t EstimateTotal(uint32_t durations, uint32_t sizes, uint32_t totalSize)

@@ -58,6 +58,10 @@ public:
     // the pending tasks and releases every task, so that all threads end.
     void Abandon();
 
+    // The chapters inside files that the book could not hold; only after
+    // WriteBook has returned.
+    const std::vector<sLeftOutChapter>& LeftOutChapters() const { return m_leftOut; }
+
     // The job's progress over the task list (whole seconds).
     void GetProgress(int& position, int& total) const;
 
@@ -65,8 +69,8 @@ private:
     // The stream whose frames the book copies: every file is AAC-LC alike,
     // and no bit rate or re-encoding was asked for. Otherwise nothing.
     static std::optional<sAacStream> ChooseCopy(const std::vector<sInputFile>& files);
-    // The work units of the book: reads the files' rates and playing times
-    // when more than one processor can share a file.
+    // The work units of the book; reads every file's rate and stated
+    // playing time.
     std::vector<sWorkUnit> PlanUnits(const std::vector<sInputFile>& files);
     void Submit(const std::vector<sInputFile>& files);
     void WriteFrames();
@@ -78,6 +82,8 @@ private:
     void OnWriteFailure();
     // Chapter-track time (1/600 s) of an audio-track position.
     uint64_t ToChapterTicks(uint64_t samples) const;
+    // A number of audio-track samples in 100 ns units, truncated.
+    int64_t To100ns(uint64_t samples) const;
     // Audio-track samples of a time in 100 ns units, rounded.
     uint64_t ToSamples(int64_t time100ns) const;
 
@@ -99,8 +105,9 @@ private:
     uint64_t m_nTrackPosition = 0;  // audio-track samples written so far
     uint64_t m_nEditStart = 0;      // the first file's priming, which the edit list skips
     std::optional<sAacStream> m_copyOf;
-    // The playing time (100 ns) of each file as the plan read it (only when
-    // the book may be cut); a file cut into units reports its progress by it.
+    // The playing time (100 ns) each file states before it is decoded; 0
+    // when it states none.
     std::vector<int64_t> m_fileDurations;
     bool m_bWriteFailed = false;
+    std::vector<sLeftOutChapter> m_leftOut;
 };

@@ -62,6 +62,8 @@ void CConverter::End()
         m_outcome.m_eOutcome = eOutcome::Aborted;
     else
         m_outcome.m_eOutcome = eOutcome::Completed;
+    if (m_outcome.m_eOutcome == eOutcome::Completed)
+        m_outcome.m_leftOutChapters = m_pWriter->LeftOutChapters();
     m_pEnded->Set();
 }
 

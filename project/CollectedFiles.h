@@ -6,12 +6,12 @@
 #include <vector>
 
 // Compared without regard to case, with the extension's leading ".".
-inline constexpr std::array<std::u16string_view, 4> IMAGE_EXTENSIONS{u".bmp", u".jpg", u".gif", u".png"};
+inline constexpr std::array<std::u16string_view, 5> IMAGE_EXTENSIONS{u".bmp", u".jpg", u".jpeg", u".gif", u".png"};
 // Every container of audio that people keep books in; the decoder takes
 // whatever it can decode.
-inline constexpr std::array<std::u16string_view, 17> AUDIO_EXTENSIONS{
-    u".mp3", u".wma", u".wav", u".m4a", u".m4b", u".aac", u".mp4", u".flac", u".ogg",
-    u".oga", u".opus", u".mka", u".aif", u".aiff", u".wv", u".ape", u".ac3"};
+inline constexpr std::array<std::u16string_view, 20> AUDIO_EXTENSIONS{
+    u".mp3", u".wma", u".wav", u".m4a", u".m4b", u".aac", u".mp4", u".flac", u".ogg", u".oga",
+    u".opus", u".mka", u".webm", u".weba", u".aif", u".aiff", u".wv", u".ape", u".ac3", u".mp2"};
 
 enum class eFileKind { Other, Image, Audio, ChapterSheet };
 // Classifies by the extension of the last path component.

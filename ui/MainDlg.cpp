@@ -22,6 +22,7 @@
 #include "ui/CoverComboBox.h"
 #include "ui/DialogFont.h"
 #include "ui/ListFiles.h"
+#include "project/LeftOutChapters.h"
 #include "project/OutputPath.h"
 #include "ui/PictureBoxCtrl.h"
 #include "ui/ProgressDlg.h"
@@ -386,7 +387,7 @@ void CMainDlg::OnAddFiles()
     const QStringList chosen = UserDialogs().GetOpenFileNames(
         QApplication::activeWindow() ? QApplication::activeWindow() : this,
         QStringList{FileFilter("Audio Files", AudioExtensions()),
-                    FileFilter("Image Files", {"bmp", "jpg", "gif", "png"}), kAllFiles}
+                    FileFilter("Image Files", {"bmp", "jpg", "jpeg", "gif", "png"}), kAllFiles}
             .join(QStringLiteral(";;")));
     if (chosen.isEmpty())
         return;
@@ -398,8 +399,9 @@ void CMainDlg::OnBrowseCover()
 {
     const QString path = UserDialogs().GetOpenFileName(
         QApplication::activeWindow() ? QApplication::activeWindow() : this,
-        QStringList{FileFilter("Image Files", {"bmp", "jpg", "gif", "png"}), FileFilter("Bitmap Files", {"bmp"}),
-                    FileFilter("JPEG Files", {"jpg"}), FileFilter("PNG Files", {"png"}),
+        QStringList{FileFilter("Image Files", {"bmp", "jpg", "jpeg", "gif", "png"}),
+                    FileFilter("Bitmap Files", {"bmp"}), FileFilter("JPEG Files", {"jpg", "jpeg"}),
+                    FileFilter("PNG Files", {"png"}),
                     FileFilter("GIF Files", {"gif"}), kAllFiles}
             .join(QStringLiteral(";;")));
     if (!path.isEmpty())
@@ -544,6 +546,7 @@ void CMainDlg::StartConversion()
     // Everything the job refers to lives here until the job is destroyed.
     const sConversionInputs inputs = m_project.BuildInputs();
     int result = PROGRESS_FAILED;
+    QStringList leftOut;
     {
         std::unique_ptr<CConverter> job;
         {
@@ -552,15 +555,20 @@ void CMainDlg::StartConversion()
         }
         CProgressDlg progress(*job, owner);
         result = progress.exec();
-        if (result == PROGRESS_COMPLETED)
+        if (result == PROGRESS_COMPLETED) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
+            for (const sLeftOutChapter& chapter : job->Outcome().m_leftOutChapters)
+                leftOut << Q(LeftOutChapterText(chapter)) + u'.';
+        }
     }  // the progress dialog, then the job (closing the output file)
     if (result != PROGRESS_COMPLETED)
         return;
     QApplication::restoreOverrideCursor();
 
-    if (UserDialogs().AskYesNo(this, QStringLiteral("Tavlin"),
-                               QStringLiteral("Conversion completed.\nDo you want to open AudioBook in your player?")))
+    // The chapters the book could not hold are told with the result.
+    const QString told = leftOut.isEmpty() ? QString() : leftOut.join(u'\n') + QStringLiteral("\n\n");
+    const QString question = QStringLiteral("Conversion completed.\nDo you want to open AudioBook in your player?");
+    if (UserDialogs().AskYesNo(this, QStringLiteral("Tavlin"), told + question))
         UserDialogs().OpenWithDefaultApplication(Q(outputPath));
     m_project.ConversionCompleted();
 }

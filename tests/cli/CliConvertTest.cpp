@@ -2,6 +2,7 @@
 // book read back with ffprobe and ffmpeg.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -161,6 +162,11 @@ TEST_F(CliBook, InputsAndOutputsThatCannotWork)
     result = RunCli(m_dir.Path(), {"Book One/01.mp3"});
     EXPECT_EQ(result.m_nExitCode, 2);  // no folder to name the book after
     EXPECT_TRUE(Contains(result.m_strErr, "-o")) << result.m_strErr;
+    // A dry run writes nothing, so it needs no name.
+    result = RunCli(m_dir.Path(), {"--dry-run", "Book One/01.mp3"});
+    EXPECT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    EXPECT_TRUE(Contains(result.m_strOut, "\nOutput: (unknown: no -o FILE and no folder to name the book after)\n"))
+        << result.m_strOut;
 
     result = RunCli(m_dir.Path(), {"Book One/back.png", "-o", "x.m4b"});
     EXPECT_EQ(result.m_nExitCode, 1);
@@ -185,6 +191,29 @@ TEST_F(CliBook, InputsAndOutputsThatCannotWork)
     EXPECT_EQ(result.m_nExitCode, 2);  // the encoder would refuse it and use its default
     EXPECT_TRUE(Contains(result.m_strErr, "--bitrate takes")) << result.m_strErr;
     EXPECT_FALSE(fs::exists(m_dir / "Book One.m4b"));
+}
+
+// A small MP3 first and large WAV files after it: their sizes say nothing of
+// their lengths, which the plan knows before anything is encoded.
+TEST(CliProgress, TheTotalIsTheBooksLengthFromTheFirstLine)
+{
+    TempDir dir;
+    fs::create_directories(dir / "Book");
+    MakeTaggedMp3(dir / "Book/01.mp3", 2.0, {});
+    for (int i = 2; i <= 7; ++i)
+        testsupport::GenerateTone(dir / "Book" / ("0" + std::to_string(i) + ".wav"), 2.0, 44100, 2);
+    const sCliResult result = RunCli(dir.Path(), {"Book"});
+    ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    // Standard error is no terminal: a line now and then, "[###...] N/T s ...".
+    std::vector<std::string> totals;
+    for (size_t at = result.m_strErr.find("] "); at != std::string::npos; at = result.m_strErr.find("] ", at + 1)) {
+        const size_t slash = result.m_strErr.find('/', at);
+        totals.push_back(result.m_strErr.substr(slash + 1, result.m_strErr.find(" s", slash) - slash - 1));
+    }
+    ASSERT_GE(totals.size(), 2u) << result.m_strErr;
+    EXPECT_EQ(totals.front(), "14") << result.m_strErr;
+    EXPECT_EQ(std::count(totals.begin(), totals.end(), totals.front()), static_cast<long>(totals.size()))
+        << result.m_strErr;
 }
 
 TEST_F(CliBook, FifosAmongTheInputsNeitherHangNorCount)

@@ -122,6 +122,15 @@ TEST_F(BookProjectTest, DroppingAFolderGivesRowsCoverAndBookName)
     EXPECT_EQ(Heard(), (Calls{"cleared", "details", "row 0 #1", "row 1 #2", "batch", "cover"}));
     // The drop's files are read at once, each once (the first also gives the details).
     EXPECT_EQ(m_tags.m_batches, (std::vector<Paths>{{P("Book One/01.mp3"), P("Book One/02.mp3")}}));
+
+    // A JPEG named with its long extension is a cover too.
+    for (const std::string name : {"cover.jpeg", "COVER.JPEG"}) {
+        MakeFile("Book " + name + "/01.mp3");
+        MakeFile("Book " + name + "/back.jpg");
+        MakeFile("Book " + name + "/" + name);
+        m_project.Drop({P("Book " + name)});
+        EXPECT_EQ(m_project.Cover().GetCoverPath(), P("Book " + name + "/" + name));
+    }
 }
 
 TEST_F(BookProjectTest, TwoCdFoldersGiveRelativeNamesInOrder)

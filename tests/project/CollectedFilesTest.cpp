@@ -36,17 +36,20 @@ TEST(CollectedFiles, ClassifiesByLastExtensionWithoutCase)
     EXPECT_EQ(ClassifyPath(u"/a/x.Bmp"), eFileKind::Image);
     EXPECT_EQ(ClassifyPath(u"/a/x.gif"), eFileKind::Image);
     EXPECT_EQ(ClassifyPath(u"/a/x.png"), eFileKind::Image);
+    EXPECT_EQ(ClassifyPath(u"/a/cover.jpeg"), eFileKind::Image);
+    EXPECT_EQ(ClassifyPath(u"/a/COVER.JPEG"), eFileKind::Image);
     EXPECT_EQ(ClassifyPath(u"/a/a.b.mp3"), eFileKind::Audio);
     EXPECT_EQ(ClassifyPath(u"/a/x.WMA"), eFileKind::Audio);
     EXPECT_EQ(ClassifyPath(u"/a/x.wav"), eFileKind::Audio);
     for (const char16_t* name : {u"x.m4a", u"x.M4B", u"x.aac", u"x.mp4", u"x.Flac", u"x.ogg", u"x.oga", u"x.opus",
-                                 u"x.mka", u"x.aif", u"x.AIFF", u"x.wv", u"x.ape", u"x.ac3"})
+                                 u"x.mka", u"x.webm", u"x.WEBA", u"x.aif", u"x.AIFF", u"x.wv", u"x.ape", u"x.ac3",
+                                 u"x.mp2"})
         EXPECT_EQ(ClassifyPath(name), eFileKind::Audio) << ToUtf8(name);
     EXPECT_EQ(ClassifyPath(u"/a/Book.CUE"), eFileKind::ChapterSheet);
     EXPECT_EQ(ClassifyPath(u"/a/mp3"), eFileKind::Other);        // no dot: no extension
     EXPECT_EQ(ClassifyPath(u"/a.mp3/readme"), eFileKind::Other);  // the folder's dot does not count
     EXPECT_EQ(ClassifyPath(u"/a/x.mp3.txt"), eFileKind::Other);
-    EXPECT_EQ(ClassifyPath(u"/a/x.jpeg"), eFileKind::Other);
+    EXPECT_EQ(ClassifyPath(u"/a/x.tiff"), eFileKind::Other);
 }
 
 TEST(CollectedFiles, CollectPathSortsFilesIntoTheirLists)

@@ -118,6 +118,33 @@ std::vector<double> GenerateToneChapters(const std::filesystem::path& file, cons
     return seconds;
 }
 
+std::string FfmetadataChapters(const std::vector<MetadataChapter>& chapters)
+{
+    std::string text = ";FFMETADATA1\n";
+    for (const MetadataChapter& chapter : chapters) {
+        text += "[CHAPTER]\nTIMEBASE=1/1000\nSTART=" + std::to_string(chapter.startMs) +
+                "\nEND=" + std::to_string(chapter.endMs) + "\n";
+        if (!chapter.title.empty())
+            text += "title=" + chapter.title + "\n";
+    }
+    return text;
+}
+
+void GenerateToneWithMetadata(const std::filesystem::path& file, double seconds, const std::string& metadata,
+                              const std::vector<std::string>& codecArgs)
+{
+    const auto meta = std::filesystem::path(file).concat(".meta");
+    WriteText(meta, metadata);
+    std::vector<std::string> argv = {"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                     "sine=sample_rate=44100:duration=" + std::to_string(seconds),
+                                     "-i", meta.string(), "-map_metadata", "1", "-map_chapters", "1"};
+    argv.insert(argv.end(), codecArgs.begin(), codecArgs.end());
+    argv.push_back(file.string());
+    const auto r = Run(argv);
+    std::filesystem::remove(meta);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+}
+
 std::vector<int16_t> DecodeMono(const std::filesystem::path& file, const std::filesystem::path& scratch,
                                 const std::vector<std::string>& filter)
 {

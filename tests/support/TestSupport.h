@@ -47,6 +47,22 @@ struct ToneChapter {
 std::vector<double> GenerateToneChapters(const std::filesystem::path& file, const std::vector<ToneChapter>& chapters,
                                          const std::vector<std::string>& codecArgs, bool chaptered = true);
 
+// One [CHAPTER] section of an ffmetadata text, in milliseconds; an empty
+// title writes none.
+struct MetadataChapter {
+    int startMs = 0;
+    int endMs = 0;
+    std::string title;
+};
+// ";FFMETADATA1" and a [CHAPTER] section for each chapter.
+std::string FfmetadataChapters(const std::vector<MetadataChapter>& chapters);
+
+// Writes `seconds` of a mono 440 Hz tone into `file` through the ffmpeg tool,
+// with the ffmetadata text `metadata` (";FFMETADATA1", tags, [CHAPTER]
+// sections) mapped into its container; `codecArgs` chooses the codec.
+void GenerateToneWithMetadata(const std::filesystem::path& file, double seconds, const std::string& metadata,
+                              const std::vector<std::string>& codecArgs);
+
 // Interleaved 16-bit sine samples, generated in code.
 std::vector<int16_t> SineSamples(size_t framesPerChannel, int channels, int sampleRate, double frequency,
                                  double amplitude = 0.5);

@@ -194,9 +194,11 @@ TEST_F(MainDlgTest, AddFilesAppendsWithTheAudioImageAndAllFilters)
     dialog.OnAddFiles();
     EXPECT_EQ(dialogs.filters.back(),
               QStringLiteral("Audio Files (*.mp3 *.wma *.wav *.m4a *.m4b *.aac *.mp4 *.flac *.ogg *.oga *.opus *.mka "
-                             "*.aif *.aiff *.wv *.ape *.ac3 *.MP3 *.WMA *.WAV *.M4A *.M4B *.AAC *.MP4 *.FLAC *.OGG "
-                             "*.OGA *.OPUS *.MKA *.AIF *.AIFF *.WV *.APE *.AC3);;"
-                             "Image Files (*.bmp *.jpg *.gif *.png *.BMP *.JPG *.GIF *.PNG);;All Files (*)"));
+                             "*.webm *.weba *.aif *.aiff *.wv *.ape *.ac3 *.mp2 *.MP3 *.WMA *.WAV *.M4A *.M4B "
+                             "*.AAC *.MP4 *.FLAC *.OGG *.OGA *.OPUS *.MKA *.WEBM *.WEBA *.AIF *.AIFF *.WV *.APE "
+                             "*.AC3 *.MP2);;"
+                             "Image Files (*.bmp *.jpg *.jpeg *.gif *.png *.BMP *.JPG *.JPEG *.GIF *.PNG);;"
+                             "All Files (*)"));
     EXPECT_EQ(RowTexts(dialog.List()), (std::vector<std::pair<QString, QString>>{
                                            {"01", "Opening"}, {"02", "02"}, {"01", "Opening"}, {"02", "02"}}));
     EXPECT_EQ(dialog.BookName(), u"Book One");
@@ -515,8 +517,9 @@ TEST_F(MainDlgTest, BrowsingAndTypingChooseTheCover)
     dialogs.openFileAnswers.push_back(Q(green));
     QTest::mouseClick(static_cast<QPushButton*>(dialog.Control(1016)), Qt::LeftButton);
     EXPECT_EQ(dialogs.filters.back(),
-              QStringLiteral("Image Files (*.bmp *.jpg *.gif *.png *.BMP *.JPG *.GIF *.PNG);;Bitmap Files (*.bmp *.BMP);;"
-                             "JPEG Files (*.jpg *.JPG);;PNG Files (*.png *.PNG);;GIF Files (*.gif *.GIF);;All Files (*)"));
+              QStringLiteral("Image Files (*.bmp *.jpg *.jpeg *.gif *.png *.BMP *.JPG *.JPEG *.GIF *.PNG);;"
+                             "Bitmap Files (*.bmp *.BMP);;JPEG Files (*.jpg *.jpeg *.JPG *.JPEG);;"
+                             "PNG Files (*.png *.PNG);;GIF Files (*.gif *.GIF);;All Files (*)"));
     EXPECT_EQ(dialog.Cover().currentText(), Q(green));
     EXPECT_EQ(dialog.Cover().GetCoverPath(), green.u16string());
     EXPECT_GT(centre().green(), 200);

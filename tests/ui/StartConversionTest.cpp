@@ -122,6 +122,29 @@ TEST_F(StartConversionTest, ACompletedConversionWritesTheBookAndAsksAboutThePlay
     EXPECT_EQ(dialogs.questions.size(), 1u);
 }
 
+TEST_F(StartConversionTest, AChapterTheBookCannotHoldIsToldWithTheResult)
+{
+    // An M4B whose chapter track runs past its 3 s of audio.
+    const fs::path input = temp / "long.m4b";
+    testsupport::GenerateToneWithMetadata(
+        input, 3.0, testsupport::FfmetadataChapters({{0, 1000, "A"}, {1000, 4000, "B"}, {4000, 5000, "Past"}}),
+        {"-c:a", "aac"});
+    CMainDlg dialog;
+    dialog.show();
+    dialog.OnDropFiles({Q(input)});
+    dialogs.saveAnswers.push_back(Q(temp / "book.m4b"));
+    dialogs.yesNoAnswers.push_back(false);
+    dialog.StartConversion();
+
+    EXPECT_TRUE(dialogs.errors.empty());
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    const QString told = QStringLiteral(
+        "Tavlin|Chapter \"Past\" (0:00:04.000 into long.m4b) is left out of the book: the file's audio ends at 0:00:0");
+    EXPECT_TRUE(dialogs.questions[0].startsWith(told)) << dialogs.questions[0].toStdString();
+    EXPECT_TRUE(dialogs.questions[0].endsWith(QStringLiteral(".\n\n") + kQuestion.mid(kQuestion.indexOf(u'|') + 1)))
+        << dialogs.questions[0].toStdString();
+}
+
 TEST_F(StartConversionTest, ACoverTooLargeForTheBookIsReportedAndLeftOutWhenTheUserAgrees)
 {
     const fs::path book = MakeBook();
