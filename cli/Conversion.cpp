@@ -99,6 +99,7 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
     int stopSignal = 0;
     bool failed = false;
     std::u16string error;
+    std::u16string partialNote;
     {
         // The engine's console lines are debug lines here: standard output
         // carries only the book's path.
@@ -130,14 +131,17 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
         progress.Finish();
         failed = outcome.m_eOutcome != eOutcome::Completed;
         error = outcome.m_strError;
-        // Leaving the scope destroys the job, which closes the output file.
+        partialNote = PartialBookNote(outcome);
     }
     if (aborted) {
-        PrintMessage(u"Aborted; the partial book " + outputPath + u" was left as it is.");
+        PrintMessage(partialNote.empty() ? u"Aborted; the partial book " + outputPath + u" was left as it is."
+                                         : u"Aborted. " + partialNote);
         return stopSignal == SIGINT ? EXIT_INTERRUPTED : 128 + stopSignal;
     }
     if (failed) {
         PrintMessage(error.empty() ? u"The conversion failed." : WithoutTrailingNewlines(error));
+        if (!partialNote.empty())
+            PrintMessage(partialNote);
         return EXIT_FAILED;
     }
     std::printf("%s\n", EscapeForDisplay(outputPath).c_str());

@@ -543,7 +543,7 @@ void CMainDlg::StartConversion()
         result = progress.exec();
         if (result == PROGRESS_COMPLETED)
             QApplication::setOverrideCursor(Qt::WaitCursor);
-    }  // the progress dialog, then the job (closing the output file)
+    }  // the progress dialog, then the job
     if (result != PROGRESS_COMPLETED)
         return;
     QApplication::restoreOverrideCursor();
