@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <sys/resource.h>
 #include <thread>
 #include <tuple>
@@ -409,6 +410,11 @@ private:
 };
 
 enum class eEnding { Abort, WriteFailure };
+
+void PrintTo(eEnding ending, std::ostream* out)
+{
+    *out << (ending == eEnding::Abort ? "abort" : "write failure");
+}
 
 // How a conversion ends that does not complete, and whether a book of the
 // output's name was there before it.
