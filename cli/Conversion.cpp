@@ -101,6 +101,7 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
     bool failed = false;
     std::u16string error;
     std::vector<sLeftOutChapter> leftOut;
+    std::u16string partialNote;
     {
         // The engine's console lines are debug lines here: standard output
         // carries only the book's path.
@@ -133,14 +134,17 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
         failed = outcome.m_eOutcome != eOutcome::Completed;
         error = outcome.m_strError;
         leftOut = outcome.m_leftOutChapters;
-        // Leaving the scope destroys the job, which closes the output file.
+        partialNote = PartialBookNote(outcome);
     }
     if (aborted) {
-        PrintMessage(u"Aborted; the partial book " + outputPath + u" was left as it is.");
+        PrintMessage(partialNote.empty() ? u"Aborted; the partial book " + outputPath + u" was left as it is."
+                                         : u"Aborted. " + partialNote);
         return stopSignal == SIGINT ? EXIT_INTERRUPTED : 128 + stopSignal;
     }
     if (failed) {
         PrintMessage(error.empty() ? u"The conversion failed." : WithoutTrailingNewlines(error));
+        if (!partialNote.empty())
+            PrintMessage(partialNote);
         return EXIT_FAILED;
     }
     for (const sLeftOutChapter& chapter : leftOut)

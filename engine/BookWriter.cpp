@@ -31,8 +31,7 @@ CBookWriter::CBookWriter(const sCoverData* cover, const std::u16string* outputPa
 
 CBookWriter::~CBookWriter()
 {
-    if (m_file)
-        m_file->Close();
+    FinishOutput(false);
     for (auto& task : m_tasks)
         task->Join();
     m_tasks.clear();
@@ -45,10 +44,27 @@ void CBookWriter::WriteBook(const std::vector<sInputFile>& files, const sTagInfo
     Submit(files);
     m_bAllSubmitted.store(1);
     WriteFrames();
-    // The index is written here, on the job thread, so that a failure to
-    // finish the file is reported before the conversion counts as complete.
-    if (m_file && g_bAbort.load() == 0 && !m_file->Close())
+    // Finished here, on the job thread, so that a failure to finish the file
+    // is reported before the conversion counts as complete, and a partial
+    // book has its name before the job reports how it ended.
+    FinishOutput(g_bAbort.load() == 0);
+}
+
+void CBookWriter::FinishOutput(bool complete)
+{
+    if (!m_file)
+        return;
+    // A partial book gets its index too, so that it stays readable.
+    const bool closed = m_file->Close();
+    m_file.reset();
+    if (complete) {
+        if (closed && m_output->Commit())
+            return;
         OnWriteFailure();
+    }
+    const std::filesystem::path partial = m_output->KeepPartial();
+    if (!partial.empty())
+        m_strPartialBook = FromPath(partial);
 }
 
 void CBookWriter::Abandon()
@@ -62,6 +78,7 @@ void CBookWriter::Abandon()
         task->FinishedEvent().Wait(INFINITE_WAIT);
         task->DrainedEvent().Set();
     }
+    FinishOutput(false);
 }
 
 std::optional<sAacStream> CBookWriter::ChooseCopy(const std::vector<sInputFile>& files)
@@ -278,7 +295,8 @@ void CBookWriter::CreateOutput(const sTrackSetup& setup)
     const WAVEFORMATEX& format = setup.format;
     m_format = format;
     m_nEditStart = setup.delay;
-    m_file = mp4::File::Create(ToPath(*m_pOutputPath));
+    m_output.emplace(ToPath(*m_pOutputPath));
+    m_file = mp4::File::Create(m_output->WritePath());
     if (!m_file) {
         FailConversion(FormatWithPath(u"Couldn't create output file %ls\n", *m_pOutputPath));
         return;

@@ -14,6 +14,7 @@
 #include "engine/ConsoleSink.h"
 #include "engine/EncodedFrame.h"
 #include "engine/FrameSource.h"
+#include "engine/PendingBook.h"
 #include "base/Event.h"
 #include "engine/WorkPlan.h"
 #include "mp4/Mp4File.h"
@@ -33,8 +34,8 @@ public:
     // lines to `console`; both outlive the writer.
     CBookWriter(const sCoverData* cover, const std::u16string* outputPath, CThreadPool& pool,
                 IConsoleSink& console);
-    // Closes what remains of the output file and destroys the tasks after
-    // their threads have ended. Only after WriteBook has returned.
+    // Destroys the tasks after their threads have ended. Only after
+    // WriteBook has returned.
     ~CBookWriter();
     CBookWriter(const CBookWriter&) = delete;
     CBookWriter& operator=(const CBookWriter&) = delete;
@@ -55,8 +56,13 @@ public:
     // Releases the job thread waiting for the first file.
     void SetReady() { m_ready.Set(); }
     // After a failure of the job thread itself (the abort is raised): ends
-    // the pending tasks and releases every task, so that all threads end.
+    // the pending tasks and releases every task, so that all threads end,
+    // then keeps what was written as a partial book.
     void Abandon();
+    // Once the job has ended: where the partial book of a conversion that
+    // did not complete was kept beside a file of the output's name, which
+    // was left as it was. Empty otherwise.
+    const std::u16string& PartialBook() const { return m_strPartialBook; }
 
     // The chapters inside files that the book could not hold; only after
     // WriteBook has returned.
@@ -78,6 +84,9 @@ private:
     // Writes the chapters of one file whose own audio starts at `fileStart`
     // (presentation samples); they run from `chapterStart` to `chapterEnd`.
     void AddFileChapters(const sInputFile& input, uint64_t fileStart, uint64_t chapterStart, uint64_t chapterEnd);
+    // Closes the output file with its index, then gives it the output's
+    // name when the book is `complete`, or keeps it as a partial book.
+    void FinishOutput(bool complete);
     // A failed write stops the conversion with a message, once.
     void OnWriteFailure();
     // Chapter-track time (1/600 s) of an audio-track position.
@@ -92,7 +101,9 @@ private:
     CThreadPool& m_pool;
     IConsoleSink& m_console;
     const sTagInfo* m_pMetadata = nullptr;
+    std::optional<CPendingBook> m_output;  // where m_file is written
     std::unique_ptr<mp4::File> m_file;
+    std::u16string m_strPartialBook;
     mp4::TrackId m_nAudioTrack = 0;
     mp4::TrackId m_nChapterTrack = 0;
     std::vector<std::unique_ptr<CFileTask>> m_tasks;

@@ -16,4 +16,14 @@ struct sConversionOutcome {
     std::u16string m_strError;  // Failed: the first failure's message
     // Completed: the chapters inside files that the book could not hold.
     std::vector<sLeftOutChapter> m_leftOutChapters;
+    // Failed or Aborted while a file of the output's name was there: that
+    // file, left as it was, and where the partial book was kept beside it.
+    // Both empty otherwise (a partial book then has the output's name).
+    std::u16string m_strKeptFile;
+    std::u16string m_strPartialBook;
 };
+
+// What both front ends add to their abort or failure message when the
+// partial book was kept beside an existing file: the names of both. Empty
+// when it was not.
+std::u16string PartialBookNote(const sConversionOutcome& outcome);

@@ -11,6 +11,7 @@ CConverter::CConverter(const sTagInfo* metadata, const std::vector<sInputFile>* 
                        const std::u16string* outputPath, IConsoleSink& console, CThreadPool& pool)
     : m_pMetadata(metadata),
       m_pFiles(files),
+      m_pOutputPath(outputPath),
       m_pWriter(std::make_unique<CBookWriter>(cover, outputPath, pool, console)),
       m_pEnded(std::make_unique<CEvent>(true, false))
 {
@@ -64,6 +65,9 @@ void CConverter::End()
         m_outcome.m_eOutcome = eOutcome::Completed;
     if (m_outcome.m_eOutcome == eOutcome::Completed)
         m_outcome.m_leftOutChapters = m_pWriter->LeftOutChapters();
+    m_outcome.m_strPartialBook = m_pWriter->PartialBook();
+    if (!m_outcome.m_strPartialBook.empty())
+        m_outcome.m_strKeptFile = *m_pOutputPath;
     m_pEnded->Set();
 }
 

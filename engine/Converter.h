@@ -23,8 +23,8 @@ public:
     CConverter(const sTagInfo* metadata, const std::vector<sInputFile>* files, const sCoverData* cover,
                const std::u16string* outputPath, IConsoleSink& console = StandardStreams(),
                CThreadPool& pool = g_ThreadPool);
-    // Only after WaitForEnd has returned true (or before Start). Closes the
-    // output file and waits for every file task's thread.
+    // Only after WaitForEnd has returned true (or before Start). Waits for
+    // every file task's thread; the output file was closed as the job ended.
     ~CConverter();
     CConverter(const CConverter&) = delete;
     CConverter& operator=(const CConverter&) = delete;
@@ -49,6 +49,7 @@ private:
 
     const sTagInfo* m_pMetadata;
     const std::vector<sInputFile>* m_pFiles;
+    const std::u16string* m_pOutputPath;
     std::unique_ptr<CBookWriter> m_pWriter;
     std::thread m_thread;
     std::unique_ptr<class CEvent> m_pEnded;

@@ -560,7 +560,7 @@ void CMainDlg::StartConversion()
             for (const sLeftOutChapter& chapter : job->Outcome().m_leftOutChapters)
                 leftOut << Q(LeftOutChapterText(chapter)) + u'.';
         }
-    }  // the progress dialog, then the job (closing the output file)
+    }  // the progress dialog, then the job
     if (result != PROGRESS_COMPLETED)
         return;
     QApplication::restoreOverrideCursor();

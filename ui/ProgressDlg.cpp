@@ -95,7 +95,12 @@ bool CProgressDlg::ReportFailure()
         return false;
     m_pollTimer.stop();
     m_closeTimer.stop();
-    const std::u16string message = outcome.m_strError.empty() ? u"The conversion failed." : outcome.m_strError;
+    std::u16string message = outcome.m_strError.empty() ? u"The conversion failed." : outcome.m_strError;
+    if (const std::u16string note = PartialBookNote(outcome); !note.empty()) {
+        if (!message.ends_with(u'\n'))
+            message += u'\n';
+        message += note;
+    }
     UserDialogs().ShowError(this, QStringLiteral("Error"), QString::fromStdU16String(message));
     AbortSequence(PROGRESS_FAILED);
     return true;
@@ -140,5 +145,10 @@ void CProgressDlg::AbortSequence(int result)
     // Blocks until the job's stages have wound down; they poll the abort
     // flag at least every 10 ms.
     m_job.WaitForEnd(INFINITE_WAIT);
+    // A failure has said all there is already.
+    if (result == PROGRESS_ABORTED) {
+        if (const std::u16string note = PartialBookNote(m_job.Outcome()); !note.empty())
+            UserDialogs().ShowError(this, QStringLiteral("Tavlin"), QString::fromStdU16String(note));
+    }
     done(result);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The modal window shown while a conversion runs: starts the job, shows its
-// progress ten times a second, offers "Abort", reports the job's error, and
-// closes one second after the job has finished.
+// progress ten times a second, offers "Abort", reports the job's error (and,
+// after an abort, where the partial book was kept beside an existing book),
+// and closes one second after the job has finished.
 #include <QDialog>
 #include <QTimer>
 #include <memory>

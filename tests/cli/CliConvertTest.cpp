@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <sys/stat.h>
 #include <thread>
 
@@ -325,16 +326,49 @@ INSTANTIATE_TEST_SUITE_P(CliOutput, CliStandardOutput,
                                                                    : std::string("DryRun");
                          });
 
+// Where the run with process id `pid` writes the book `name` in `folder`
+// until the book is complete.
+fs::path TemporaryBook(const fs::path& folder, const std::string& name, int pid)
+{
+    return folder / ("." + name + ".tavlin-partial-" + std::to_string(pid) + ".m4b");
+}
+
+// Waits until `file` holds more than `bytes`; false when the process ended
+// first.
+bool WaitUntilWritten(CCliProcess& process, const fs::path& file, uintmax_t bytes)
+{
+    while (!process.HasEnded()) {
+        std::error_code error;
+        const uintmax_t size = fs::file_size(file, error);
+        if (!error && size > bytes)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+// Four files of 4 minutes: the conversion is still running when it is
+// stopped.
+void MakeLongBook(const fs::path& folder)
+{
+    fs::create_directories(folder);
+    for (const char* name : {"01.wav", "02.wav", "03.wav", "04.wav"})
+        testsupport::GenerateTone(folder / name, 240.0, 22050, 1);
+}
+
+const std::string kEarlierBook = "the book of an earlier run";
+
 // Ctrl+C and a termination request stop the conversion alike; the help
 // names the exit status of each.
 struct sStopSignal {
     int m_nSignal;
     int m_nExitCode;
+    bool m_bBookThere;  // a book of the output's name was there before
 };
 
 void PrintTo(const sStopSignal& c, std::ostream* out)
 {
-    *out << "signal " << c.m_nSignal;
+    *out << "signal " << c.m_nSignal << (c.m_bBookThere ? " over a book" : "");
 }
 
 class CliInterrupt : public ::testing::TestWithParam<sStopSignal> {};
@@ -342,27 +376,31 @@ class CliInterrupt : public ::testing::TestWithParam<sStopSignal> {};
 TEST_P(CliInterrupt, AbortsAndLeavesAReadablePartialBook)
 {
     TempDir dir;
-    fs::create_directories(dir / "Long");
-    // Long enough that the conversion is still running when interrupted.
-    for (const char* name : {"01.wav", "02.wav", "03.wav", "04.wav"})
-        testsupport::GenerateTone(dir / "Long" / name, 240.0, 22050, 1);
+    MakeLongBook(dir / "Long");
+    const fs::path book = dir / "Long.m4b";
+    if (GetParam().m_bBookThere)
+        testsupport::WriteText(book, kEarlierBook);
 
     CCliProcess process(dir.Path(), {"Long"});
-    const fs::path book = dir / "Long.m4b";
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    std::error_code error;
-    while (!process.HasEnded() && std::chrono::steady_clock::now() < deadline &&
-           !(fs::exists(book, error) && fs::file_size(book, error) > 200000))
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_FALSE(process.HasEnded()) << "the conversion ended before it could be interrupted";
+    ASSERT_TRUE(WaitUntilWritten(process, TemporaryBook(dir.Path(), "Long.m4b", process.Pid()), 200000))
+        << "the conversion ended before it could be interrupted";
     process.Signal(GetParam().m_nSignal);
     const sCliResult result = process.Wait();
     EXPECT_EQ(result.m_nExitCode, GetParam().m_nExitCode) << result.m_strErr;
-    EXPECT_TRUE(Contains(result.m_strErr, "tavlin-cli: Aborted")) << result.m_strErr;
     EXPECT_TRUE(Contains(RunCli(dir.Path(), {"--help"}).m_strOut, std::to_string(GetParam().m_nExitCode)));
     EXPECT_EQ(result.m_strOut, "");
-    ASSERT_TRUE(fs::exists(book));
-    const auto probe = Probe(book);
+    // Over a book, that book stays as it was and the message names both.
+    const fs::path partial = GetParam().m_bBookThere ? dir / "Long (partial).m4b" : book;
+    if (GetParam().m_bBookThere) {
+        EXPECT_EQ(testsupport::ReadText(book), kEarlierBook);
+    }
+    const std::string message = GetParam().m_bBookThere
+                                    ? "tavlin-cli: Aborted. The existing book " + book.string() +
+                                          " was left as it was; the partial book is " + partial.string() + ".\n"
+                                    : "tavlin-cli: Aborted; the partial book " + book.string() + " was left as it is.\n";
+    // The last line, after the progress lines.
+    EXPECT_TRUE(result.m_strErr == message || result.m_strErr.ends_with("\n" + message)) << result.m_strErr;
+    const auto probe = Probe(partial);
     ASSERT_FALSE(probe.empty()) << "ffprobe cannot read the partial book";
     const double seconds = std::stod(Value(probe, "format.duration"));
     EXPECT_GT(seconds, 0.0);
@@ -370,10 +408,51 @@ TEST_P(CliInterrupt, AbortsAndLeavesAReadablePartialBook)
 }
 
 INSTANTIATE_TEST_SUITE_P(CliStop, CliInterrupt,
-                         ::testing::Values(sStopSignal{SIGINT, 130}, sStopSignal{SIGTERM, 143}),
+                         ::testing::Values(sStopSignal{SIGINT, 130, false}, sStopSignal{SIGTERM, 143, true}),
                          [](const testing::TestParamInfo<sStopSignal>& info) {
-                             return info.param.m_nSignal == SIGINT ? std::string("CtrlC") : std::string("Sigterm");
+                             return info.param.m_nSignal == SIGINT ? std::string("CtrlC")
+                                                                   : std::string("SigtermOverABook");
                          });
+
+// A killed run leaves the book it was replacing as it was, and its temporary
+// file; a later run into the folder removes that file once it is a day old,
+// and nothing else.
+TEST(CliKill, LeavesTheOldBookAndATemporaryThatALaterRunRemovesADayLater)
+{
+    TempDir dir;
+    MakeLongBook(dir / "Long");
+    const fs::path book = dir / "Long.m4b";
+    testsupport::WriteText(book, kEarlierBook);
+    fs::path temporary;
+    {
+        CCliProcess process(dir.Path(), {"-q", "Long"});
+        temporary = TemporaryBook(dir.Path(), "Long.m4b", process.Pid());
+        ASSERT_TRUE(WaitUntilWritten(process, temporary, 200000)) << process.Wait().m_strErr;
+        process.Signal(SIGKILL);
+        EXPECT_EQ(process.Wait().m_nEndSignal, SIGKILL);
+    }
+    EXPECT_EQ(testsupport::ReadText(book), kEarlierBook);
+    ASSERT_TRUE(fs::exists(temporary));
+
+    // A day later, beside another run's fresh temporary file and a partial
+    // book kept as long ago.
+    const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(25);
+    fs::last_write_time(temporary, dayAgo);
+    const fs::path keptPartial = dir / "Long (partial).m4b";
+    testsupport::WriteText(keptPartial, "kept");
+    fs::last_write_time(keptPartial, dayAgo);
+    testsupport::WriteText(dir / ".Other.m4b.tavlin-partial-1.m4b", "fresh");
+    testsupport::GenerateTone(dir / "short.wav", 1.0, 22050, 1);
+
+    const sCliResult result = RunCli(dir.Path(), {"-q", "-o", "Long.m4b", "short.wav"});
+    ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    EXPECT_FALSE(Probe(book).empty()) << "the new book did not replace the old one";
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{".Other.m4b.tavlin-partial-1.m4b", "Long", "Long (partial).m4b",
+                                            "Long.m4b", "short.wav"}));
+}
 
 TEST_F(CliBook, SecondCtrlCEndsAJobThatDoesNotStop)
 {

@@ -19,12 +19,6 @@ namespace clitest {
 
 namespace {
 
-std::string ReadText(const fs::path& file)
-{
-    const std::vector<uint8_t> bytes = testsupport::ReadAll(file);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 int ExitCodeOf(int status)
 {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -125,8 +119,8 @@ sCliResult CCliProcess::Wait()
         m_result.m_nExitCode = ExitCodeOf(status);
         m_result.m_nEndSignal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     }
-    m_result.m_strOut = ReadText(m_outFile);
-    m_result.m_strErr = ReadText(m_errFile);
+    m_result.m_strOut = testsupport::ReadText(m_outFile);
+    m_result.m_strErr = testsupport::ReadText(m_errFile);
     return m_result;
 }
 

@@ -33,6 +33,7 @@ public:
     CCliProcess(const CCliProcess&) = delete;
     CCliProcess& operator=(const CCliProcess&) = delete;
 
+    int Pid() const { return m_pid; }
     void Signal(int signal) const;
     bool HasEnded();
     // Waits at most `seconds` until one of its threads is blocked in opening

@@ -5,9 +5,14 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <ostream>
+#include <sys/resource.h>
 #include <thread>
+#include <tuple>
 
 #include "engine/Converter.h"
 #include "base/EngineState.h"
@@ -378,6 +383,103 @@ TEST_F(ConverterTest, AFullDiskIsReportedAsAFailureNotAsSuccess)
     EXPECT_EQ(g_bAbort.load(), 1);
     EXPECT_EQ(g_strError.Get(), u"Couldn't write output file /dev/full\n");
 }
+
+// Files of this process fail to grow past `bytes` (EFBIG) while it lives,
+// as on a full disk.
+class CFileSizeLimit {
+public:
+    explicit CFileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        // Otherwise the signal ends the process instead of the write failing.
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, m_previous.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~CFileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+    CFileSizeLimit(const CFileSizeLimit&) = delete;
+    CFileSizeLimit& operator=(const CFileSizeLimit&) = delete;
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = SIG_DFL;
+};
+
+enum class eEnding { Abort, WriteFailure };
+
+void PrintTo(eEnding ending, std::ostream* out)
+{
+    *out << (ending == eEnding::Abort ? "abort" : "write failure");
+}
+
+// How a conversion ends that does not complete, and whether a book of the
+// output's name was there before it.
+class ConverterUnfinishedTest : public ConverterTest, public ::testing::WithParamInterface<std::tuple<eEnding, bool>> {};
+
+TEST_P(ConverterUnfinishedTest, LeavesAnExistingBookAsItWasAndThePartialBookBesideIt)
+{
+    const auto [ending, bookThere] = GetParam();
+    const std::string earlier = "the book of an earlier run";
+    if (bookThere)
+        testsupport::WriteText(ToPath(m_output), earlier);
+    FakeSource source = Seconds(2);
+    if (ending == eEnding::Abort)
+        source.endGate = NewGate();  // never set: the file ends only with the abort
+    AddFile("a", source);
+    {
+        // The frames fit the writer's buffer: the write that fails is the
+        // one at the end, with the index.
+        std::optional<CFileSizeLimit> limit;
+        if (ending == eEnding::WriteFailure)
+            limit.emplace(4096);
+        ASSERT_TRUE(Convert([&](CConverter& job) {
+            if (ending != eEnding::Abort)
+                return;
+            ASSERT_TRUE(WaitUntil([&] {
+                int position = 0;
+                int total = 0;
+                job.GetProgress(position, total);
+                return position > 0;
+            }));
+            job.Abort();
+        }));
+    }
+    const std::filesystem::path partial = m_dir / "book (partial).m4b";
+    const std::filesystem::path unfinished = bookThere ? partial : ToPath(m_output);
+    if (ending == eEnding::Abort) {
+        EXPECT_EQ(m_outcome.m_eOutcome, eOutcome::Aborted);
+        std::string errors;
+        EXPECT_TRUE(testsupport::DecodesCleanly(unfinished, &errors)) << errors;
+    } else {
+        EXPECT_EQ(m_outcome.m_eOutcome, eOutcome::Failed);
+        EXPECT_EQ(m_outcome.m_strError, u"Couldn't write output file " + m_output + u"\n");
+    }
+    EXPECT_EQ(m_outcome.m_strKeptFile, bookThere ? m_output : u"");
+    EXPECT_EQ(m_outcome.m_strPartialBook, bookThere ? FromPath(partial) : u"");
+    if (bookThere) {
+        EXPECT_EQ(testsupport::ReadText(ToPath(m_output)), earlier);
+    }
+    // No temporary file stays behind.
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    const std::vector<std::string> expected =
+        bookThere ? std::vector<std::string>{"book (partial).m4b", "book.m4b"} : std::vector<std::string>{"book.m4b"};
+    EXPECT_EQ(names, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, ConverterUnfinishedTest,
+                         ::testing::Combine(::testing::Values(eEnding::Abort, eEnding::WriteFailure),
+                                            ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<eEnding, bool>>& info) {
+                             return std::string(std::get<0>(info.param) == eEnding::Abort ? "Abort" : "WriteFailure") +
+                                    (std::get<1>(info.param) ? "OverABook" : "");
+                         });
 
 TEST_F(ConverterTest, ProgressIsZeroUntilEveryFileIsSubmitted)
 {

@@ -197,6 +197,12 @@ std::vector<uint8_t> ReadAll(const std::filesystem::path& file)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::string ReadText(const std::filesystem::path& file)
+{
+    const std::vector<uint8_t> bytes = ReadAll(file);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 void WriteAll(const std::filesystem::path& file, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(file, std::ios::binary);

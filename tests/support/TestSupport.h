@@ -68,6 +68,7 @@ std::vector<int16_t> SineSamples(size_t framesPerChannel, int channels, int samp
                                  double amplitude = 0.5);
 
 std::vector<uint8_t> ReadAll(const std::filesystem::path& file);
+std::string ReadText(const std::filesystem::path& file);
 // The file decoded by the ffmpeg tool to mono 44.1 kHz 16-bit samples;
 // `filter` is put between input and output (for example an -af chain).
 std::vector<int16_t> DecodeMono(const std::filesystem::path& file, const std::filesystem::path& scratch,

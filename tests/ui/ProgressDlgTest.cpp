@@ -33,7 +33,9 @@ public:
     // A failure ends the job by itself.
     void Fail(const std::u16string& message)
     {
-        outcome = {eOutcome::Failed, message, {}};
+        outcome = sConversionOutcome{};
+        outcome.m_eOutcome = eOutcome::Failed;
+        outcome.m_strError = message;
         ended = true;
     }
 
@@ -212,6 +214,23 @@ TEST_F(ProgressDlgTest, TheBarStaysInsideAChangingRange)
     });
     EXPECT_EQ(dialog.exec(), PROGRESS_COMPLETED);
     EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{40, 30}, {20, 20}, {50, 50}}));
+}
+
+TEST_F(ProgressDlgTest, AFailureOverAnExistingBookNamesItAndThePartialBook)
+{
+    CProgressDlg dialog(job);
+    int step = 0;
+    WhileOpen(dialog, [&] {
+        if (++step == 3) {
+            job.Fail(u"Couldn't write output file /books/out.m4b\n");
+            job.outcome.m_strKeptFile = u"/books/out.m4b";
+            job.outcome.m_strPartialBook = u"/books/out (partial).m4b";
+        }
+    });
+    EXPECT_EQ(dialog.exec(), PROGRESS_FAILED);
+    EXPECT_EQ(dialogs.errors, (std::vector<QString>{"Error|Couldn't write output file /books/out.m4b\nThe existing book "
+                                                    "/books/out.m4b was left as it was; the partial book is "
+                                                    "/books/out (partial).m4b."}));
 }
 
 TEST_F(ProgressDlgTest, AFailureWithoutMessageIsStillAFailure)

@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <fstream>
 #include <gtest/gtest.h>
 
 #include "project/ConversionInputs.h"
@@ -22,12 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 
 QString Q(const fs::path& path) { return QString::fromStdString(path.string()); }
-
-std::string ReadText(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 const QString kQuestion = QStringLiteral("Tavlin|Conversion completed.\nDo you want to open AudioBook in your player?");
 
@@ -172,10 +165,16 @@ TEST_F(StartConversionTest, ACoverTooLargeForTheBookIsReportedAndLeftOutWhenTheU
     EXPECT_EQ(streams.find("codec_type=video"), std::string::npos) << streams;  // no cover picture
 }
 
-TEST_F(StartConversionTest, AbortDuringEncodingReturnsWithoutAQuestion)
+// Whether a book of the output's name was there before.
+class StartConversionAbortTest : public StartConversionTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(StartConversionAbortTest, AbortDuringEncodingReturnsWithoutAQuestion)
 {
     const fs::path book = MakeBook(30);
     const fs::path output = temp / "aborted.m4b";
+    const bool bookThere = GetParam();
+    if (bookThere)
+        testsupport::WriteText(output, "an older book");
     CMainDlg dialog;
     dialog.show();
     dialog.OnDropFiles({Q(book)});
@@ -191,11 +190,24 @@ TEST_F(StartConversionTest, AbortDuringEncodingReturnsWithoutAQuestion)
     dialog.StartConversion();
     ASSERT_TRUE(clicked) << "the conversion ended before it could be aborted";
     EXPECT_TRUE(dialogs.questions.empty());
-    EXPECT_TRUE(dialogs.errors.empty());
     EXPECT_EQ(dialog.BookName(), u"Book One");  // unchanged
-    EXPECT_TRUE(fs::exists(output));
-    EXPECT_EQ(Probe(output, "format=format_name").find("ffprobe failed"), std::string::npos);
+    // Over a book, that book stays as it was and a message names both.
+    const fs::path partial = bookThere ? temp / "aborted (partial).m4b" : output;
+    if (bookThere) {
+        EXPECT_EQ(testsupport::ReadText(output), "an older book");
+        EXPECT_EQ(dialogs.errors, (std::vector<QString>{"Tavlin|The existing book " + Q(output) +
+                                                        " was left as it was; the partial book is " + Q(partial) +
+                                                        "."}));
+    } else {
+        EXPECT_TRUE(dialogs.errors.empty());
+    }
+    EXPECT_EQ(Probe(partial, "format=format_name").find("ffprobe failed"), std::string::npos);
 }
+
+INSTANTIATE_TEST_SUITE_P(Output, StartConversionAbortTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("OverABook") : std::string("NewBook");
+                         });
 
 TEST_F(StartConversionTest, AnUnreadableFirstFileShowsOneErrorAndNoQuestion)
 {
@@ -235,7 +247,7 @@ TEST_F(StartConversionTest, AnOutputThatIsAnInputFileIsRefused)
     const fs::path book = MakeBook();
     fs::create_symlink(book / "01.mp3", temp / "link.m4b");
     testsupport::WriteText(temp / "cover.m4b", "picture bytes");
-    const std::string before = ReadText(book / "01.mp3");
+    const std::string before = testsupport::ReadText(book / "01.mp3");
     CMainDlg dialog;
     dialog.show();
     dialog.OnDropFiles({Q(book)});
@@ -252,8 +264,8 @@ TEST_F(StartConversionTest, AnOutputThatIsAnInputFileIsRefused)
                   "Tavlin|The output file \"" + Q(temp / "link.m4b") + "\" is one of the input files. Choose another name.",
                   "Tavlin|The output file \"" + Q(temp / "cover.m4b") +
                       "\" is one of the input files. Choose another name."}));
-    EXPECT_EQ(ReadText(book / "01.mp3"), before);
-    EXPECT_EQ(ReadText(temp / "cover.m4b"), "picture bytes");
+    EXPECT_EQ(testsupport::ReadText(book / "01.mp3"), before);
+    EXPECT_EQ(testsupport::ReadText(temp / "cover.m4b"), "picture bytes");
     EXPECT_EQ(dialog.BookName(), u"Book One");
 }
 
@@ -273,7 +285,7 @@ TEST_F(StartConversionTest, ANameWithADotGetsTheSuffixAndAnOverwriteQuestion)
     dialog.StartConversion();  // "No": nothing happens
     EXPECT_EQ(dialogs.saveInitialNames, (std::vector<QString>{"Vol. 2.m4b"}));
     EXPECT_EQ(dialogs.questions, (std::vector<QString>{replace}));
-    EXPECT_EQ(ReadText(temp / "Vol. 2.m4b"), "an older book");
+    EXPECT_EQ(testsupport::ReadText(temp / "Vol. 2.m4b"), "an older book");
 
     dialog.StartConversion();  // "Yes": the book replaces the old file
     EXPECT_EQ(dialogs.questions, (std::vector<QString>{replace, replace, kQuestion}));
