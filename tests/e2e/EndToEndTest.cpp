@@ -419,6 +419,57 @@ TEST_F(AacCopyTest, ACopiedBookDecodesCleanlyInWholeFramesWithItsFilesLengthAndC
     }
 }
 
+// M4A files as iTunes writes them: no edit list, every frame 1024 samples
+// long in the sample table, and an iTunSMPB tag that states the priming, the
+// padding after the audio and the audio's length. Copied or encoded, each
+// file lasts its own samples: a chapter starts where the file before it ends,
+// and a one-file book lasts its file.
+class GaplessTagTest : public AacCopyTest, public ::testing::WithParamInterface<bool> {
+protected:
+    // `samples` of a tone at 44.1 kHz; FFmpeg's AAC encoder primes 1024.
+    std::filesystem::path GaplessM4a(const std::string& name, int samples, double frequency)
+    {
+        const auto adts = Tone(name + ".aac", samples / 44100.0, 44100, 2, kAac, frequency);
+        const auto m4a = m_dir / (name + ".m4a");
+        const auto r = ts::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", adts.string(), "-c", "copy",
+                                "-use_editlist", "0", m4a.string()});
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        const long framed = static_cast<long>(ts::ProbePackets(m4a).size()) * 1024;
+        char tag[128];
+        std::snprintf(tag, sizeof tag, " 00000000 %08X %08lX %016X", 1024, framed - 1024 - samples, samples);
+        EXPECT_TRUE(ts::AddFreeformTag(m4a, "iTunSMPB", tag));
+        return m4a;
+    }
+};
+
+TEST_P(GaplessTagTest, AFileWithoutAnEditListLastsWhatItsITunSmpbTagSays)
+{
+    SetForceReencode(GetParam());
+    const int first = 22050;
+    const int second = 30870;
+    Add(GaplessM4a("one", first, 440));
+    Add(GaplessM4a("two", second, 880));
+    Convert();
+    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    EXPECT_EQ(StartsWithFramesOf(ToPath(m_files.front().m_strPath)), !GetParam());
+    std::string errors;
+    EXPECT_TRUE(ts::DecodesCleanly(Output(), &errors)) << errors;
+    const auto chapters = ts::ProbeChapters(Output());
+    ASSERT_EQ(chapters.size(), 2u);
+    // Chapter times are whole 1/600 s; the padding is 478 samples (11 ms).
+    EXPECT_NEAR(chapters[1].start, first / 44100.0, 1.0 / 600);
+
+    m_files.erase(m_files.begin());
+    Convert();
+    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    EXPECT_NEAR(ts::ProbeFormat(Output()).duration, second / 44100.0, 0.0001);
+}
+
+INSTANTIATE_TEST_SUITE_P(Books, GaplessTagTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Encoded" : "Copied");
+                         });
+
 // Aborts the job when the first file has handed on all its frames.
 class AbortAfterFirstFile : public IConsoleSink {
 public:
