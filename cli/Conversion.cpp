@@ -130,6 +130,8 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
         progress.Finish();
         failed = outcome.m_eOutcome != eOutcome::Completed;
         error = outcome.m_strError;
+        for (const std::u16string& warning : outcome.m_warnings)
+            PrintWarning(warning);
         // Leaving the scope destroys the job, which closes the output file.
     }
     if (aborted) {

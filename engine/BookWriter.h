@@ -58,6 +58,10 @@ public:
     // the pending tasks and releases every task, so that all threads end.
     void Abandon();
 
+    // What the files' sources warned about, in book order; once WriteBook
+    // has returned.
+    const std::vector<std::u16string>& Warnings() const { return m_warnings; }
+
     // The job's progress over the task list (whole seconds).
     void GetProgress(int& position, int& total) const;
 
@@ -103,4 +107,5 @@ private:
     // a file that stays whole.
     std::vector<int64_t> m_fileDurations;
     bool m_bWriteFailed = false;
+    std::vector<std::u16string> m_warnings;
 };

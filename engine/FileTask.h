@@ -64,6 +64,8 @@ public:
     const sInputFile& Input() const { return *m_pInput; }
     const sWorkUnit& Unit() const { return m_unit; }
     int Number() const { return m_nNumber; }
+    // What the frame source had to warn about; once the task has finished.
+    std::u16string Warning() const;
 
 private:
     bool FixesFormat() const { return !m_requiredFormat.has_value(); }
@@ -88,5 +90,6 @@ private:
     const sWorkUnit m_unit;
     std::unique_ptr<IFrameSource> m_pSource;
     int m_nNumber;
-    std::mutex m_lock;
+    std::u16string m_strWarning;
+    mutable std::mutex m_lock;
 };

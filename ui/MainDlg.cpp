@@ -533,6 +533,7 @@ void CMainDlg::StartConversion()
     // Everything the job refers to lives here until the job is destroyed.
     const sConversionInputs inputs = m_project.BuildInputs();
     int result = PROGRESS_FAILED;
+    std::vector<std::u16string> warnings;
     {
         std::unique_ptr<CConverter> job;
         {
@@ -541,15 +542,24 @@ void CMainDlg::StartConversion()
         }
         CProgressDlg progress(*job, owner);
         result = progress.exec();
-        if (result == PROGRESS_COMPLETED)
+        if (result == PROGRESS_COMPLETED) {
+            warnings = job->Outcome().m_warnings;
             QApplication::setOverrideCursor(Qt::WaitCursor);
+        }
     }  // the progress dialog, then the job (closing the output file)
     if (result != PROGRESS_COMPLETED)
         return;
     QApplication::restoreOverrideCursor();
 
+    // What the user should know about the book comes with the news that it
+    // is done.
+    QString completed = QStringLiteral("Conversion completed.\n");
+    for (const std::u16string& warning : warnings)
+        completed += QStringLiteral("\nWarning: %1\n").arg(Q(warning));
+    if (!warnings.empty())
+        completed += QStringLiteral("\n");
     if (UserDialogs().AskYesNo(this, QStringLiteral("Tavlin"),
-                               QStringLiteral("Conversion completed.\nDo you want to open AudioBook in your player?")))
+                               completed + QStringLiteral("Do you want to open AudioBook in your player?")))
         UserDialogs().OpenWithDefaultApplication(Q(outputPath));
     m_project.ConversionCompleted();
 }
