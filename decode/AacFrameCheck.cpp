@@ -83,14 +83,19 @@ bool CAacFrameCheck::Decodes(const uint8_t* data, int size)
     m_packet->size = 0;
     if (sent < 0)
         return false;
-    bool whole = false;
-    // The decoder puts out one frame per packet; a frame that gave none
-    // would shorten the audio in a player.
-    while (avcodec_receive_frame(m_codec.get(), m_frame.get()) >= 0) {
-        whole = m_frame->nb_samples == int{kAacFrameLength} && m_frame->ch_layout.nb_channels == m_nChannels;
+    // One raw frame decodes into one whole frame of samples. A frame that
+    // gave none would shorten the audio in a player; bytes that the decoder
+    // reads as several frames, or as one and then fails on, are no frame.
+    int frames = 0;
+    bool whole = true;
+    int received = 0;
+    while ((received = avcodec_receive_frame(m_codec.get(), m_frame.get())) >= 0) {
+        ++frames;
+        whole = whole && m_frame->nb_samples == int{kAacFrameLength} &&
+                m_frame->ch_layout.nb_channels == m_nChannels;
         av_frame_unref(m_frame.get());
     }
-    return whole;
+    return received == AVERROR(EAGAIN) && frames == 1 && whole;
 }
 
 std::vector<uint8_t> SilentAacFrame(const sAacStream& stream)
