@@ -308,6 +308,42 @@ TEST_F(EndToEndTest, AnAbortMidBookLeavesAReadableFileWithTheFinishedChapters)
     EXPECT_LT(seconds, 6 * 40.0);
 }
 
+// Formats that state neither their encoder's priming nor their length:
+// their last frame is decoded whole, with the silence that fills it, so the
+// next chapter starts where the file's audio ends or less than one frame of
+// the format later, never before (no guessed priming is taken off).
+struct UnstatedEnd {
+    const char* name;
+    const char* extension;
+    std::vector<std::string> codec;
+    int frameSamples;
+};
+
+class UnstatedEndTest : public EndToEndTest, public ::testing::WithParamInterface<UnstatedEnd> {};
+
+TEST_P(UnstatedEndTest, TheNextChapterStartsWithinTheFilesLastFrame)
+{
+    const UnstatedEnd& c = GetParam();
+    // Mono, so that the decoded book is the tone as it was, not a downmix.
+    Add(Tone(std::string("one.") + c.extension, 0.5, 44100, 1, c.codec, 440));
+    Add(Tone("two.wav", 0.5, 44100, 1, kWav16, 880));
+    Convert();
+    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    const auto chapters = ts::ProbeChapters(Output());
+    ASSERT_EQ(chapters.size(), 2u);
+    const std::vector<double> stops = ts::ToneStops(ts::DecodeMono(Output(), m_dir.Path()));
+    ASSERT_EQ(stops.size(), 2u);
+    // A tone's end is smeared over a few milliseconds; chapter times are whole 1/600 s.
+    EXPECT_GE(chapters[1].start, stops[0] - 0.006);
+    EXPECT_LE(chapters[1].start, stops[0] + c.frameSamples / 44100.0 + 0.006);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, UnstatedEndTest,
+                         ::testing::Values(UnstatedEnd{"Adts", "aac", {"-c:a", "aac", "-b:a", "96k"}, 1024},
+                                           UnstatedEnd{"Ac3", "ac3", {"-c:a", "ac3"}, 1536},
+                                           UnstatedEnd{"Wma", "wma", kWma, 2048}),
+                         [](const ::testing::TestParamInfo<UnstatedEnd>& info) { return std::string(info.param.name); });
+
 // Books of AAC files: their frames are copied when every file is AAC-LC
 // alike and no bit rate is asked for; otherwise the whole book is encoded.
 const std::vector<std::string> kAac = {"-c:a", "aac", "-b:a", "96k"};
