@@ -33,7 +33,7 @@ public:
     // A failure ends the job by itself.
     void Fail(const std::u16string& message)
     {
-        outcome = {eOutcome::Failed, message};
+        outcome = {eOutcome::Failed, message, {}};
         ended = true;
     }
 
