@@ -1,6 +1,7 @@
 #include "base/Text.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace {
 
@@ -138,4 +139,14 @@ std::u16string FormatWithPath(std::u16string_view pattern, std::u16string_view v
     if (pos != std::u16string::npos)
         out.replace(pos, 3, value);
     return out;
+}
+
+std::u16string FormatChapterTime(int64_t time100ns)
+{
+    const int64_t milliseconds = time100ns / 10000;
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld.%03lld", static_cast<long long>(milliseconds / 3600000),
+                  static_cast<long long>(milliseconds / 60000 % 60), static_cast<long long>(milliseconds / 1000 % 60),
+                  static_cast<long long>(milliseconds % 1000));
+    return FromUtf8(text);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Wide text is UTF-16 throughout the rules and the engine; it becomes UTF-8
 // only at the operating-system boundary and in the tags written to a book.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -18,3 +19,6 @@ std::u16string FromPath(const std::filesystem::path& path);
 
 // Replaces the first "%ls" in `pattern` by `value`.
 std::u16string FormatWithPath(std::u16string_view pattern, std::u16string_view value);
+
+// "H:MM:SS.mmm" of a time in 100 ns units (milliseconds truncated).
+std::u16string FormatChapterTime(int64_t time100ns);

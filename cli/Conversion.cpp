@@ -135,6 +135,8 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
         error = outcome.m_strError;
         leftOut = outcome.m_leftOutChapters;
         partialNote = PartialBookNote(outcome);
+        for (const std::u16string& warning : outcome.m_warnings)
+            PrintWarning(warning);
     }
     if (aborted) {
         PrintMessage(partialNote.empty() ? u"Aborted; the partial book " + outputPath + u" was left as it is."

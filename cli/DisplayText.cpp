@@ -71,3 +71,8 @@ void PrintMessage(std::u16string_view message)
 {
     std::fprintf(stderr, "tavlin-cli: %s\n", EscapeForDisplay(message).c_str());
 }
+
+void PrintWarning(std::u16string_view message)
+{
+    std::fprintf(stderr, "Warning: %s\n", EscapeForDisplay(message).c_str());
+}

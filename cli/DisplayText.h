@@ -14,3 +14,6 @@ std::string EscapeForDisplay(std::u16string_view text);
 // error: a file or folder name in a message cannot split it or send escape
 // sequences to the terminal.
 void PrintMessage(std::u16string_view message);
+// Writes "Warning: " and `message` escaped as above to standard error: what
+// the user should know about a book that was made all the same.
+void PrintWarning(std::u16string_view message);

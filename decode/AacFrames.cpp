@@ -138,8 +138,8 @@ bool CAacFrameReader::Open(const std::string& utf8Path)
     m_format = std::move(opened->format);
     m_pStream = opened->stream;
     m_bAdts = opened->adts;
-    m_bExactDuration = std::string_view(m_format->iformat->name).find("mp4") != std::string_view::npos &&
-                       m_pStream->duration != AV_NOPTS_VALUE && m_pStream->duration > 0;
+    if (const std::optional<int64_t> length = ExactStreamLength(*m_format, *m_pStream))
+        m_exactLength = av_rescale_q(*length, m_pStream->time_base, {1, m_pStream->codecpar->sample_rate});
     m_packet.reset(av_packet_alloc());
     if (!m_packet || !ReadPacket())
         return false;
@@ -205,13 +205,10 @@ uint64_t CAacFrameReader::OwnSamples() const
     const uint64_t framed = m_nFrames * kAacFrameLength;
     const uint64_t trimmed = m_nDelay + m_nEndPadding;
     uint64_t own = framed > trimmed ? framed - trimmed : 0;
-    if (m_bExactDuration) {
-        // An MP4 states its audio's exact length, which leaves out the
-        // silence that fills its last frame.
-        const int64_t stated =
-            av_rescale_q(m_pStream->duration, m_pStream->time_base, {1, m_pStream->codecpar->sample_rate});
-        own = std::min(own, static_cast<uint64_t>(stated));
-    }
+    // An MP4 states its audio's exact length, which leaves out the silence
+    // that fills its last frame.
+    if (m_exactLength && *m_exactLength > 0)
+        own = std::min(own, static_cast<uint64_t>(*m_exactLength));
     return own;
 }
 

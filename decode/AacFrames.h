@@ -46,10 +46,12 @@ public:
     int Size() const { return m_nSize; }
 
     // Leading samples of the frames that are priming, not the file's audio:
-    // its edit list's or iTunSMPB's skip (0 for an ADTS file, which states none).
+    // its edit list's skip, or where it has none its iTunSMPB tag's (0 for an
+    // ADTS file, which states none).
     uint64_t Delay() const { return m_nDelay; }
     // The file's own samples per channel once every frame was read: its
-    // frames less their priming and the padding its container trims.
+    // frames less their priming and the padding its container trims (an
+    // edit list's, or iTunSMPB's where no edit list says otherwise).
     uint64_t OwnSamples() const;
     // Playing time and the end of the last frame read, in 100 ns units.
     int64_t Duration() const;
@@ -65,7 +67,7 @@ private:
     ffmpeg::Packet m_packet;
     AVStream* m_pStream = nullptr;
     bool m_bAdts = false;
-    bool m_bExactDuration = false;
+    std::optional<int64_t> m_exactLength;  // samples: ExactStreamLength at the stream's rate
     bool m_bPending = false;  // m_packet holds a frame read ahead by Open
     bool m_bFailed = false;
     const uint8_t* m_pData = nullptr;

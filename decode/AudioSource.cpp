@@ -3,7 +3,6 @@
 #include "decode/FrameHeader.h"
 
 #include <cerrno>
-#include <string_view>
 
 extern "C" {
 #include <libavutil/mathematics.h>
@@ -65,9 +64,9 @@ HRESULT CAudioSource::Open(ffmpeg::FormatContext context, const std::string& utf
     if (par.sample_rate < kMinStreamSampleRate || par.ch_layout.nb_channels <= 0)
         return VFW_E_UNSUPPORTED_STREAM;
     m_bFrameHeaders = HasFrameHeaders(par.codec_id, m_format->iformat->name);
-    m_bExactDuration = std::string_view(m_format->iformat->name).find("mp4") != std::string_view::npos &&
-                       m_pStream->duration != AV_NOPTS_VALUE && m_pStream->duration > 0 &&
-                       LastPacketStartsBeforeStatedEnd();
+    const std::optional<int64_t> exactLength = ExactStreamLength(*m_format, *m_pStream);
+    m_bExactDuration = exactLength && LastPacketStartsBeforeStatedEnd();
+    m_llExactLength = exactLength.value_or(0);
     return S_OK;
 }
 

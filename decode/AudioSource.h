@@ -132,7 +132,8 @@ private:
     bool m_bDraining = false;
     int m_nDamagedReads = 0;
     int64_t m_llPosition = 0;
-    bool m_bExactDuration = false;  // the stream's duration is its exact length
+    bool m_bExactDuration = false;  // the stream states its audio's exact length:
+    int64_t m_llExactLength = 0;    // this many ticks of its time base (ExactStreamLength)
     int64_t m_llSamplesOut = 0;     // per channel, at the frames' rate: the next frame's first sample
     std::string m_strPath;          // for opening the file anew
 

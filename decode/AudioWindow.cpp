@@ -276,13 +276,13 @@ CAudioSource::Fit CAudioSource::FitToWindow(int64_t start)
         m_llSamplesOut = start;
     }
     m_llSamplesOut += frame.nb_samples;
-    // An MP4 states its audio's exact length (its edit list), and FFmpeg's
-    // demuxer skips the encoder delay at the start but decodes the last frame
-    // whole: the silence that pads it would lengthen the file and put the next
-    // chapter late. Other containers state estimates, or nothing.
+    // An MP4 states its audio's exact length (its edit list or iTunSMPB), and
+    // FFmpeg's demuxer skips the encoder delay at the start but decodes the
+    // last frame whole: the silence that pads it would lengthen the file and
+    // put the next chapter late. Other containers state estimates, or nothing.
     int64_t end = m_llWindowEnd;
     if (m_bExactDuration && frame.sample_rate > 0)
-        end = std::min(end, av_rescale_q(m_pStream->duration, m_pStream->time_base, {1, frame.sample_rate}));
+        end = std::min(end, av_rescale_q(m_llExactLength, m_pStream->time_base, {1, frame.sample_rate}));
     if (start >= end || end <= m_llWindowFirst)
         return Fit::End;
     if (start + frame.nb_samples <= m_llWindowFirst)

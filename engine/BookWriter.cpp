@@ -177,6 +177,8 @@ void CBookWriter::WriteFrames()
         }
         if (!task->Complete())
             prefixEnded = true;
+        if (std::u16string warning = task->Warning(); !warning.empty())
+            m_warnings.push_back(std::move(warning));
         // Only a file's first unit starts with priming; its later units
         // continue its audio frame by frame.
         const sWorkUnit& unit = task->Unit();

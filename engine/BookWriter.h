@@ -68,6 +68,10 @@ public:
     // WriteBook has returned.
     const std::vector<sLeftOutChapter>& LeftOutChapters() const { return m_leftOut; }
 
+    // What the files' sources warned about, in book order; once WriteBook
+    // has returned.
+    const std::vector<std::u16string>& Warnings() const { return m_warnings; }
+
     // The job's progress over the task list (whole seconds).
     void GetProgress(int& position, int& total) const;
 
@@ -121,4 +125,5 @@ private:
     std::vector<int64_t> m_fileDurations;
     bool m_bWriteFailed = false;
     std::vector<sLeftOutChapter> m_leftOut;
+    std::vector<std::u16string> m_warnings;
 };

@@ -21,6 +21,9 @@ struct sConversionOutcome {
     // Both empty otherwise (a partial book then has the output's name).
     std::u16string m_strKeptFile;
     std::u16string m_strPartialBook;
+    // What the user should know about files that were converted all the
+    // same (such as damaged frames replaced by silence), in book order.
+    std::vector<std::u16string> m_warnings;
 };
 
 // What both front ends add to their abort or failure message when the

@@ -57,6 +57,7 @@ void CConverter::End()
     // came after it; an abort that came first leaves no message, because
     // what fails after it is its consequence (FailConversion).
     m_outcome.m_strError = g_strError.Get();
+    m_outcome.m_warnings = m_pWriter->Warnings();
     if (!m_outcome.m_strError.empty() || (g_bAbort.load() != 0 && !m_bAbortCalled.load()))
         m_outcome.m_eOutcome = eOutcome::Failed;
     else if (m_bAbortCalled.load())

@@ -93,6 +93,8 @@ void CFileTask::ConvertFile()
             }
             m_frames.SetEnd(false);
             m_pSource->Run();
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_strWarning = m_pSource->Warning();
         } else {
             // The source has ended the conversion with its message, or an
             // abort interrupted the open; either way the conversion is over.
@@ -135,4 +137,10 @@ void CFileTask::GetProgress(int64_t& position, int64_t& duration)
     } else {
         duration = 0;
     }
+}
+
+std::u16string CFileTask::Warning() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_strWarning;
 }

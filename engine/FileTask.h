@@ -66,6 +66,8 @@ public:
     // Whether the task gave all its frames: it finished before any abort.
     bool Complete() const { return m_bComplete.load(); }
     int Number() const { return m_nNumber; }
+    // What the frame source had to warn about; once the task has finished.
+    std::u16string Warning() const;
 
 private:
     bool FixesFormat() const { return !m_requiredFormat.has_value(); }
@@ -91,5 +93,6 @@ private:
     const sWorkUnit m_unit;
     std::unique_ptr<IFrameSource> m_pSource;
     int m_nNumber;
-    std::mutex m_lock;
+    std::u16string m_strWarning;
+    mutable std::mutex m_lock;
 };

@@ -2,9 +2,19 @@
 
 #include "base/EngineState.h"
 #include "base/Text.h"
+#include "decode/AacFrameCheck.h"
+
+namespace {
+// Places of replaced frames that a warning names; beyond them it counts.
+constexpr size_t kPlacesNamed = 5;
+}  // namespace
 
 CFrameCopier::CFrameCopier(const sInputFile& input, const sAacStream& stream, IWriterCallback* writer)
-    : m_pWriter(writer), m_stream(stream), m_strPath(input.m_strPath), m_pReader(std::make_unique<CAacFrameReader>())
+    : m_pWriter(writer),
+      m_stream(stream),
+      m_strPath(input.m_strPath),
+      m_pReader(std::make_unique<CAacFrameReader>()),
+      m_silence(SilentAacFrame(stream))
 {
     if (!m_pReader->Open(ToUtf8(m_strPath))) {
         FailConversion(FormatWithPath(u"Can't read file %ls", m_strPath));
@@ -19,6 +29,9 @@ void CFrameCopier::Run()
     // Every frame keeps its full length, the file's last one too: its
     // padding and the next file's priming open the next chapter, as in an
     // encoded book.
+    CAacFrameCheck check(m_stream);
+    if (!check.IsOpen())
+        FailConversion(FormatWithPath(u"Can't convert file %ls", m_strPath));
     for (;;) {
         if (g_bAbort.load() != 0)
             break;
@@ -29,10 +42,40 @@ void CFrameCopier::Run()
             FailConversion(FormatWithPath(u"Can't read file %ls", m_strPath));
             break;
         }
-        m_pWriter->OnFrame(m_pReader->Data(), m_pReader->Size(), kAacFrameLength);
+        CopyFrame(check);
         m_llPosition.store(m_pReader->Position());
     }
     m_pWriter->OnEnd(m_pReader->OwnSamples());
+}
+
+void CFrameCopier::CopyFrame(CAacFrameCheck& check)
+{
+    const uint64_t index = m_nFrames++;
+    if (check.Decodes(m_pReader->Data(), m_pReader->Size())) {
+        m_pWriter->OnFrame(m_pReader->Data(), m_pReader->Size(), kAacFrameLength);
+        return;
+    }
+    m_pWriter->OnFrame(m_silence.data(), static_cast<int>(m_silence.size()), kAacFrameLength);
+    if (m_nReplaced++ < kPlacesNamed) {
+        const uint64_t start = index * kAacFrameLength;
+        const uint64_t own = start > m_pReader->Delay() ? start - m_pReader->Delay() : 0;
+        m_replacedAt.push_back(static_cast<int64_t>(own * 10000000ull / m_stream.m_nSampleRate));
+    }
+}
+
+std::u16string CFrameCopier::Warning() const
+{
+    if (m_nReplaced == 0)
+        return {};
+    std::u16string places;
+    for (const int64_t at : m_replacedAt)
+        places += (places.empty() ? u"" : u", ") + FormatChapterTime(at);
+    if (m_nReplaced > m_replacedAt.size())
+        places += u", ...";
+    const std::u16string count = FromUtf8(std::to_string(m_nReplaced));
+    return m_strPath + u": " + count +
+           (m_nReplaced == 1 ? u" damaged AAC frame was" : u" damaged AAC frames were") +
+           u" replaced by silence (at " + places + u")";
 }
 
 sTrackSetup CFrameCopier::TrackSetup() const

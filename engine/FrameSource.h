@@ -29,4 +29,7 @@ public:
     // Playing time and position in 100 ns units, while open.
     virtual int64_t Duration() const = 0;
     virtual int64_t Position() const = 0;
+    // What the user should know about a file that was converted all the
+    // same; empty when nothing. After Run.
+    virtual std::u16string Warning() const { return {}; }
 };

@@ -164,16 +164,6 @@ std::u16string SheetProblem(std::u16string_view shown, int line, std::u16string_
     return text + u": " + std::u16string(what);
 }
 
-std::u16string FormatChapterTime(int64_t time100ns)
-{
-    const int64_t milliseconds = time100ns / 10000;
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld.%03lld", static_cast<long long>(milliseconds / 3600000),
-                  static_cast<long long>(milliseconds / 60000 % 60), static_cast<long long>(milliseconds / 1000 % 60),
-                  static_cast<long long>(milliseconds % 1000));
-    return FromUtf8(text);
-}
-
 sChapterSheet ParseCueSheet(std::u16string_view text, std::u16string_view shown)
 {
     sChapterSheet sheet;

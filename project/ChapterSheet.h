@@ -55,5 +55,3 @@ std::u16string SheetProblem(std::u16string_view shown, int line, std::u16string_
 std::u16string CheckChapterStarts(const sSheetFile& file, int64_t duration, std::u16string_view shown,
                                   std::u16string_view audioName);
 std::vector<sChapterMark> ToChapterMarks(const sSheetFile& file);
-// "H:MM:SS.mmm" of a time in 100 ns units (milliseconds truncated).
-std::u16string FormatChapterTime(int64_t time100ns);

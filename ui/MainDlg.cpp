@@ -546,7 +546,7 @@ void CMainDlg::StartConversion()
     // Everything the job refers to lives here until the job is destroyed.
     const sConversionInputs inputs = m_project.BuildInputs();
     int result = PROGRESS_FAILED;
-    QStringList leftOut;
+    QStringList told;  // what the user should know about the finished book
     {
         std::unique_ptr<CConverter> job;
         {
@@ -558,17 +558,20 @@ void CMainDlg::StartConversion()
         if (result == PROGRESS_COMPLETED) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
             for (const sLeftOutChapter& chapter : job->Outcome().m_leftOutChapters)
-                leftOut << Q(LeftOutChapterText(chapter)) + u'.';
+                told << Q(LeftOutChapterText(chapter)) + u'.';
+            for (const std::u16string& warning : job->Outcome().m_warnings)
+                told << QStringLiteral("Warning: %1").arg(Q(warning));
         }
     }  // the progress dialog, then the job
     if (result != PROGRESS_COMPLETED)
         return;
     QApplication::restoreOverrideCursor();
 
-    // The chapters the book could not hold are told with the result.
-    const QString told = leftOut.isEmpty() ? QString() : leftOut.join(u'\n') + QStringLiteral("\n\n");
+    // The chapters the book could not hold and what the files warned about
+    // are told with the result.
+    const QString what = told.isEmpty() ? QString() : told.join(u'\n') + QStringLiteral("\n\n");
     const QString question = QStringLiteral("Conversion completed.\nDo you want to open AudioBook in your player?");
-    if (UserDialogs().AskYesNo(this, QStringLiteral("Tavlin"), told + question))
+    if (UserDialogs().AskYesNo(this, QStringLiteral("Tavlin"), what + question))
         UserDialogs().OpenWithDefaultApplication(Q(outputPath));
     m_project.ConversionCompleted();
 }

@@ -537,3 +537,31 @@ TEST(CliChapterSheets, ACueSheetAndAChapterListPlaceChaptersInsideTheFile)
                                    ", line 3: \"0:1 Three\" is not [H:]MM:SS[.mmm] Title\n");
     EXPECT_FALSE(fs::exists(dir / "list.m4b"));
 }
+
+// A book whose AAC frames are copied: a frame of one file that does not
+// decode becomes a frame of silence, and the run names the file and where.
+TEST(CliCopiedFrames, ADamagedFrameIsReplacedBySilenceAndNamedInAWarning)
+{
+    TempDir dir;
+    const std::vector<std::string> aac = {"-c:a", "aac", "-b:a", "96k"};
+    testsupport::GenerateTone(dir / "one.m4a", 1.0, 44100, 2, 440, aac);
+    testsupport::GenerateTone(dir / "two.m4a", 1.0, 44100, 2, 660, aac);
+    // Frame 21 is the file's 20th (after one of priming) and starts 20 frames
+    // into its audio. A channel pair element numbered 1 is not in a stereo
+    // configuration: the decoder rejects the frame.
+    const auto packets = testsupport::ProbePackets(dir / "two.m4a");
+    ASSERT_GT(packets.size(), 21u);
+    std::vector<uint8_t> bytes = testsupport::ReadAll(dir / "two.m4a");
+    bytes.at(static_cast<size_t>(packets[21].pos)) = 0x22;
+    testsupport::WriteAll(dir / "two.m4a", bytes);
+    ASSERT_FALSE(testsupport::DecodesCleanly(dir / "two.m4a"));
+
+    const sCliResult result = RunCli(dir.Path(), {"-q", "-o", "book.m4b", "one.m4a", "two.m4a"});
+    ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    EXPECT_EQ(result.m_strErr, "Warning: " + (dir / "two.m4a").string() +
+                                   ": 1 damaged AAC frame was replaced by silence (at 0:00:00.464)\n");
+    std::string errors;
+    EXPECT_TRUE(testsupport::DecodesCleanly(dir / "book.m4b", &errors)) << errors;
+    EXPECT_EQ(testsupport::ProbePackets(dir / "book.m4b").size(),
+              testsupport::ProbePackets(dir / "one.m4a").size() + packets.size());
+}

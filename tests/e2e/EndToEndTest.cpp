@@ -308,6 +308,42 @@ TEST_F(EndToEndTest, AnAbortMidBookLeavesAReadableFileWithTheFinishedChapters)
     EXPECT_LT(seconds, 6 * 40.0);
 }
 
+// Formats that state neither their encoder's priming nor their length:
+// their last frame is decoded whole, with the silence that fills it, so the
+// next chapter starts where the file's audio ends or less than one frame of
+// the format later, never before (no guessed priming is taken off).
+struct UnstatedEnd {
+    const char* name;
+    const char* extension;
+    std::vector<std::string> codec;
+    int frameSamples;
+};
+
+class UnstatedEndTest : public EndToEndTest, public ::testing::WithParamInterface<UnstatedEnd> {};
+
+TEST_P(UnstatedEndTest, TheNextChapterStartsWithinTheFilesLastFrame)
+{
+    const UnstatedEnd& c = GetParam();
+    // Mono, so that the decoded book is the tone as it was, not a downmix.
+    Add(Tone(std::string("one.") + c.extension, 0.5, 44100, 1, c.codec, 440));
+    Add(Tone("two.wav", 0.5, 44100, 1, kWav16, 880));
+    Convert();
+    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    const auto chapters = ts::ProbeChapters(Output());
+    ASSERT_EQ(chapters.size(), 2u);
+    const std::vector<double> stops = ts::ToneStops(ts::DecodeMono(Output(), m_dir.Path()));
+    ASSERT_EQ(stops.size(), 2u);
+    // A tone's end is smeared over a few milliseconds; chapter times are whole 1/600 s.
+    EXPECT_GE(chapters[1].start, stops[0] - 0.006);
+    EXPECT_LE(chapters[1].start, stops[0] + c.frameSamples / 44100.0 + 0.006);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, UnstatedEndTest,
+                         ::testing::Values(UnstatedEnd{"Adts", "aac", {"-c:a", "aac", "-b:a", "96k"}, 1024},
+                                           UnstatedEnd{"Ac3", "ac3", {"-c:a", "ac3"}, 1536},
+                                           UnstatedEnd{"Wma", "wma", kWma, 2048}),
+                         [](const ::testing::TestParamInfo<UnstatedEnd>& info) { return std::string(info.param.name); });
+
 // Books of AAC files: their frames are copied when every file is AAC-LC
 // alike and no bit rate is asked for; otherwise the whole book is encoded.
 const std::vector<std::string> kAac = {"-c:a", "aac", "-b:a", "96k"};
@@ -419,25 +455,82 @@ TEST_F(AacCopyTest, ACopiedBookDecodesCleanlyInWholeFramesWithItsFilesLengthAndC
     }
 }
 
-// Aborts the job when the first file has handed on all its frames.
+// M4A files as iTunes writes them: no edit list, every frame 1024 samples
+// long in the sample table, and an iTunSMPB tag that states the priming, the
+// padding after the audio and the audio's length. Copied or encoded, each
+// file lasts its own samples: a chapter starts where the file before it ends,
+// and a one-file book lasts its file.
+class GaplessTagTest : public AacCopyTest, public ::testing::WithParamInterface<bool> {
+protected:
+    // `samples` of a tone at 44.1 kHz; FFmpeg's AAC encoder primes 1024.
+    std::filesystem::path GaplessM4a(const std::string& name, int samples, double frequency)
+    {
+        const auto adts = Tone(name + ".aac", samples / 44100.0, 44100, 2, kAac, frequency);
+        const auto m4a = m_dir / (name + ".m4a");
+        const auto r = ts::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", adts.string(), "-c", "copy",
+                                "-use_editlist", "0", m4a.string()});
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        const long framed = static_cast<long>(ts::ProbePackets(m4a).size()) * 1024;
+        char tag[128];
+        std::snprintf(tag, sizeof tag, " 00000000 %08X %08lX %016X", 1024, framed - 1024 - samples, samples);
+        EXPECT_TRUE(ts::AddFreeformTag(m4a, "iTunSMPB", tag));
+        return m4a;
+    }
+};
+
+TEST_P(GaplessTagTest, AFileWithoutAnEditListLastsWhatItsITunSmpbTagSays)
+{
+    SetForceReencode(GetParam());
+    const int first = 22050;
+    const int second = 30870;
+    Add(GaplessM4a("one", first, 440));
+    Add(GaplessM4a("two", second, 880));
+    Convert();
+    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    EXPECT_EQ(StartsWithFramesOf(ToPath(m_files.front().m_strPath)), !GetParam());
+    std::string errors;
+    EXPECT_TRUE(ts::DecodesCleanly(Output(), &errors)) << errors;
+    const auto chapters = ts::ProbeChapters(Output());
+    ASSERT_EQ(chapters.size(), 2u);
+    // Chapter times are whole 1/600 s; the padding is 478 samples (11 ms).
+    EXPECT_NEAR(chapters[1].start, first / 44100.0, 1.0 / 600);
+
+    m_files.erase(m_files.begin());
+    Convert();
+    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    EXPECT_NEAR(ts::ProbeFormat(Output()).duration, second / 44100.0, 0.0001);
+}
+
+INSTANTIATE_TEST_SUITE_P(Books, GaplessTagTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Encoded" : "Copied");
+                         });
+
+// Aborts the job when the first file has handed on all its frames: the file
+// of `frames` frames, the only one of that length (files are copied in
+// parallel, and another may end first).
 class AbortAfterFirstFile : public IConsoleSink {
 public:
-    explicit AbortAfterFirstFile(const std::atomic<CConverter*>& job) : m_job(job) {}
+    AbortAfterFirstFile(const std::atomic<CConverter*>& job, size_t frames)
+        : m_job(job), m_line("Encoded " + std::to_string(frames) + " ")
+    {
+    }
     void Write(eStream, const std::string& line) override
     {
-        if (CConverter* job = m_job.load(); job && line.rfind("Encoded", 0) == 0)
+        if (CConverter* job = m_job.load(); job && line.rfind(m_line, 0) == 0)
             job->Abort();
     }
 
 private:
     const std::atomic<CConverter*>& m_job;
+    const std::string m_line;
 };
 
 TEST_F(AacCopyTest, AnAbortDuringACopiedBookLeavesAReadableFile)
 {
     for (int i = 0; i < 4; ++i)
-        Add(Tone("long " + std::to_string(i) + ".m4a", 20.0, 44100, 2, kAac));
-    AbortAfterFirstFile console(m_pJob);
+        Add(Tone("long " + std::to_string(i) + ".m4a", i == 0 ? 20.0 : 25.0, 44100, 2, kAac));
+    AbortAfterFirstFile console(m_pJob, ts::ProbePackets(ToPath(m_files.front().m_strPath)).size());
     Convert(0, console);
     EXPECT_TRUE(g_strError.IsEmpty());
     ASSERT_TRUE(std::filesystem::exists(Output()));
@@ -446,7 +539,7 @@ TEST_F(AacCopyTest, AnAbortDuringACopiedBookLeavesAReadableFile)
     EXPECT_TRUE(ts::DecodesCleanly(Output(), &errors)) << errors;
     const double seconds = ts::ProbeFormat(Output()).duration;
     EXPECT_GE(seconds, 20.0);
-    EXPECT_LT(seconds, 4 * 20.0);
+    EXPECT_LT(seconds, 20.0 + 3 * 25.0);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "tests/support/TestSupport.h"
+
 namespace testsupport {
 
 namespace {
@@ -350,6 +352,60 @@ bool ReadTrackTables(const BoxReader& reader, const Box& stbl, TrackTables* tabl
         tables->chunkOffsets.push_back(co64 ? cursor.U64() : cursor.U32());
     if (!cursor.Ok() || cursor.Remaining() != 0)
         return fail("chunk offset table size does not match its entry count");
+    return true;
+}
+
+namespace {
+void PutU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (24 - 8 * i));
+}
+
+std::vector<uint8_t> MakeBox(const std::string& type, const std::vector<uint8_t>& payload)
+{
+    std::vector<uint8_t> box(8);
+    PutU32(box, 0, static_cast<uint32_t>(8 + payload.size()));
+    std::copy(type.begin(), type.end(), box.begin() + 4);
+    box.insert(box.end(), payload.begin(), payload.end());
+    return box;
+}
+
+std::vector<uint8_t> FullBoxText(uint32_t versionAndFlags, const std::string& text)
+{
+    std::vector<uint8_t> payload(4);
+    PutU32(payload, 0, versionAndFlags);
+    payload.insert(payload.end(), text.begin(), text.end());
+    return payload;
+}
+}  // namespace
+
+bool AddFreeformTag(const std::filesystem::path& file, const std::string& name, const std::string& value)
+{
+    std::vector<Box> path;  // moov down to ilst
+    {
+        BoxReader reader(file);
+        for (const char* step : {"moov", "moov/udta", "moov/udta/meta", "moov/udta/meta/ilst"}) {
+            if (const Box* box = reader.Find(step); box && box->headerSize == 8)
+                path.push_back(*box);
+        }
+        const Box* mdat = reader.Find("mdat");
+        if (!reader.Ok() || path.size() != 4 || !mdat || mdat->offset > path[0].offset)
+            return false;
+    }
+    const std::vector<uint8_t> data = MakeBox("data", FullBoxText(1, std::string(4, '\0') + value));
+    std::vector<uint8_t> item = MakeBox("mean", FullBoxText(0, "com.apple.iTunes"));
+    const std::vector<uint8_t> named = MakeBox("name", FullBoxText(0, name));
+    item.insert(item.end(), named.begin(), named.end());
+    item.insert(item.end(), data.begin(), data.end());
+    item = MakeBox("----", item);
+
+    std::vector<uint8_t> bytes = ReadAll(file);
+    const Box& list = path.back();
+    bytes.insert(bytes.begin() + static_cast<long>(list.offset + list.size), item.begin(), item.end());
+    for (const Box& box : path)
+        PutU32(bytes, box.offset, static_cast<uint32_t>(box.size + item.size()));
+    WriteAll(file, bytes);
     return true;
 }
 

@@ -112,4 +112,10 @@ struct TrackTables {
 // Decodes `stbl`; false with `error` set when a table is missing or malformed.
 bool ReadTrackTables(const BoxReader& reader, const Box& stbl, TrackTables* tables, std::string* error);
 
+// Adds a freeform iTunes item ("----" of com.apple.iTunes) `name` = `value`
+// to the file's moov/udta/meta/ilst and grows the boxes around it. The moov
+// must follow the media data, as the ffmpeg tool writes it, so that no chunk
+// offset moves; false when the file is not of that shape.
+bool AddFreeformTag(const std::filesystem::path& file, const std::string& name, const std::string& value);
+
 }  // namespace testsupport

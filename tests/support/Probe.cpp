@@ -87,21 +87,27 @@ ProbedFormat ProbeFormat(const std::filesystem::path& file)
 
 std::vector<ProbedPacket> ProbePackets(const std::filesystem::path& file)
 {
-    const auto r = Run({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries", "packet=duration,data_hash",
+    const auto r = Run({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries", "packet=duration,size,pos,data_hash",
                         "-show_data_hash", "CRC32", "-of", "compact=p=0", file.string()});
     // A packet's side data breaks its line: fields are taken in order.
     std::vector<ProbedPacket> packets;
-    long duration = 0;
+    ProbedPacket packet;
     std::string field;
     std::istringstream fields(r.output);
     while (std::getline(fields, field, '|')) {
         std::istringstream parts(field);
         std::string part;
         while (std::getline(parts, part)) {
-            if (part.rfind("duration=", 0) == 0)
-                duration = std::stol(part.substr(9));
-            else if (part.rfind("data_hash=", 0) == 0)
-                packets.push_back({duration, part.substr(10)});
+            if (part.rfind("duration=", 0) == 0) {
+                packet.duration = std::stol(part.substr(9));
+            } else if (part.rfind("size=", 0) == 0) {
+                packet.size = std::stol(part.substr(5));
+            } else if (part.rfind("pos=", 0) == 0) {
+                packet.pos = std::stol(part.substr(4));
+            } else if (part.rfind("data_hash=", 0) == 0) {
+                packet.hash = part.substr(10);
+                packets.push_back(packet);
+            }
         }
     }
     return packets;

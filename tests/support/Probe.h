@@ -26,10 +26,12 @@ struct ProbedFormat {
 };
 ProbedFormat ProbeFormat(const std::filesystem::path& file);
 
-// The first audio stream's packets: duration in the stream's ticks and a
-// hash of the bytes.
+// The first audio stream's packets: duration in the stream's ticks, where
+// its bytes lie in the file, and a hash of them.
 struct ProbedPacket {
     long duration = 0;
+    long size = 0;
+    long pos = -1;
     std::string hash;
 };
 std::vector<ProbedPacket> ProbePackets(const std::filesystem::path& file);
