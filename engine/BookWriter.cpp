@@ -24,8 +24,13 @@ constexpr uint8_t kMediaKindAudiobook = 2;
 }  // namespace
 
 CBookWriter::CBookWriter(const sCoverData* cover, const std::u16string* outputPath, CThreadPool& pool,
-                         IConsoleSink& console)
-    : m_pOutputPath(outputPath), m_pCover(cover), m_pool(pool), m_console(console), m_ready(true, false)
+                         IConsoleSink& console, uint64_t prerollFrames)
+    : m_pOutputPath(outputPath),
+      m_pCover(cover),
+      m_pool(pool),
+      m_console(console),
+      m_nPrerollFrames(prerollFrames),
+      m_ready(true, false)
 {
 }
 
@@ -120,7 +125,11 @@ std::vector<sWorkUnit> CBookWriter::PlanUnits(const std::vector<sInputFile>& fil
     }
     // Whether a file's rate holds is read only of the files worth cutting.
     const auto rateHolds = [&files](size_t i) { return RateHoldsThroughout(files[i].m_strPath); };
-    return PlanWorkUnits(planned, m_pool.Size(), uint64_t{bookRate} * kMinUnitSeconds / kAacFrameLength, rateHolds);
+    std::vector<sWorkUnit> units =
+        PlanWorkUnits(planned, m_pool.Size(), uint64_t{bookRate} * kMinUnitSeconds / kAacFrameLength, rateHolds);
+    for (sWorkUnit& unit : units)
+        unit.prerollFrames = m_nPrerollFrames;
+    return units;
 }
 
 void CBookWriter::Submit(const std::vector<sInputFile>& files)

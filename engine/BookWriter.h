@@ -31,9 +31,10 @@ uint32_t EstimateTotal(uint32_t durations, uint32_t sizes, uint32_t totalSize);
 class CBookWriter {
 public:
     // The file tasks get their threads from `pool` and write their console
-    // lines to `console`; both outlive the writer.
+    // lines to `console`; both outlive the writer. A unit that starts inside
+    // a file has its encoder given `prerollFrames` frames before it.
     CBookWriter(const sCoverData* cover, const std::u16string* outputPath, CThreadPool& pool,
-                IConsoleSink& console);
+                IConsoleSink& console, uint64_t prerollFrames = kPrerollFrames);
     // Destroys the tasks after their threads have ended. Only after
     // WriteBook has returned.
     ~CBookWriter();
@@ -104,6 +105,7 @@ private:
     const sCoverData* m_pCover;
     CThreadPool& m_pool;
     IConsoleSink& m_console;
+    const uint64_t m_nPrerollFrames;
     const sTagInfo* m_pMetadata = nullptr;
     std::optional<CPendingBook> m_output;  // where m_file is written
     std::unique_ptr<mp4::File> m_file;

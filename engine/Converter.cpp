@@ -8,11 +8,12 @@
 #include "base/Text.h"
 
 CConverter::CConverter(const sTagInfo* metadata, const std::vector<sInputFile>* files, const sCoverData* cover,
-                       const std::u16string* outputPath, IConsoleSink& console, CThreadPool& pool)
+                       const std::u16string* outputPath, IConsoleSink& console, CThreadPool& pool,
+                       uint64_t prerollFrames)
     : m_pMetadata(metadata),
       m_pFiles(files),
       m_pOutputPath(outputPath),
-      m_pWriter(std::make_unique<CBookWriter>(cover, outputPath, pool, console)),
+      m_pWriter(std::make_unique<CBookWriter>(cover, outputPath, pool, console, prerollFrames)),
       m_pEnded(std::make_unique<CEvent>(true, false))
 {
 }

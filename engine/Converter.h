@@ -12,6 +12,7 @@
 #include "engine/ConsoleSink.h"
 #include "engine/ConversionOutcome.h"
 #include "engine/ThreadPool.h"
+#include "engine/WorkPlan.h"
 
 class CBookWriter;
 
@@ -19,10 +20,12 @@ class CConverter {
 public:
     // `metadata`, `files`, `cover` and `outputPath` are not owned and must
     // outlive the job. The engine's console lines go to `console`; `pool`
-    // gives the file tasks their threads. Both must outlive the job.
+    // gives the file tasks their threads. Both must outlive the job. The
+    // encoder of a unit that starts inside a file is given `prerollFrames`
+    // frames before it.
     CConverter(const sTagInfo* metadata, const std::vector<sInputFile>* files, const sCoverData* cover,
                const std::u16string* outputPath, IConsoleSink& console = StandardStreams(),
-               CThreadPool& pool = g_ThreadPool);
+               CThreadPool& pool = g_ThreadPool, uint64_t prerollFrames = kPrerollFrames);
     // Only after WaitForEnd has returned true (or before Start). Waits for
     // every file task's thread; the output file was closed as the job ended.
     ~CConverter();

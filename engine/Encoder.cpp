@@ -11,13 +11,6 @@
 #include "base/Text.h"
 
 namespace {
-// Frames a unit's encoder is given ahead of its first kept frame. The AAC
-// decoder rebuilds each block from two neighbouring frames, so a unit's first
-// frame must continue the signal its neighbour's last frame encoded: one
-// frame does that. The encoder's rate control takes longer to settle: after
-// four frames a seam in speech still stood out against one continuous encode,
-// after sixteen (0.37 s at 44.1 kHz, about 0.5 % more work per unit) none did.
-constexpr uint64_t kPrerollFrames = 16;
 // Frames past a unit's last kept frame that its encoder is given, so that it
 // chooses that frame's window knowing what follows, as one continuous
 // encoder would.
@@ -58,7 +51,7 @@ void CEncoder::NarrowToUnit()
         return;
     }
     const uint64_t block = m_nFrameLength;
-    const uint64_t preroll = m_unit.First() ? 0 : std::min(kPrerollFrames, m_unit.firstFrame);
+    const uint64_t preroll = m_unit.First() ? 0 : std::min(m_unit.prerollFrames, m_unit.firstFrame);
     m_nFirstBlock = m_unit.firstFrame - preroll;
     // The encoder's frame n (its first is priming) spans the file's blocks
     // m_nFirstBlock + n - 1 and m_nFirstBlock + n, and a decoder puts out the

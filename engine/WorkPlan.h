@@ -9,6 +9,16 @@
 
 // The end of a file's last unit: wherever its audio ends.
 constexpr uint64_t kToFileEnd = UINT64_MAX;
+// Frames a unit's encoder is given ahead of its first kept frame. The AAC
+// decoder rebuilds each block from two neighbouring frames, so a unit's first
+// frame must continue the signal its neighbour's last frame encoded: one
+// frame does that. The encoder's adaptive state (rate control) takes longer: a
+// fresh encoder settles into the continuous one's state in a pause, but one
+// that starts inside a loud, noisy word codes all of it worse. After four
+// frames a seam in speech still stood out against one continuous encode;
+// sixteen (0.37 s at 44.1 kHz, about 0.5 % more work per unit) reach back to
+// the pause before a word that began up to 0.37 s before the unit.
+constexpr uint64_t kPrerollFrames = 16;
 
 struct sWorkUnit {
     size_t file = 0;  // the file's place in the book
@@ -18,6 +28,9 @@ struct sWorkUnit {
     // numbered from the file's first sample.
     uint64_t firstFrame = 0;
     uint64_t endFrame = kToFileEnd;
+    // Frames before firstFrame that the unit's encoder is given (as far as
+    // the file has them) and does not keep.
+    uint64_t prerollFrames = kPrerollFrames;
 
     bool First() const { return index == 0; }
     bool Last() const { return index + 1 == count; }
