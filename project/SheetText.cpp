@@ -96,6 +96,11 @@ sSheetText DecodeSheetText(std::string_view bytes, const std::string& legacyEnco
         return {FromUtf16(bytes.substr(2), true), {}};
     if (bytes.starts_with("\xEF\xBB\xBF"))
         bytes.remove_prefix(3);
+    // Text holds no NUL byte, but UTF-16 saved without its mark holds one in
+    // every unit of ASCII: on the high side of each unit, so its position
+    // tells the byte order.
+    if (const size_t nul = bytes.find('\0'); nul != std::string_view::npos && bytes.size() % 2 == 0)
+        return {FromUtf16(bytes, nul % 2 == 0), {}};
     std::u16string decoded = FromUtf8(bytes);
     if (IsCleanUtf8(decoded))
         return {std::move(decoded), {}};

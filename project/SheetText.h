@@ -1,6 +1,7 @@
 #pragma once
 // The text of a chapter sheet as people's editors save it: UTF-8 (with or
-// without a byte-order mark), UTF-16 after its byte-order mark, and otherwise
+// without a byte-order mark), UTF-16 (after its byte-order mark, or told by
+// the NUL bytes of its ASCII without one), and otherwise
 // a legacy code page: Windows-1252, or one the user names.
 #include <optional>
 #include <string>

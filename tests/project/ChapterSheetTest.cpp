@@ -210,10 +210,10 @@ void PrintTo(const sWrittenSheet& sheet, std::ostream* out)
     *out << sheet.m_szName;
 }
 
-// `text` as UTF-16 with its byte-order mark.
-std::string Utf16(std::u16string_view text, bool bigEndian)
+// `text` as UTF-16, with its byte-order mark unless told otherwise.
+std::string Utf16(std::u16string_view text, bool bigEndian, bool mark = true)
 {
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    std::string bytes = !mark ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (char16_t unit : text) {
         const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
         bytes += bigEndian ? std::string{high, low} : std::string{low, high};
@@ -261,6 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
         sWrittenSheet{"Utf8WithByteOrderMark", "book.cue", "\xEF\xBB\xBF" + ToUtf8(kCueText), "", kCueChapters, {}, kCueAlbum},
         sWrittenSheet{"Utf16LittleEndian", "book.cue", Utf16(kCueText, false), "", kCueChapters, {}, kCueAlbum},
         sWrittenSheet{"Utf16BigEndian", "book.cue", Utf16(kCueText, true), "", kCueChapters, {}, kCueAlbum},
+        sWrittenSheet{"Utf16WithoutMark", "book.cue", Utf16(kCueText, false, false), "", kCueChapters, {}, kCueAlbum},
         // Windows-1252, not Latin-1: 0x80 to 0x9F are letters and signs.
         sWrittenSheet{"Windows1252", "book.cue",
                       "TITLE \"\x93Quoted\x94 \x80\"\nFILE \"book.wav\" WAVE\n  TRACK 01 AUDIO\n"
