@@ -283,7 +283,12 @@ TEST_F(EndToEndTest, AnUnreadableThirdOfFiveKeepsTheEarlierChaptersOnly)
     EXPECT_LE(chapters.size(), 2u);
     for (size_t i = 0; i < chapters.size(); ++i)
         EXPECT_EQ(chapters[i].title, std::to_string(i + 1));
-    EXPECT_GT(ts::ProbeFormat(Output()).duration, 0.9);  // at least the first file
+    // The failure stops every running file, the first one too when it is
+    // slower than the second: the book holds nothing from the third file on,
+    // and a chapter only for a file whose audio is all there.
+    const double duration = ts::ProbeFormat(Output()).duration;
+    EXPECT_LT(duration, 2.1);
+    EXPECT_GT(duration, static_cast<double>(chapters.size()) - 0.05);
     EXPECT_TRUE(ts::DecodesCleanly(Output()));
 }
 
