@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <sys/resource.h>
 
+#include "ffmpeg/LogLevel.h"
 #include "ui/CommandLine.h"
 #include "ui/MainDlg.h"
 
@@ -26,6 +27,7 @@ void LowerPriority()
 int main(int argc, char* argv[])
 {
     LowerPriority();
+    ffmpeg::SetProgramLogLevel();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlin"));
     const sCommandLine arguments = ParseCommandLine(QApplication::arguments());

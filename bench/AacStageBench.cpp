@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "engine/Encoder.h"
-#include "engine/GraphFactory.h"
+#include "engine/ConversionContext.h"
 #include "MemoryGraph.h"
 
 namespace {
@@ -31,14 +31,16 @@ int main(int argc, char** argv)
     std::vector<int16_t> pcm(bytes.size() / 2);
     std::memcpy(pcm.data(), bytes.data(), pcm.size() * 2);
 
-    SetGraphFactory([&](const std::u16string&, const WAVEFORMATEX*) -> std::unique_ptr<CGraphSound> {
+    sConversionContext context;
+    context.m_openDecoder = [&](const std::u16string&, const WAVEFORMATEX*) -> std::unique_ptr<CGraphSound> {
         return std::make_unique<CMemoryGraph>(&pcm, rate, channels);
-    });
+    };
+    CRunState run;
     CCountingWriter writer;
     sInputFile input{u"memory", u"memory", 0};
     const auto start = std::chrono::steady_clock::now();
     {
-        CEncoder encoder(nullptr, input, &writer, StandardStreams());
+        CEncoder encoder(context, run, nullptr, input, &writer);
         if (!encoder.HasGraph())
             return 1;
         encoder.Run();

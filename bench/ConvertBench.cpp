@@ -5,6 +5,8 @@
 #include <thread>
 
 #include "engine/Converter.h"
+#include "engine/ThreadPool.h"
+#include "ffmpeg/LogLevel.h"
 #include "base/Event.h"
 #include "base/Text.h"
 
@@ -14,15 +16,16 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s OUTPUT.m4b INPUT...\n", argv[0]);
         return 2;
     }
-    const std::u16string output = FromUtf8(argv[1]);
-    std::vector<sInputFile> files;
+    ffmpeg::SetProgramLogLevel();
+    CThreadPool pool;
+    sConversionContext context;
+    context.m_strOutput = FromUtf8(argv[1]);
     for (int i = 2; i < argc; ++i) {
         const std::u16string path = FromUtf8(argv[i]);
-        files.push_back({path, path, QueryFileSizeLow32(path)});
+        context.m_files.push_back({path, path, QueryFileSizeLow32(path)});
     }
-    sTagInfo metadata;
-    sCoverData cover;
-    CConverter job(&metadata, &files, &cover, &output);
+    context.m_pPool = &pool;
+    CConverter job(std::move(context));
     job.Start();
     while (!job.WaitForEnd(100)) {
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/DisplayText.h"
+#include "engine/Settings.h"
 #include "project/LeftOutChapters.h"
 #include "project/PathText.h"
 #include "base/Text.h"
@@ -174,14 +175,15 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
         return Failure(EXIT_USAGE, NO_BOOK_NAME);
     }
 
-    plan.m_inputs = project.BuildInputs();
-    plan.m_leftOutChapters = ChaptersPastStatedEnd(project.Rows());
+    plan.m_context = project.BuildConversion(
+        plan.m_strOutput, ReadEncodingChoice(options.m_settingsFile, options.m_bitrate, options.m_bReencode));
+    plan.m_leftOutChapters = ChaptersPastStatedEnd(project.Rows(), project.ChapterSource());
     plan.m_strCover = project.Cover().GetCoverPath();
     plan.m_details = project.Details();
     plan.m_sheetNotices = project.ChapterNotices();
     if (options.m_cover && project.CoverTooLarge())
         return Failure(EXIT_FAILED, ToUtf8(CoverTooLargeText(FromUtf8(*options.m_cover))));
-    if (options.m_cover && plan.m_inputs.m_cover.Size() == 0)
+    if (options.m_cover && plan.m_context.m_cover.Size() == 0)
         return Failure(EXIT_FAILED, "Can't read cover picture " + *options.m_cover);
 
     // Writing the book over one of its own inputs would destroy that input.
@@ -203,7 +205,7 @@ std::string DescribePlan(const sBookPlan& plan)
         text += "Note: " + EscapeForDisplay(notice) + "\n";
     text += "Chapters:\n";
     int number = 1;
-    for (const sInputFile& input : plan.m_inputs.m_files) {
+    for (const sInputFile& input : plan.m_context.m_files) {
         const std::string path = EscapeForDisplay(input.m_strPath);
         if (input.m_chapters.empty())
             text += std::to_string(number++) + "\t" + EscapeForDisplay(input.m_strTitle) + "\t" + path + "\n";
@@ -219,7 +221,7 @@ std::string DescribePlan(const sBookPlan& plan)
         text += "(none)";
     else if (IsCoverTooLarge(plan.m_strCover))
         text += EscapeForDisplay(plan.m_strCover) + " (too large: no cover)";
-    else if (plan.m_inputs.m_cover.Size() == 0)
+    else if (plan.m_context.m_cover.Size() == 0)
         text += EscapeForDisplay(plan.m_strCover) + " (unreadable: no cover)";
     else
         text += EscapeForDisplay(plan.m_strCover);

@@ -16,7 +16,7 @@ inline constexpr int EXIT_INTERRUPTED = 130;
 struct sBookPlan {
     int m_nExitCode = EXIT_DONE;  // not EXIT_DONE: m_strError says why
     std::string m_strError;
-    sConversionInputs m_inputs;
+    sConversionContext m_context;  // the conversion, without its pool
     std::u16string m_strOutput;  // absolute path of the book; empty in a dry run that cannot name it
     std::u16string m_strCover;   // the cover path chosen (may be empty)
     sBookDetails m_details;
@@ -27,7 +27,7 @@ struct sBookPlan {
 };
 
 // `workingFolder` is where relative paths and the default book name lead.
-// Sets g_nChapterMode from the options. Tags are read with `readTags`,
+// The chapter source comes from the options. Tags are read with `readTags`,
 // lengths and chapters with `readChapters`, and only once the paths and the
 // output's name are known to be usable. A chapter sheet with a problem
 // fails the plan. A dry run needs no name for the book.

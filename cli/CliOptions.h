@@ -1,5 +1,6 @@
 #pragma once
 // The command line of tavlin-cli.
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@ struct sCliOptions {
     bool m_bReencode = false;  // encode even AAC-LC files whose frames could be copied
     bool m_bDryRun = false;
     bool m_bQuiet = false;
+    // The settings file (Tavlin.ini beside the program, set by main, not by
+    // an option): its bitrate applies when --bitrate is not given.
+    std::filesystem::path m_settingsFile;
 };
 
 enum class eCliAction { Convert, Help, Version, UsageError };

@@ -10,6 +10,7 @@
 
 #include "cli/BookPlan.h"
 #include "engine/Converter.h"
+#include "engine/ThreadPool.h"
 #include "cli/DisplayText.h"
 #include "cli/ProgressDisplay.h"
 #include "project/LeftOutChapters.h"
@@ -91,8 +92,9 @@ std::u16string_view WithoutTrailingNewlines(std::u16string_view text)
 
 }  // namespace
 
-int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPath, bool quiet)
+int ConvertBook(sConversionContext context, bool quiet)
 {
+    const std::u16string outputPath = context.m_strOutput;
     CStopSignals signals;
     CProgressDisplay progress(stderr, ::isatty(STDERR_FILENO) == 1);
     const auto started = std::chrono::steady_clock::now();
@@ -105,7 +107,10 @@ int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPat
     {
         // The engine's console lines are debug lines here: standard output
         // carries only the book's path.
-        CConverter converter(&inputs.m_metadata, &inputs.m_files, &inputs.m_cover, &outputPath, DebugLines());
+        CThreadPool pool;
+        context.m_pPool = &pool;
+        context.m_pConsole = &DebugLines();
+        CConverter converter(std::move(context));
         {
             const CStopSignalsBlocked blocked;
             converter.Start();

@@ -7,4 +7,4 @@
 
 // Returns the exit code: EXIT_DONE, EXIT_FAILED (the engine's error text is
 // on standard error) or EXIT_INTERRUPTED.
-int ConvertBook(const sConversionInputs& inputs, const std::u16string& outputPath, bool quiet);
+int ConvertBook(sConversionContext context, bool quiet);

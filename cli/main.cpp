@@ -16,10 +16,7 @@
 #include "engine/Settings.h"
 #include "project/LeftOutChapters.h"
 #include "base/Text.h"
-
-extern "C" {
-#include <libavutil/log.h>
-}
+#include "ffmpeg/LogLevel.h"
 
 #ifndef TAVLIN_VERSION
 #define TAVLIN_VERSION "unknown"
@@ -45,9 +42,7 @@ int main(int argc, char** argv)
 {
     // File names in the user's character set for the tag library.
     std::setlocale(LC_CTYPE, "");
-    // The codec libraries' own remarks (encoder statistics) only when debugging.
-    if (!std::getenv("TAVLIN_DEBUG"))
-        av_log_set_level(AV_LOG_ERROR);
+    ffmpeg::SetProgramLogLevel();
     const sCliParse parse = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (parse.m_action) {
     case eCliAction::Help:
@@ -66,8 +61,9 @@ int main(int argc, char** argv)
 
     sCliOptions options = parse.m_options;
     // Without --sheet-encoding, the settings file's, as the window reads it.
+    options.m_settingsFile = ProgramSettingsPath();
     if (!options.m_sheetEncoding)
-        options.m_sheetEncoding = ConfiguredSheetEncoding();
+        options.m_sheetEncoding = ConfiguredSheetEncoding(options.m_settingsFile);
     std::error_code error;
     const std::filesystem::path here = std::filesystem::current_path(error);
     if (error) {
@@ -87,10 +83,7 @@ int main(int argc, char** argv)
             PrintMessage(LeftOutChapterText(chapter));
         return AfterStandardOutput(EXIT_DONE);
     }
-    if (options.m_bitrate)
-        SetBitrateOverride(*options.m_bitrate);
-    SetForceReencode(options.m_bReencode);
     for (const std::u16string& notice : plan.m_sheetNotices)
         PrintMessage(u"note: " + notice);
-    return AfterStandardOutput(ConvertBook(plan.m_inputs, plan.m_strOutput, options.m_bQuiet));
+    return AfterStandardOutput(ConvertBook(plan.m_context, options.m_bQuiet));
 }

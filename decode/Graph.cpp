@@ -5,7 +5,6 @@
 #include <system_error>
 
 #include "base/Diagnostics.h"
-#include "base/EngineState.h"
 #include "decode/GraphState.h"
 #include "decode/MediaSample.h"
 #include "decode/Negotiation.h"
@@ -22,10 +21,21 @@ namespace {
 // abort instead of holding the streaming thread for ever.
 int InterruptRequested(void* opaque)
 {
-    const auto* stop = static_cast<const std::atomic<bool>*>(opaque);
-    return stop->load() || g_bAbort.load() != 0 ? 1 : 0;
+    const auto* state = static_cast<const CGraph::State*>(opaque);
+    return state->stop.load() || (state->conversionStopped && state->conversionStopped->load()) ? 1 : 0;
 }
 }  // namespace
+
+void CGraph::SetConversion(const std::atomic<bool>* stopped, std::function<void(const std::u16string&)> fail)
+{
+    m_state->conversionStopped = stopped;
+    m_state->fail = std::move(fail);
+}
+
+bool CGraph::ConversionStopped() const
+{
+    return m_state->conversionStopped && m_state->conversionStopped->load();
+}
 
 CGraph::CGraph() : m_state(std::make_unique<State>()) {}
 
@@ -43,7 +53,7 @@ HRESULT CGraph::Init()
         return E_OUTOFMEMORY;
     }
     m_state->pendingContext->interrupt_callback.callback = &InterruptRequested;
-    m_state->pendingContext->interrupt_callback.opaque = &m_state->stop;
+    m_state->pendingContext->interrupt_callback.opaque = m_state.get();
     HRESULT hr = AddFilters();
     if (FAILED(hr)) {
         DebugFailure(hr, "AddFilters()");
@@ -218,7 +228,8 @@ void CGraph::Stream()
     } catch (const std::exception&) {
         // Out of memory while decoding: this conversion ends with a message,
         // and the consumer still learns that no more samples will come.
-        FailConversion(FormatWithPath(u"Can't read file %ls", m_state->path));
+        if (m_state->fail)
+            m_state->fail(FormatWithPath(u"Can't read file %ls", m_state->path));
         if (!m_state->stop) {
             try {
                 m_state->sinkPin->EndOfStream();
@@ -255,7 +266,8 @@ void CGraph::StreamBuffers()
     if (failed) {
         // The rest of the file cannot be read or turned into the book's PCM:
         // end the conversion with a message rather than leave the file cut short.
-        FailConversion(FormatWithPath(u"Can't read file %ls", s.path));
+        if (s.fail)
+            s.fail(FormatWithPath(u"Can't read file %ls", s.path));
     }
     if (!s.stop && !refused && !failed) {
         buffer.clear();

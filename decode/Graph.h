@@ -4,6 +4,7 @@
 // consumer on a thread of its own, as fast as the consumer takes it.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,11 @@ public:
     virtual void NotifyEndOfStream() {}
     // Current decoding position in 100 ns units; 0 before Init or after Close.
     virtual int64_t GetPosition();
+    // The conversion the graph decodes for: reads and opens end once `stopped`
+    // is raised, and a failure to read on is reported through `fail`. Before Init.
+    void SetConversion(const std::atomic<bool>* stopped, std::function<void(const std::u16string&)> fail);
+    // Whether the conversion the graph decodes for is stopping.
+    bool ConversionStopped() const;
 
     struct State;  // FFmpeg-side state, defined in the implementation
 

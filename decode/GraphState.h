@@ -4,6 +4,7 @@
 // streaming thread.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -28,6 +29,10 @@ struct CGraph::State {
 
     std::thread thread;
     std::atomic<bool> stop{false};
+    // The conversion's stop flag and its way to fail with a message; set
+    // before Init.
+    const std::atomic<bool>* conversionStopped = nullptr;
+    std::function<void(const std::u16string&)> fail;
     std::atomic<int64_t> position{0};  // 100 ns units
 };
 

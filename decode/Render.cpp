@@ -3,7 +3,6 @@
 #include <cstring>
 #include <new>
 
-#include "base/EngineState.h"
 #include "decode/Graph.h"
 
 namespace {
@@ -84,7 +83,7 @@ HRESULT CRender::DoRenderSample(IMediaSample* sample)
     if (sample->GetActualDataLength() != 0 && m_pGraphSound && m_pGraphSound->m_pCallback)
         m_pGraphSound->m_pCallback->OnSample(sample);
     // After an abort the consumer hears the end at once and nothing follows.
-    if (g_bAbort)
+    if (m_pGraphSound && m_pGraphSound->ConversionStopped())
         EndOfStream();
     return S_OK;
 }

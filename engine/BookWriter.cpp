@@ -6,10 +6,7 @@
 #include "decode/AudioProbe.h"
 #include "decode/Negotiation.h"
 #include "engine/ChapterSample.h"
-#include "base/EngineState.h"
 #include "engine/FileTask.h"
-#include "engine/LibraryLog.h"
-#include "engine/Settings.h"
 #include "base/Text.h"
 #include "engine/ThreadPool.h"
 
@@ -23,14 +20,8 @@ constexpr uint8_t kAudioProfileLevel = 255;
 constexpr uint8_t kMediaKindAudiobook = 2;
 }  // namespace
 
-CBookWriter::CBookWriter(const sCoverData* cover, const std::u16string* outputPath, CThreadPool& pool,
-                         IConsoleSink& console, uint64_t prerollFrames)
-    : m_pOutputPath(outputPath),
-      m_pCover(cover),
-      m_pool(pool),
-      m_console(console),
-      m_nPrerollFrames(prerollFrames),
-      m_ready(true, false)
+CBookWriter::CBookWriter(const sConversionContext& context, CRunState& run)
+    : m_context(context), m_run(run), m_pool(*context.m_pPool), m_ready(true, false)
 {
 }
 
@@ -42,17 +33,16 @@ CBookWriter::~CBookWriter()
     m_tasks.clear();
 }
 
-void CBookWriter::WriteBook(const std::vector<sInputFile>& files, const sTagInfo* metadata)
+void CBookWriter::WriteBook()
 {
-    m_pMetadata = metadata;
-    m_copyOf = ChooseCopy(files);
-    Submit(files);
+    m_copyOf = ChooseCopy();
+    Submit();
     m_bAllSubmitted.store(1);
     WriteFrames();
     // Finished here, on the job thread, so that a failure to finish the file
     // is reported before the conversion counts as complete, and a partial
     // book has its name before the job reports how it ended.
-    FinishOutput(g_bAbort.load() == 0);
+    FinishOutput(!m_run.Stopped());
 }
 
 void CBookWriter::FinishOutput(bool complete)
@@ -86,19 +76,19 @@ void CBookWriter::Abandon()
     FinishOutput(false);
 }
 
-std::optional<sAacStream> CBookWriter::ChooseCopy(const std::vector<sInputFile>& files)
+std::optional<sAacStream> CBookWriter::ChooseCopy() const
 {
-    if (files.empty() || ForceReencode() || BitrateRequested())
+    if (m_context.m_files.empty() || !m_context.m_encoding.MayCopyFrames())
         return std::nullopt;
-    QuietLibraryLogs();
     std::vector<std::string> paths;
-    for (const sInputFile& input : files)
+    for (const sInputFile& input : m_context.m_files)
         paths.push_back(ToUtf8(input.m_strPath));
     return CommonAacStream(paths);
 }
 
-std::vector<sWorkUnit> CBookWriter::PlanUnits(const std::vector<sInputFile>& files)
+std::vector<sWorkUnit> CBookWriter::PlanUnits()
 {
+    const std::vector<sInputFile>& files = m_context.m_files;
     // Every file's stated length gives the progress its total before
     // anything is encoded. A file is cut where the samples of its stretches
     // are found exactly and cheaply: where it decodes at the book's rate
@@ -110,9 +100,8 @@ std::vector<sWorkUnit> CBookWriter::PlanUnits(const std::vector<sInputFile>& fil
     m_fileDurations.assign(files.size(), 0);
     const bool cut = !m_copyOf && m_pool.Size() > 1;
     uint32_t bookRate = 0;
-    QuietLibraryLogs();
-    for (size_t i = 0; i < files.size() && g_bAbort.load() == 0; ++i) {
-        const std::optional<sAudioProbe> probe = ProbeAudio(files[i].m_strPath);
+    for (size_t i = 0; i < files.size() && !m_run.Stopped(); ++i) {
+        const std::optional<sAudioProbe> probe = ProbeAudio(files[i].m_strPath, m_run.StopFlag());
         if (!probe)
             continue;  // its task says what is wrong with it
         m_fileDurations[i] = probe->duration;
@@ -124,25 +113,25 @@ std::vector<sWorkUnit> CBookWriter::PlanUnits(const std::vector<sInputFile>& fil
         planned[i].cuttable = probe->rate == bookRate && probe->direct;
     }
     // Whether a file's rate holds is read only of the files worth cutting.
-    const auto rateHolds = [&files](size_t i) { return RateHoldsThroughout(files[i].m_strPath); };
+    const auto rateHolds = [&](size_t i) { return RateHoldsThroughout(files[i].m_strPath, m_run.StopFlag()); };
     std::vector<sWorkUnit> units =
         PlanWorkUnits(planned, m_pool.Size(), uint64_t{bookRate} * kMinUnitSeconds / kAacFrameLength, rateHolds);
     for (sWorkUnit& unit : units)
-        unit.prerollFrames = m_nPrerollFrames;
+        unit.prerollFrames = m_context.m_nPrerollFrames;
     return units;
 }
 
-void CBookWriter::Submit(const std::vector<sInputFile>& files)
+void CBookWriter::Submit()
 {
     m_format = WAVEFORMATEX{};
-    for (const sWorkUnit& unit : PlanUnits(files)) {
-        const sInputFile& input = files[unit.file];
+    for (const sWorkUnit& unit : PlanUnits()) {
+        const sInputFile& input = m_context.m_files[unit.file];
         // The first unit fixes the book's format; every later one is given it.
         std::optional<WAVEFORMATEX> required;
         if (!m_tasks.empty())
             required = m_format;
-        m_tasks.push_back(std::make_unique<CFileTask>(&input, required, this, m_pool, m_console,
-                                                      m_copyOf ? &*m_copyOf : nullptr, unit));
+        m_tasks.push_back(std::make_unique<CFileTask>(m_context, m_run, static_cast<int>(m_tasks.size()), &input,
+                                                      required, this, m_pool, m_copyOf ? &*m_copyOf : nullptr, unit));
         m_pool.Submit(m_tasks.back().get());
         // Set once, by the first unit: later ones start only when the book's
         // format is known and the output file exists (or the first failed).
@@ -197,7 +186,7 @@ void CBookWriter::WriteFrames()
             fileSamples = 0;
         }
         fileSamples += frames.FileSamples();
-        if (unit.Last() && g_bAbort.load() == 0) {
+        if (unit.Last() && !m_run.Stopped()) {
             // A file's chapters end where its own audio ends, so the silence
             // that fills the file's last frame and the next file's priming
             // frame open the next chapter: a jump to a chapter neither skips
@@ -211,7 +200,7 @@ void CBookWriter::WriteFrames()
     }
     // The book ends with the last file's own audio, not with the silence
     // that fills its last frame.
-    if (m_file && g_bAbort.load() == 0)
+    if (m_file && !m_run.Stopped())
         m_file->SetTrackEditDuration(m_nAudioTrack, chapterStart);
 }
 
@@ -282,7 +271,7 @@ void CBookWriter::OnWriteFailure()
     if (m_bWriteFailed)
         return;
     m_bWriteFailed = true;
-    FailConversion(FormatWithPath(u"Couldn't write output file %ls\n", *m_pOutputPath));
+    m_run.Fail(FormatWithPath(u"Couldn't write output file %ls\n", m_context.m_strOutput));
 }
 
 uint64_t CBookWriter::ToChapterTicks(uint64_t samples) const
@@ -306,10 +295,10 @@ void CBookWriter::CreateOutput(const sTrackSetup& setup)
     const WAVEFORMATEX& format = setup.format;
     m_format = format;
     m_nEditStart = setup.delay;
-    m_output.emplace(ToPath(*m_pOutputPath));
+    m_output.emplace(ToPath(m_context.m_strOutput));
     m_file = mp4::File::Create(m_output->WritePath());
     if (!m_file) {
-        FailConversion(FormatWithPath(u"Couldn't create output file %ls\n", *m_pOutputPath));
+        m_run.Fail(FormatWithPath(u"Couldn't create output file %ls\n", m_context.m_strOutput));
         return;
     }
     m_file->SetTimeScale(kMovieTimeScale);
@@ -325,7 +314,7 @@ void CBookWriter::CreateOutput(const sTrackSetup& setup)
     if (!setup.tool.empty())
         m_file->SetMetadataTool(setup.tool);
 
-    const sTagInfo& metadata = *m_pMetadata;
+    const sTagInfo& metadata = m_context.m_metadata;
     const std::pair<const std::u16string*, bool (mp4::File::*)(const std::string&)> tags[] = {
         {&metadata.m_strPerformer, &mp4::File::SetMetadataArtist},
         {&metadata.m_strPublisher, &mp4::File::SetMetadataWriter},
@@ -338,8 +327,8 @@ void CBookWriter::CreateOutput(const sTrackSetup& setup)
         if (!text->empty())
             ((*m_file).*setter)(ToUtf8(*text));
     }
-    if (m_pCover->Size() != 0)
-        m_file->SetMetadataCoverArt(m_pCover->m_data.data(), m_pCover->Size());
+    if (const sCoverData& cover = m_context.m_cover; cover.Size() != 0)
+        m_file->SetMetadataCoverArt(cover.m_data.data(), cover.Size());
     m_file->SetMetadataMediaKind(kMediaKindAudiobook);
 }
 

@@ -11,10 +11,11 @@
 
 #include "decode/AacFrames.h"
 #include "base/BookTypes.h"
-#include "engine/ConsoleSink.h"
+#include "engine/ConversionContext.h"
 #include "engine/EncodedFrame.h"
 #include "engine/FrameSource.h"
 #include "engine/PendingBook.h"
+#include "engine/RunState.h"
 #include "base/Event.h"
 #include "engine/WorkPlan.h"
 #include "mp4/Mp4File.h"
@@ -30,11 +31,9 @@ uint32_t EstimateTotal(uint32_t durations, uint32_t sizes, uint32_t totalSize);
 
 class CBookWriter {
 public:
-    // The file tasks get their threads from `pool` and write their console
-    // lines to `console`; both outlive the writer. A unit that starts inside
-    // a file has its encoder given `prerollFrames` frames before it.
-    CBookWriter(const sCoverData* cover, const std::u16string* outputPath, CThreadPool& pool,
-                IConsoleSink& console, uint64_t prerollFrames = kPrerollFrames);
+    // Writes the book that `context` describes; `run` is the conversion's
+    // stop flag and error text. Both outlive the writer.
+    CBookWriter(const sConversionContext& context, CRunState& run);
     // Destroys the tasks after their threads have ended. Only after
     // WriteBook has returned.
     ~CBookWriter();
@@ -42,12 +41,12 @@ public:
     CBookWriter& operator=(const CBookWriter&) = delete;
 
     // The job thread's body.
-    void WriteBook(const std::vector<sInputFile>& files, const sTagInfo* metadata);
+    void WriteBook();
     // Called once, by the first file task, with what its frame source gives
     // the book: the format (which becomes the book's), the AAC configuration
     // and the priming ahead of the first file's audio. Creates the output
     // file and sets up its tracks and tags. A file that cannot be created
-    // ends the conversion (FailConversion).
+    // ends the conversion with its message.
     void CreateOutput(const sTrackSetup& setup);
     // Whether this book's frames are copied from its files (known once
     // WriteBook has probed them).
@@ -79,11 +78,11 @@ public:
 private:
     // The stream whose frames the book copies: every file is AAC-LC alike,
     // and no bit rate or re-encoding was asked for. Otherwise nothing.
-    static std::optional<sAacStream> ChooseCopy(const std::vector<sInputFile>& files);
+    std::optional<sAacStream> ChooseCopy() const;
     // The work units of the book; reads every file's rate and stated
     // playing time.
-    std::vector<sWorkUnit> PlanUnits(const std::vector<sInputFile>& files);
-    void Submit(const std::vector<sInputFile>& files);
+    std::vector<sWorkUnit> PlanUnits();
+    void Submit();
     void WriteFrames();
     void WriteFrame(const sEncodedFrame& frame);
     // Writes the chapters of one file whose own audio starts at `fileStart`
@@ -101,12 +100,9 @@ private:
     // Audio-track samples of a time in 100 ns units, rounded.
     uint64_t ToSamples(int64_t time100ns) const;
 
-    const std::u16string* m_pOutputPath;
-    const sCoverData* m_pCover;
+    const sConversionContext& m_context;
+    CRunState& m_run;
     CThreadPool& m_pool;
-    IConsoleSink& m_console;
-    const uint64_t m_nPrerollFrames;
-    const sTagInfo* m_pMetadata = nullptr;
     std::optional<CPendingBook> m_output;  // where m_file is written
     std::unique_ptr<mp4::File> m_file;
     std::u16string m_strPartialBook;

@@ -3,17 +3,12 @@
 #include <system_error>
 
 #include "engine/BookWriter.h"
-#include "base/EngineState.h"
 #include "base/Event.h"
 #include "base/Text.h"
 
-CConverter::CConverter(const sTagInfo* metadata, const std::vector<sInputFile>* files, const sCoverData* cover,
-                       const std::u16string* outputPath, IConsoleSink& console, CThreadPool& pool,
-                       uint64_t prerollFrames)
-    : m_pMetadata(metadata),
-      m_pFiles(files),
-      m_pOutputPath(outputPath),
-      m_pWriter(std::make_unique<CBookWriter>(cover, outputPath, pool, console, prerollFrames)),
+CConverter::CConverter(sConversionContext context)
+    : m_context(std::move(context)),
+      m_pWriter(std::make_unique<CBookWriter>(m_context, m_run)),
       m_pEnded(std::make_unique<CEvent>(true, false))
 {
 }
@@ -27,21 +22,18 @@ CConverter::~CConverter()
 
 void CConverter::Start()
 {
-    g_strError.Clear();
-    g_bAbort.store(0);
-    m_bAbortCalled.store(false);
     try {
         m_thread = std::thread([this] {
             try {
-                m_pWriter->WriteBook(*m_pFiles, m_pMetadata);
+                m_pWriter->WriteBook();
             } catch (const std::exception& e) {
-                FailConversion(u"The conversion failed: " + FromUtf8(e.what()));
+                m_run.Fail(u"The conversion failed: " + FromUtf8(e.what()));
                 m_pWriter->Abandon();
             }
             End();
         });
     } catch (const std::system_error&) {
-        FailConversion(u"Couldn't start the conversion thread");
+        m_run.Fail(u"Couldn't start the conversion thread");
         End();
     }
 }
@@ -49,17 +41,17 @@ void CConverter::Start()
 void CConverter::Abort()
 {
     m_bAbortCalled.store(true);
-    g_bAbort.store(1);
+    m_run.Stop();
 }
 
 void CConverter::End()
 {
     // A failure keeps the first message and is reported even when an abort
     // came after it; an abort that came first leaves no message, because
-    // what fails after it is its consequence (FailConversion).
-    m_outcome.m_strError = g_strError.Get();
+    // what fails after it is its consequence (CRunState::Fail).
+    m_outcome.m_strError = m_run.Error();
     m_outcome.m_warnings = m_pWriter->Warnings();
-    if (!m_outcome.m_strError.empty() || (g_bAbort.load() != 0 && !m_bAbortCalled.load()))
+    if (!m_outcome.m_strError.empty() || (m_run.Stopped() && !m_bAbortCalled.load()))
         m_outcome.m_eOutcome = eOutcome::Failed;
     else if (m_bAbortCalled.load())
         m_outcome.m_eOutcome = eOutcome::Aborted;
@@ -69,7 +61,7 @@ void CConverter::End()
         m_outcome.m_leftOutChapters = m_pWriter->LeftOutChapters();
     m_outcome.m_strPartialBook = m_pWriter->PartialBook();
     if (!m_outcome.m_strPartialBook.empty())
-        m_outcome.m_strKeptFile = *m_pOutputPath;
+        m_outcome.m_strKeptFile = m_context.m_strOutput;
     m_pEnded->Set();
 }
 

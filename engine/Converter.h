@@ -9,33 +9,26 @@
 #include <vector>
 
 #include "base/BookTypes.h"
-#include "engine/ConsoleSink.h"
+#include "engine/ConversionContext.h"
 #include "engine/ConversionOutcome.h"
-#include "engine/ThreadPool.h"
-#include "engine/WorkPlan.h"
+#include "engine/RunState.h"
 
 class CBookWriter;
 
 class CConverter {
 public:
-    // `metadata`, `files`, `cover` and `outputPath` are not owned and must
-    // outlive the job. The engine's console lines go to `console`; `pool`
-    // gives the file tasks their threads. Both must outlive the job. The
-    // encoder of a unit that starts inside a file is given `prerollFrames`
-    // frames before it.
-    CConverter(const sTagInfo* metadata, const std::vector<sInputFile>* files, const sCoverData* cover,
-               const std::u16string* outputPath, IConsoleSink& console = StandardStreams(),
-               CThreadPool& pool = g_ThreadPool, uint64_t prerollFrames = kPrerollFrames);
+    // The context names the pool the units run on and the console sink;
+    // both must outlive the job.
+    explicit CConverter(sConversionContext context);
     // Only after WaitForEnd has returned true (or before Start). Waits for
     // every file task's thread; the output file was closed as the job ended.
     ~CConverter();
     CConverter(const CConverter&) = delete;
     CConverter& operator=(const CConverter&) = delete;
 
-    // Clears the engine's abort flag and error text and starts the job thread.
+    // Starts the job thread. Once only.
     void Start();
-    // Raises the engine's abort flag and returns at once; the job winds down
-    // by itself.
+    // Stops the conversion and returns at once; the job winds down by itself.
     void Abort();
     // Position and total in whole seconds of audio; total 0: nothing known yet
     // (position is then left as it was).
@@ -50,9 +43,8 @@ private:
     // The job thread's last act: records the outcome, then ends the wait.
     void End();
 
-    const sTagInfo* m_pMetadata;
-    const std::vector<sInputFile>* m_pFiles;
-    const std::u16string* m_pOutputPath;
+    const sConversionContext m_context;
+    CRunState m_run;
     std::unique_ptr<CBookWriter> m_pWriter;
     std::thread m_thread;
     std::unique_ptr<class CEvent> m_pEnded;

@@ -4,10 +4,7 @@
 #include <cstring>
 
 #include "base/Diagnostics.h"
-#include "base/EngineState.h"
 #include "engine/GraphFactory.h"
-#include "engine/LibraryLog.h"
-#include "engine/Settings.h"
 #include "base/Text.h"
 
 namespace {
@@ -17,14 +14,20 @@ namespace {
 constexpr uint64_t kLookaheadFrames = 2;
 }  // namespace
 
-CEncoder::CEncoder(const WAVEFORMATEX* requiredFormat, const sInputFile& input, IWriterCallback* writer,
-                   IConsoleSink& console, const sWorkUnit& unit)
-    : m_pWriter(writer), m_console(console), m_strPath(input.m_strPath), m_unit(unit), m_queue(console)
+CEncoder::CEncoder(const sConversionContext& context, CRunState& run, const WAVEFORMATEX* requiredFormat,
+                   const sInputFile& input, IWriterCallback* writer, const sWorkUnit& unit)
+    : m_context(context),
+      m_run(run),
+      m_pWriter(writer),
+      m_console(*context.m_pConsole),
+      m_strPath(input.m_strPath),
+      m_unit(unit),
+      m_queue(*context.m_pConsole, run.StopFlag())
 {
-    QuietLibraryLogs();
-    m_pGraph = CreateGraph(input.m_strPath, requiredFormat);
+    m_pGraph = CreateGraph(context.m_openDecoder, input.m_strPath, requiredFormat);
+    m_pGraph->SetConversion(&run.StopFlag(), [&run](const std::u16string& message) { run.Fail(message); });
     if (FAILED(m_pGraph->Init())) {
-        FailConversion(FormatWithPath(u"Can't read file %ls", m_strPath));
+        m_run.Fail(FormatWithPath(u"Can't read file %ls", m_strPath));
         ReleaseGraph();
         return;
     }
@@ -46,7 +49,7 @@ void CEncoder::NarrowToUnit()
     if (m_pGraph->NativeRate() != m_format.nSamplesPerSec) {
         // A stretch is found by its samples' numbers at the file's own rate:
         // the file must have changed since the book was planned.
-        FailConversion(FormatWithPath(u"Can't read file %ls", m_strPath));
+        m_run.Fail(FormatWithPath(u"Can't read file %ls", m_strPath));
         ReleaseGraph();
         return;
     }
@@ -138,7 +141,7 @@ bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format)
     if (!m_hEncoder) {
         // The format could not be encoded; end the conversion with a message
         // instead of leaving the writer waiting.
-        FailConversion(FormatWithPath(u"Can't encode file %ls", m_strPath));
+        m_run.Fail(FormatWithPath(u"Can't encode file %ls", m_strPath));
         return false;
     }
     m_nInputSamples = static_cast<uint32_t>(inputSamples);
@@ -152,20 +155,20 @@ bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format)
     config.aacObjectType = aac::LOW;
     config.allowMidside = 1;
     config.useTns = 0;
-    const std::optional<unsigned long> requested = BitrateOverride();
-    config.bitRate = ConfiguredBitrate(config.bitRate);
+    const sEncodingChoice& encoding = m_context.m_encoding;
+    config.bitRate = encoding.m_bitrate.value_or(config.bitRate);
     config.bandWidth = 0;
     config.outputFormat = aac::RAW_STREAM;
     config.inputFormat = aac::INPUT_16BIT;
     config.shortctl = aac::SHORTCTL_NORMAL;
     if (!m_hEncoder->SetConfiguration(config)) {
-        if (requested) {
+        if (encoding.m_bStrict) {
             // A rate asked for in so many words is not swapped for the default:
             // the conversion ends here, before the book's file is created.
             const unsigned long rate = format.nSamplesPerSec;
-            FailConversion(FromUtf8(Printf("The bit rate %lu is not possible at %lu Hz: give %lu to %lu bit/s per "
+            m_run.Fail(FromUtf8(Printf("The bit rate %lu is not possible at %lu Hz: give %lu to %lu bit/s per "
                                            "channel",
-                                           *requested, rate, aac::MinBitRatePerChannel(),
+                                           config.bitRate, rate, aac::MinBitRatePerChannel(),
                                            aac::MaxBitRatePerChannel(rate))));
             m_hEncoder.reset();
             return false;
@@ -181,13 +184,13 @@ void CEncoder::Run()
     m_pGraph->m_pCallback = &m_queue;
     if (FAILED(m_pGraph->Run())) {
         // Without a running graph no sample and no end of stream would come.
-        FailConversion(FormatWithPath(u"Can't read file %ls", m_pGraph->m_strFile));
+        m_run.Fail(FormatWithPath(u"Can't read file %ls", m_pGraph->m_strFile));
     }
     while (auto block = m_queue.Pop()) {
         m_nSilence += static_cast<uint64_t>(block->silence / m_nChannels);
         EncodeBlock(block->samples.get(), block->count);
     }
-    if (g_bAbort.load() != 0)
+    if (m_run.Stopped())
         m_pGraph->Stop();
 
     for (;;) {
@@ -221,7 +224,7 @@ int CEncoder::EncodeBlock(const int16_t* samples, int count)
 void CEncoder::FailEncoding()
 {
     // Audio the encoder lost would leave a gap in a book reported complete.
-    FailConversion(FormatWithPath(u"Can't encode file %ls", m_strPath));
+    m_run.Fail(FormatWithPath(u"Can't encode file %ls", m_strPath));
 }
 
 void CEncoder::HandOnFrame(int bytes)

@@ -9,11 +9,12 @@
 
 #include "aac/AacEncoder.h"
 #include "base/BookTypes.h"
-#include "engine/ConsoleSink.h"
+#include "engine/ConversionContext.h"
 #include "engine/FrameSource.h"
 #include "decode/Graph.h"
 #include "engine/Interfaces.h"
 #include "engine/PcmQueue.h"
+#include "engine/RunState.h"
 #include "engine/WorkPlan.h"
 #include "base/WaveFormat.h"
 
@@ -24,11 +25,11 @@ public:
     // Opens the graph and the AAC encoder. The graph must deliver
     // `requiredFormat`; without one (the book's first file) the format it
     // negotiates becomes the encoder's Format(). Without a graph afterwards,
-    // the conversion has failed (FailConversion). The console receives the
-    // encoder's complaints and the PCM queue's line. `unit` is the stretch
-    // of the file whose frames go to the writer.
-    CEncoder(const WAVEFORMATEX* requiredFormat, const sInputFile& input, IWriterCallback* writer,
-             IConsoleSink& console, const sWorkUnit& unit = sWorkUnit{});
+    // `run` has failed. The context's console receives the encoder's
+    // complaints and the PCM queue's line; its encoding choice gives the bit
+    // rate. `unit` is the stretch of the file whose frames go to the writer.
+    CEncoder(const sConversionContext& context, CRunState& run, const WAVEFORMATEX* requiredFormat,
+             const sInputFile& input, IWriterCallback* writer, const sWorkUnit& unit = sWorkUnit{});
     ~CEncoder() override;
     CEncoder(const CEncoder&) = delete;
     CEncoder& operator=(const CEncoder&) = delete;
@@ -75,6 +76,8 @@ private:
     void FailEncoding();
     void HandOnFrame(int bytes);
 
+    const sConversionContext& m_context;
+    CRunState& m_run;
     IWriterCallback* m_pWriter;
     IConsoleSink& m_console;
     std::u16string m_strPath;  // the input file, for failure messages

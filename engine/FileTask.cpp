@@ -2,25 +2,24 @@
 
 #include "engine/BookWriter.h"
 #include "base/Diagnostics.h"
-#include "base/EngineState.h"
 #include "engine/FrameCopier.h"
 #include "base/Text.h"
 
-std::atomic<int> g_nTaskCount{0};
-
-CFileTask::CFileTask(const sInputFile* input, const std::optional<WAVEFORMATEX>& requiredFormat, CBookWriter* writer,
-                     IThreadPool& pool, IConsoleSink& console, const sAacStream* copyOf, const sWorkUnit& unit)
-    : m_pool(pool),
+CFileTask::CFileTask(const sConversionContext& context, CRunState& run, int number, const sInputFile* input,
+                     const std::optional<WAVEFORMATEX>& requiredFormat, CBookWriter* writer, IThreadPool& pool,
+                     const sAacStream* copyOf, const sWorkUnit& unit)
+    : m_context(context),
+      m_run(run),
+      m_pool(pool),
       m_pWriter(writer),
-      m_console(console),
       m_requiredFormat(requiredFormat),
       m_drained(true, false),
       m_finished(true, false),
-      m_frames(console),
+      m_frames(*context.m_pConsole, run.StopFlag()),
       m_pInput(input),
       m_pCopyOf(copyOf),
       m_unit(unit),
-      m_nNumber(g_nTaskCount.fetch_add(1))
+      m_nNumber(number)
 {
 }
 
@@ -50,14 +49,14 @@ void CFileTask::EndWithoutThread()
 void CFileTask::Run()
 {
     TraceLine(ToUtf8(m_pInput->m_strTitle) + "\n");
-    if (g_bAbort.load() != 0)
+    if (m_run.Stopped())
         EndWithoutFrames();  // started after an abort: the file is not opened
     else
         ConvertFile();
     // A failure raises the abort too; an abort that comes after this unit
     // ended does not make it incomplete, nor one that comes during this check
     // complete.
-    m_bComplete.store(g_bAbort.load() == 0);
+    m_bComplete.store(!m_run.Stopped());
 
     Finish();
     m_pool.OnTaskFinished(this);
@@ -72,10 +71,10 @@ void CFileTask::ConvertFile()
     try {
         std::unique_ptr<IFrameSource> source;
         if (m_pCopyOf)
-            source = std::make_unique<CFrameCopier>(*m_pInput, *m_pCopyOf, &m_frames);
+            source = std::make_unique<CFrameCopier>(m_run, *m_pInput, *m_pCopyOf, &m_frames);
         else
-            source = std::make_unique<CEncoder>(FixesFormat() ? nullptr : &*m_requiredFormat, *m_pInput, &m_frames,
-                                                m_console, m_unit);
+            source = std::make_unique<CEncoder>(m_context, m_run, FixesFormat() ? nullptr : &*m_requiredFormat,
+                                                *m_pInput, &m_frames, m_unit);
         {
             std::lock_guard<std::mutex> lock(m_lock);
             m_pSource = std::move(source);
@@ -98,13 +97,13 @@ void CFileTask::ConvertFile()
         } else {
             // The source has ended the conversion with its message, or an
             // abort interrupted the open; either way the conversion is over.
-            g_bAbort.store(1);
+            m_run.Stop();
             EndWithoutFrames();
         }
     } catch (const std::exception&) {
         // Out of memory or out of system resources: this conversion ends with
         // a message, the program goes on.
-        FailConversion(FormatWithPath(u"Can't convert file %ls", m_pInput->m_strPath));
+        m_run.Fail(FormatWithPath(u"Can't convert file %ls", m_pInput->m_strPath));
         EndWithoutFrames();
     }
 }

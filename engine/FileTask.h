@@ -10,32 +10,31 @@
 
 #include "decode/AacFrames.h"
 #include "base/BookTypes.h"
-#include "engine/ConsoleSink.h"
+#include "engine/ConversionContext.h"
 #include "engine/Encoder.h"
 #include "base/Event.h"
 #include "engine/FrameQueue.h"
 #include "engine/FrameSource.h"
 #include "engine/Interfaces.h"
+#include "engine/RunState.h"
 #include "engine/WorkPlan.h"
 #include "base/WaveFormat.h"
 
 class CBookWriter;
 
-// Numbers the file tasks of every conversion of one program run.
-extern std::atomic<int> g_nTaskCount;
-
 class CFileTask {
 public:
+    // `number` is the task's place among its conversion's tasks.
     // `requiredFormat` is the book's format that the file must decode to;
     // without one, this is the book's first file: its format becomes the
     // book's, and the task has the writer create the output file. `pool`
-    // is the pool that starts the task; `console` receives its console lines.
+    // is the pool that starts the task.
     // With `copyOf`, the book's AAC stream, the file's frames are copied
     // instead of encoded. `unit` is the stretch of the file the task encodes
     // (a copied file is always whole).
-    CFileTask(const sInputFile* input, const std::optional<WAVEFORMATEX>& requiredFormat, CBookWriter* writer,
-              IThreadPool& pool, IConsoleSink& console, const sAacStream* copyOf = nullptr,
-              const sWorkUnit& unit = sWorkUnit{});
+    CFileTask(const sConversionContext& context, CRunState& run, int number, const sInputFile* input,
+              const std::optional<WAVEFORMATEX>& requiredFormat, CBookWriter* writer, IThreadPool& pool,
+              const sAacStream* copyOf = nullptr, const sWorkUnit& unit = sWorkUnit{});
     ~CFileTask();
     CFileTask(const CFileTask&) = delete;
     CFileTask& operator=(const CFileTask&) = delete;
@@ -66,6 +65,9 @@ public:
     // Whether the task gave all its frames: it finished before any abort.
     bool Complete() const { return m_bComplete.load(); }
     int Number() const { return m_nNumber; }
+    // Whether the task's conversion is stopping, and ending it with a message.
+    bool Stopped() const { return m_run.Stopped(); }
+    void Fail(const std::u16string& message) { m_run.Fail(message); }
     // What the frame source had to warn about; once the task has finished.
     std::u16string Warning() const;
 
@@ -77,9 +79,10 @@ private:
     // stops waiting if this was the first file.
     void EndWithoutFrames();
 
+    const sConversionContext& m_context;
+    CRunState& m_run;
     IThreadPool& m_pool;
     CBookWriter* m_pWriter;
-    IConsoleSink& m_console;
     const std::optional<WAVEFORMATEX> m_requiredFormat;
     int64_t m_llDuration = 0;
     CEvent m_drained;

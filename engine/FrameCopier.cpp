@@ -1,6 +1,5 @@
 #include "engine/FrameCopier.h"
 
-#include "base/EngineState.h"
 #include "base/Text.h"
 #include "decode/AacFrameCheck.h"
 
@@ -9,15 +8,17 @@ namespace {
 constexpr size_t kPlacesNamed = 5;
 }  // namespace
 
-CFrameCopier::CFrameCopier(const sInputFile& input, const sAacStream& stream, IWriterCallback* writer)
-    : m_pWriter(writer),
+CFrameCopier::CFrameCopier(CRunState& run, const sInputFile& input, const sAacStream& stream,
+                           IWriterCallback* writer)
+    : m_run(run),
+      m_pWriter(writer),
       m_stream(stream),
       m_strPath(input.m_strPath),
       m_pReader(std::make_unique<CAacFrameReader>()),
       m_silence(SilentAacFrame(stream))
 {
     if (!m_pReader->Open(ToUtf8(m_strPath))) {
-        FailConversion(FormatWithPath(u"Can't read file %ls", m_strPath));
+        m_run.Fail(FormatWithPath(u"Can't read file %ls", m_strPath));
         m_pReader.reset();
         return;
     }
@@ -31,15 +32,15 @@ void CFrameCopier::Run()
     // encoded book.
     CAacFrameCheck check(m_stream);
     if (!check.IsOpen())
-        FailConversion(FormatWithPath(u"Can't convert file %ls", m_strPath));
+        m_run.Fail(FormatWithPath(u"Can't convert file %ls", m_strPath));
     for (;;) {
-        if (g_bAbort.load() != 0)
+        if (m_run.Stopped())
             break;
         const CAacFrameReader::ReadResult read = m_pReader->Next();
         if (read == CAacFrameReader::ReadResult::End)
             break;
         if (read == CAacFrameReader::ReadResult::Failed) {
-            FailConversion(FormatWithPath(u"Can't read file %ls", m_strPath));
+            m_run.Fail(FormatWithPath(u"Can't read file %ls", m_strPath));
             break;
         }
         CopyFrame(check);

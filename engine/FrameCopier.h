@@ -12,15 +12,16 @@
 #include "base/BookTypes.h"
 #include "engine/FrameSource.h"
 #include "engine/Interfaces.h"
+#include "engine/RunState.h"
 
 class CAacFrameCheck;
 
 class CFrameCopier : public IFrameSource {
 public:
-    // Opens the file; without it afterwards the conversion has failed
-    // (FailConversion). `stream` is the book's stream, which the file was
-    // found to match before the conversion started.
-    CFrameCopier(const sInputFile& input, const sAacStream& stream, IWriterCallback* writer);
+    // Opens the file; without it afterwards `run` has failed. `stream` is
+    // the book's stream, which the file was found to match before the
+    // conversion started.
+    CFrameCopier(CRunState& run, const sInputFile& input, const sAacStream& stream, IWriterCallback* writer);
 
     bool IsOpen() const override { return m_pReader != nullptr; }
     void Run() override;
@@ -35,6 +36,7 @@ private:
     // Hands on the reader's frame, or silence when it does not decode.
     void CopyFrame(CAacFrameCheck& check);
 
+    CRunState& m_run;
     IWriterCallback* m_pWriter;
     const sAacStream& m_stream;
     std::u16string m_strPath;

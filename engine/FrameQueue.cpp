@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "base/Diagnostics.h"
-#include "base/EngineState.h"
 
 void CQueue::OnFrame(const uint8_t* data, int size, uint64_t duration)
 {
@@ -18,7 +17,7 @@ void CQueue::OnFrame(const uint8_t* data, int size, uint64_t duration)
     // After an abort the writer takes what is left without waiting for more.
     if (m_nQueuedBytes.load() >= m_nMaxBytes) {
         m_bWaiting.store(true);
-        while (m_nQueuedBytes.load() >= m_nMaxBytes && g_bAbort.load() == 0)
+        while (m_nQueuedBytes.load() >= m_nMaxBytes && !m_stop.load())
             m_popped.Wait(kPollSliceMs);
         m_bWaiting.store(false);
     }

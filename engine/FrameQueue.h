@@ -19,14 +19,15 @@ constexpr size_t kMaxQueuedFrameBytes = 32u << 20;
 
 class CQueue : public IWriterCallback, public CBlockingQueue<sEncodedFrame> {
 public:
-    // `console` receives the line that reports the file's frames at its end.
-    explicit CQueue(IConsoleSink& console, size_t maxBytes = kMaxQueuedFrameBytes)
-        : m_console(console), m_nMaxBytes(maxBytes)
+    // `console` receives the line that reports the file's frames at its end;
+    // a producer waiting for room stops waiting once `stop` is raised.
+    CQueue(IConsoleSink& console, const std::atomic<bool>& stop, size_t maxBytes = kMaxQueuedFrameBytes)
+        : m_console(console), m_stop(stop), m_nMaxBytes(maxBytes)
     {
     }
 
     // Waits while the frames queued fill the bound, unless the conversion
-    // was aborted.
+    // is stopping.
     void OnFrame(const uint8_t* data, int size, uint64_t duration) override;
     void OnEnd(uint64_t samples) override;
 
@@ -49,6 +50,7 @@ public:
 
 private:
     IConsoleSink& m_console;
+    const std::atomic<bool>& m_stop;
     const size_t m_nMaxBytes;
     int m_nFrames = 0;  // producer only
     int m_nBytes = 0;   // producer only

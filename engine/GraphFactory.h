@@ -1,6 +1,6 @@
 #pragma once
-// Where the engine gets a file's decoding graph. Tests install a factory that
-// makes PCM sources of their own; the default opens the file with FFmpeg.
+// How a conversion opens a file's decoding graph. Tests give a factory that
+// makes PCM sources of their own; without one the file is opened with FFmpeg.
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,6 +10,5 @@
 using GraphFactory = std::function<std::unique_ptr<CGraphSound>(const std::u16string& path,
                                                                  const WAVEFORMATEX* requiredFormat)>;
 
-// An empty factory restores the default. Not while a conversion runs.
-void SetGraphFactory(GraphFactory factory);
-std::unique_ptr<CGraphSound> CreateGraph(const std::u16string& path, const WAVEFORMATEX* requiredFormat);
+std::unique_ptr<CGraphSound> CreateGraph(const GraphFactory& factory, const std::u16string& path,
+                                         const WAVEFORMATEX* requiredFormat);

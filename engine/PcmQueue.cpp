@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "base/Diagnostics.h"
-#include "base/EngineState.h"
 
 CPcmQueue::~CPcmQueue()
 {
@@ -37,7 +36,7 @@ void CPcmQueue::OnEndOfStream()
     // a decoder puts out a whole frame for every AAC frame, so a short frame
     // would shift everything after it in players that play every sample.
     const int wholeFrames = m_nFill - m_nFill % m_nChannels;
-    if (wholeFrames > 0 && m_pCurrent && g_bAbort.load() == 0) {
+    if (wholeFrames > 0 && m_pCurrent && !m_stop.load()) {
         std::fill(m_pCurrent.get() + wholeFrames, m_pCurrent.get() + m_nBlockSize, int16_t{0});
         PushBlock(std::move(m_pCurrent), m_nBlockSize, m_nBlockSize - wholeFrames);
         m_nFill = 0;
@@ -51,7 +50,7 @@ void CPcmQueue::Append(const int16_t* samples, int count)
         return;
     int done = 0;
     while (done < count) {
-        if (g_bAbort.load() != 0)
+        if (m_stop.load())
             return;  // the remaining samples are dropped
         if (!m_pCurrent) {
             m_pCurrent = std::make_unique<int16_t[]>(static_cast<size_t>(m_nBlockSize));
@@ -73,7 +72,7 @@ void CPcmQueue::Append(const int16_t* samples, int count)
 void CPcmQueue::PushBlock(std::unique_ptr<int16_t[]> buffer, int count, int silence)
 {
     while (Count() >= kMaxQueuedPcmBlocks && !IsEnded()) {
-        if (g_bAbort.load() != 0)
+        if (m_stop.load())
             return;  // the block in hand is freed, not queued
         m_popped.Wait(kPollSliceMs);
     }
@@ -86,7 +85,7 @@ void CPcmQueue::PushBlock(std::unique_ptr<int16_t[]> buffer, int count, int sile
 
 std::unique_ptr<sPcmBlock> CPcmQueue::TryPop()
 {
-    if (g_bAbort.load() != 0) {
+    if (m_stop.load()) {
         SetEnd(true);
         return nullptr;
     }

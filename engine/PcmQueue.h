@@ -2,6 +2,7 @@
 // The PCM queue of one file: cuts the decoded samples into blocks of exactly
 // one encoder frame and holds at most 64 of them, so that a fast decoder waits
 // for a slow encoder.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -14,8 +15,12 @@ constexpr size_t kMaxQueuedPcmBlocks = 64;
 
 class CPcmQueue : public IGraphCallback, public CBlockingQueue<sPcmBlock> {
 public:
-    // `console` receives the line that reports the blocks left at destruction.
-    explicit CPcmQueue(IConsoleSink& console) : m_console(console) { m_nRoomAt = kMaxQueuedPcmBlocks / 2; }
+    // `console` receives the line that reports the blocks left at destruction;
+    // once `stop` is raised, samples are dropped and the queue ends.
+    CPcmQueue(IConsoleSink& console, const std::atomic<bool>& stop) : m_console(console), m_stop(stop)
+    {
+        m_nRoomAt = kMaxQueuedPcmBlocks / 2;
+    }
     ~CPcmQueue() override;
 
     // Streaming-thread side.
@@ -37,6 +42,7 @@ public:
 
 private:
     IConsoleSink& m_console;
+    const std::atomic<bool>& m_stop;
     int m_nBlockSize = 0;
     int m_nChannels = 1;
     std::unique_ptr<int16_t[]> m_pCurrent;

@@ -1,19 +1,12 @@
 #include "engine/Settings.h"
 
-#include <atomic>
 #include <cctype>
-#include <mutex>
 #include <strings.h>
 #include <unistd.h>
 
 #include <ini.h>
 
 namespace {
-std::mutex g_settingsMutex;
-std::optional<std::filesystem::path> g_settingsPath;
-std::optional<unsigned long> g_bitrateOverride;
-std::atomic<bool> g_forceReencode{false};
-
 struct ProfileQuery {
     const std::string* section;
     const std::string* key;
@@ -47,18 +40,9 @@ std::filesystem::path SettingsPathFor(const std::string& executablePath)
     return std::filesystem::path(folder + "Tavlin.ini");
 }
 
-std::filesystem::path SettingsPath()
+std::filesystem::path ProgramSettingsPath()
 {
-    std::lock_guard<std::mutex> lock(g_settingsMutex);
-    if (g_settingsPath)
-        return *g_settingsPath;
     return SettingsPathFor(ExecutablePath());
-}
-
-void SetSettingsPath(std::optional<std::filesystem::path> path)
-{
-    std::lock_guard<std::mutex> lock(g_settingsMutex);
-    g_settingsPath = std::move(path);
 }
 
 namespace {
@@ -78,9 +62,9 @@ std::string ReadProfileString(const std::filesystem::path& file, const std::stri
     return ReadProfileValue(file, section, key).value_or(defaultValue);
 }
 
-std::string ConfiguredSheetEncoding()
+std::string ConfiguredSheetEncoding(const std::filesystem::path& settings)
 {
-    return ReadProfileString(SettingsPath(), "options", "sheet_encoding");
+    return ReadProfileString(settings, "options", "sheet_encoding");
 }
 
 unsigned long ReadProfileInt(const std::filesystem::path& file, const std::string& section, const std::string& key,
@@ -98,37 +82,19 @@ unsigned long ReadProfileInt(const std::filesystem::path& file, const std::strin
     return value;
 }
 
-void SetBitrateOverride(std::optional<unsigned long> bitsPerSecondPerChannel)
+sEncodingChoice ReadEncodingChoice(const std::filesystem::path& settings,
+                                   std::optional<unsigned long> commandLineBitrate, bool reencode)
 {
-    std::lock_guard<std::mutex> lock(g_settingsMutex);
-    g_bitrateOverride = bitsPerSecondPerChannel;
-}
-
-std::optional<unsigned long> BitrateOverride()
-{
-    std::lock_guard<std::mutex> lock(g_settingsMutex);
-    return g_bitrateOverride;
-}
-
-unsigned long ConfiguredBitrate(unsigned long defaultValue)
-{
-    {
-        std::lock_guard<std::mutex> lock(g_settingsMutex);
-        if (g_bitrateOverride)
-            return *g_bitrateOverride;
+    sEncodingChoice choice;
+    choice.m_bReencode = reencode;
+    if (commandLineBitrate) {
+        choice.m_bitrate = commandLineBitrate;
+        choice.m_bStrict = true;
+        return choice;
     }
-    return ReadProfileInt(SettingsPath(), "options", "bitrate", defaultValue);
-}
-
-bool BitrateRequested()
-{
-    if (BitrateOverride())
-        return true;
     // No bit rate can be as large as the default that stands for "no key".
     constexpr unsigned long kMissing = ~0ul;
-    return ReadProfileInt(SettingsPath(), "options", "bitrate", kMissing) != kMissing;
+    if (const unsigned long rate = ReadProfileInt(settings, "options", "bitrate", kMissing); rate != kMissing)
+        choice.m_bitrate = rate;
+    return choice;
 }
-
-void SetForceReencode(bool force) { g_forceReencode.store(force); }
-
-bool ForceReencode() { return g_forceReencode.load(); }

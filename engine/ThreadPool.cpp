@@ -5,10 +5,7 @@
 #include <system_error>
 
 #include "base/Diagnostics.h"
-#include "base/EngineState.h"
 #include "engine/FileTask.h"
-
-CThreadPool g_ThreadPool;
 
 CThreadPool::CThreadPool() : CThreadPool(ProcessorsAvailable()) {}
 
@@ -32,7 +29,7 @@ bool CThreadPool::StartTask(CFileTask* task)
         return true;
     } catch (const std::system_error&) {
         m_nActive.fetch_sub(1);
-        FailConversion(u"Couldn't start a conversion thread");
+        task->Fail(u"Couldn't start a conversion thread");
         task->EndWithoutThread();
         return false;
     }
@@ -78,7 +75,7 @@ void CThreadPool::OnTaskFinished(CFileTask* task)
                      m_nActive.load(), m_nCompleted.load()));
     const int size = m_nSize;
     while (!m_pending.empty()) {
-        if (g_bAbort.load() != 0) {
+        if (task->Stopped()) {
             // No pending task starts after an abort; each is ended so that
             // the writer, which drains the tasks in order, sees its end.
             EndPendingLocked();

@@ -43,7 +43,3 @@ private:
     std::deque<CFileTask*> m_pending;
     std::mutex m_lock;
 };
-
-// The programs' pool, sized when the process starts; a conversion is given
-// the pool it uses.
-extern CThreadPool g_ThreadPool;

@@ -290,7 +290,7 @@ void CBookProject::DeleteRows(std::vector<size_t> indices)
 
 void CBookProject::SetChapterSource(int source)
 {
-    g_nChapterMode = source == CHAPTERS_FROM_FILENAME ? CHAPTERS_FROM_FILENAME : CHAPTERS_FROM_TAG;
+    m_nChapterSource = source == CHAPTERS_FROM_FILENAME ? CHAPTERS_FROM_FILENAME : CHAPTERS_FROM_TAG;
     m_pView->OnChapterSourceChanged();
 }
 
@@ -333,12 +333,15 @@ eOutputClash CBookProject::OutputClash(const std::u16string& output) const
     return eOutputClash::None;
 }
 
-sConversionInputs CBookProject::BuildInputs() const
+
+sConversionContext CBookProject::BuildConversion(const std::u16string& output, const sEncodingChoice& encoding) const
 {
-    sConversionInputs inputs;
-    inputs.m_files = BuildInputFiles(m_rows);
+    sConversionContext context;
+    context.m_files = BuildInputFiles(m_rows, m_nChapterSource);
     if (!m_rows.empty())
-        inputs.m_metadata = BuildMetadata(m_rows.front()->m_Tags, m_details);
-    inputs.m_cover = ReadCoverBytes(m_cover.GetCoverPath());
-    return inputs;
+        context.m_metadata = BuildMetadata(m_rows.front()->m_Tags, m_details);
+    context.m_cover = ReadCoverBytes(m_cover.GetCoverPath());
+    context.m_strOutput = output;
+    context.m_encoding = encoding;
+    return context;
 }

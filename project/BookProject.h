@@ -14,16 +14,10 @@
 #include "project/ChapterSheet.h"
 #include "project/CollectedFiles.h"
 #include "project/ConversionInputs.h"
+#include "engine/ConversionContext.h"
 #include "project/CoverChoice.h"
 #include "project/Item.h"
 #include "project/TagReader.h"
-
-// Everything a conversion refers to; owned by whoever starts it.
-struct sConversionInputs {
-    sTagInfo m_metadata;
-    std::vector<sInputFile> m_files;
-    sCoverData m_cover;
-};
 
 // Which of the book's own files an output path would replace.
 enum class eOutputClash { None, InputFile, Cover };
@@ -56,10 +50,12 @@ public:
     // the end ignored).
     void DeleteRows(std::vector<size_t> indices);
 
-    // CHAPTERS_FROM_FILENAME or CHAPTERS_FROM_TAG. The source is the
-    // process's g_nChapterMode, which every row's chapter title follows.
+    // CHAPTERS_FROM_FILENAME or CHAPTERS_FROM_TAG: where every row's chapter
+    // title comes from.
     void SetChapterSource(int source);
-    int ChapterSource() const { return g_nChapterMode; }
+    int ChapterSource() const { return m_nChapterSource; }
+    // Row `row`'s text in list column `column` under the chapter source.
+    std::u16string RowText(size_t row, int column) const { return m_rows[row]->GetColumnText(column, m_nChapterSource); }
 
     // A browsed, typed or given cover path; empty: no cover.
     void SetCoverPath(std::u16string path);
@@ -100,8 +96,10 @@ public:
     bool CoverTooLarge() const { return IsCoverTooLarge(m_cover.GetCoverPath()); }
     // Whether writing `output` would replace a row's file or the cover.
     eOutputClash OutputClash(const std::u16string& output) const;
-    // The inputs for a conversion of the current rows; call only with rows.
-    sConversionInputs BuildInputs() const;
+    // Everything a conversion of the current rows into `output` needs, the
+    // files' sizes and the cover's bytes read now; call only with rows. The
+    // front end gives it the pool to run on.
+    sConversionContext BuildConversion(const std::u16string& output, const sEncodingChoice& encoding) const;
 
     const std::vector<std::unique_ptr<sItem>>& Rows() const { return m_rows; }
     const std::u16string& BookName() const { return m_strBookName; }
@@ -162,6 +160,7 @@ private:
     std::u16string m_strBookName;
     std::u16string m_strBookFolder;   // the folder dropped last
     std::u16string m_strSavedFolder;  // the folder saved to last
+    int m_nChapterSource = CHAPTERS_FROM_TAG;
     sBookDetails m_details;
     CCoverChoice m_cover;
 };

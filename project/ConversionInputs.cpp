@@ -10,14 +10,14 @@
 #include "base/FileDescriptor.h"
 #include "base/Text.h"
 
-std::vector<sInputFile> BuildInputFiles(const std::vector<const sItem*>& rows)
+std::vector<sInputFile> BuildInputFiles(const std::vector<const sItem*>& rows, int source)
 {
     std::vector<sInputFile> files;
     files.reserve(rows.size());
     for (const sItem* row : rows) {
         sInputFile file;
         file.m_strPath = row->m_strPath;
-        const std::vector<std::u16string> titles = row->ChapterTitles();
+        const std::vector<std::u16string> titles = row->ChapterTitles(source);
         file.m_strTitle = titles.front();
         file.m_nSize = QueryFileSizeLow32(row->m_strPath);
         if (titles.size() > 1) {
@@ -29,13 +29,13 @@ std::vector<sInputFile> BuildInputFiles(const std::vector<const sItem*>& rows)
     return files;
 }
 
-std::vector<sInputFile> BuildInputFiles(const std::vector<std::unique_ptr<sItem>>& rows)
+std::vector<sInputFile> BuildInputFiles(const std::vector<std::unique_ptr<sItem>>& rows, int source)
 {
     std::vector<const sItem*> view;
     view.reserve(rows.size());
     for (const auto& row : rows)
         view.push_back(row.get());
-    return BuildInputFiles(view);
+    return BuildInputFiles(view, source);
 }
 
 sTagInfo BuildMetadata(const sTagInfo& firstRowTags, const sBookDetails& details)

@@ -10,12 +10,12 @@
 #include "base/BookTypes.h"
 #include "project/Item.h"
 
-// One input per row, in row order: path, chapter title under the current
-// g_nChapterMode (with a file's several chapters, the first one's and each
+// One input per row, in row order: path, chapter title from the chapter
+// `source` (with a file's several chapters, the first one's and each
 // chapter's start and title), and the file's size (low 32 bits, 0 when not
 // found) now.
-std::vector<sInputFile> BuildInputFiles(const std::vector<const sItem*>& rows);
-std::vector<sInputFile> BuildInputFiles(const std::vector<std::unique_ptr<sItem>>& rows);
+std::vector<sInputFile> BuildInputFiles(const std::vector<const sItem*>& rows, int source);
+std::vector<sInputFile> BuildInputFiles(const std::vector<std::unique_ptr<sItem>>& rows, int source);
 
 // Row 0's tags with the six detail members replaced by the fields' texts
 // (also by empty texts); the track name and the rest stay as read.

@@ -3,8 +3,6 @@
 #include "project/PathText.h"
 #include "base/Text.h"
 
-int g_nChapterMode = CHAPTERS_FROM_TAG;
-
 sItem::sItem(std::u16string path, std::u16string name, sTagInfo tags)
     : m_strPath(std::move(path)), m_strName(RemoveExtension(name)), m_Tags(std::move(tags))
 {
@@ -18,13 +16,13 @@ sItem::sItem(std::u16string path, std::u16string name, const TagReader& readTags
 }
 
 
-std::u16string sItem::GetColumnText(int column) const
+std::u16string sItem::GetColumnText(int column, int source) const
 {
     switch (column) {
     case 0:
         return m_strName;
     case 1: {
-        const std::vector<std::u16string> titles = ChapterTitles();
+        const std::vector<std::u16string> titles = ChapterTitles(source);
         if (titles.size() == 1)
             return titles.front();
         return titles.front() + u" (" + FromUtf8(std::to_string(titles.size())) + u" chapters)";
@@ -34,9 +32,9 @@ std::u16string sItem::GetColumnText(int column) const
     }
 }
 
-std::vector<std::u16string> sItem::ChapterTitles() const
+std::vector<std::u16string> sItem::ChapterTitles(int source) const
 {
-    const bool fromFileName = g_nChapterMode == CHAPTERS_FROM_FILENAME;
+    const bool fromFileName = source == CHAPTERS_FROM_FILENAME;
     // One chapter keeps the row's title, unless (from tags) it has its own.
     if (m_chapters.size() <= 1 && (fromFileName || m_chapters.empty() || m_chapters.front().m_strTitle.empty()))
         return {fromFileName ? m_strName : m_Tags.m_strTrackName};

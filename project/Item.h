@@ -7,12 +7,10 @@
 #include "base/BookTypes.h"
 #include "project/TagReader.h"
 
-// Chapter title sources (values of g_nChapterMode).
+// Where chapter titles come from: a book project's chapter source,
+// CHAPTERS_FROM_TAG at start, never stored.
 inline constexpr int CHAPTERS_FROM_FILENAME = 0;  // menu item "From FileName"
 inline constexpr int CHAPTERS_FROM_TAG = 1;       // menu item "From MP3 Tag"
-
-// Where chapter titles come from; CHAPTERS_FROM_TAG at start, never stored.
-extern int g_nChapterMode;
 
 // Reads the length and the chapters an audio file carries; tests hand one to
 // the book project, which otherwise takes them from its tag reader's batch.
@@ -33,15 +31,15 @@ struct sItem : sLVItem {
     sItem(std::u16string path, std::u16string name, const TagReader& readTags);
 
     std::u16string GetText() const override { return m_strName; }
-    // Column 0: the name; column 1: the chapter title under g_nChapterMode,
-    // for a file of several chapters the first one's and their count; any
-    // other column: empty.
-    std::u16string GetColumnText(int column) const;
-    // The titles of the file's chapters under g_nChapterMode: one for a file
+    // Column 0: the name; column 1: the chapter title from `source`, for a
+    // file of several chapters the first one's and their count; any other
+    // column: empty.
+    std::u16string GetColumnText(int column, int source) const;
+    // The titles of the file's chapters from `source`: one for a file
     // without chapters of its own. From file names, a file's chapters are its
     // name and their number; from tags, their own titles (an empty one is
     // named as from file names).
-    std::vector<std::u16string> ChapterTitles() const;
+    std::vector<std::u16string> ChapterTitles(int source) const;
 
     std::u16string m_strPath;  // full path of the audio file
     std::u16string m_strName;  // display name, without extension

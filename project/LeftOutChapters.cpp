@@ -3,13 +3,13 @@
 #include "project/ChapterSheet.h"
 #include "project/PathText.h"
 
-std::vector<sLeftOutChapter> ChaptersPastStatedEnd(const std::vector<std::unique_ptr<sItem>>& rows)
+std::vector<sLeftOutChapter> ChaptersPastStatedEnd(const std::vector<std::unique_ptr<sItem>>& rows, int source)
 {
     std::vector<sLeftOutChapter> leftOut;
     for (const auto& row : rows) {
         if (row->m_llDuration <= 0 || row->m_chapters.size() < 2)
             continue;
-        const std::vector<std::u16string> titles = row->ChapterTitles();
+        const std::vector<std::u16string> titles = row->ChapterTitles(source);
         for (size_t i = 1; i < row->m_chapters.size(); ++i) {
             const int64_t start = row->m_chapters[i].m_llStart;
             if (start >= row->m_llDuration)

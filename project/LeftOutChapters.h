@@ -10,9 +10,9 @@
 #include "project/Item.h"
 
 // The chapters of the rows, titled as in the book, that start at or past
-// their file's stated length (where it states one). The file's first chapter
-// always starts with its audio.
-std::vector<sLeftOutChapter> ChaptersPastStatedEnd(const std::vector<std::unique_ptr<sItem>>& rows);
+// their file's stated length (where it states one), titled from the chapter
+// `source`. The file's first chapter always starts with its audio.
+std::vector<sLeftOutChapter> ChaptersPastStatedEnd(const std::vector<std::unique_ptr<sItem>>& rows, int source);
 
 // "Chapter "Title" (0:00:07.000 into book.m4b) is left out of the book: ..."
 // with the reason.

@@ -19,10 +19,7 @@
 #include "project/MediaInfoLibrary.h"
 #include "project/TagHelperProtocol.h"
 #include "base/Text.h"
-
-extern "C" {
-#include <libavutil/log.h>
-}
+#include "ffmpeg/LogLevel.h"
 
 namespace {
 
@@ -78,8 +75,7 @@ int main(int argc, char** argv)
     std::set_terminate([] { std::_Exit(EXIT_FAILURE); });
     // File names in the user's character set for the library.
     std::setlocale(LC_CTYPE, "");
-    // FFmpeg's complaints about odd files are for debugging only.
-    av_log_set_level(std::getenv("TAVLIN_DEBUG") ? AV_LOG_WARNING : AV_LOG_QUIET);
+    ffmpeg::SetProgramLogLevel();
 
     const std::string request = ReadAll(STDIN_FILENO);
     CMediaInfoLibrary library;

@@ -112,7 +112,7 @@ QStringList LocalPaths(const QMimeData* data)
 }  // namespace
 
 CMainDlg::CMainDlg(TagReader readTags, QWidget* parent)
-    : QDialog(parent), m_project(std::move(readTags))
+    : QDialog(parent), m_project(std::move(readTags)), m_settingsFile(ProgramSettingsPath())
 {
     setObjectName(QStringLiteral("129"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -378,7 +378,7 @@ void CMainDlg::OnDropFiles(const QStringList& paths)
 {
     activateWindow();
     const CWaitCursor wait;
-    m_project.SetSheetEncoding(ConfiguredSheetEncoding());
+    m_project.SetSheetEncoding(ConfiguredSheetEncoding(m_settingsFile));
     m_project.Drop(U16(paths));
 }
 
@@ -391,7 +391,7 @@ void CMainDlg::OnAddFiles()
             .join(QStringLiteral(";;")));
     if (chosen.isEmpty())
         return;
-    m_project.SetSheetEncoding(ConfiguredSheetEncoding());
+    m_project.SetSheetEncoding(ConfiguredSheetEncoding(m_settingsFile));
     m_project.AddFiles(U16(chosen));
 }
 
@@ -431,7 +431,7 @@ void CMainDlg::OnDetailsChanged()
 void CMainDlg::OnRowAdded(size_t row, size_t numberInBatch)
 {
     const sItem& item = *m_project.Rows()[row];
-    m_list->AddRow(Q(item.GetText()), Q(item.GetColumnText(1)));
+    m_list->AddRow(Q(item.GetText()), Q(item.GetColumnText(1, m_project.ChapterSource())));
     EnableStart();
     // The tags of a long batch take a while: show every tenth row at once.
     if (numberInBatch % kRepaintEveryRows == 0)
@@ -462,12 +462,12 @@ void CMainDlg::OnChapterSourceChanged()
     const bool fromFileName = m_project.ChapterSource() == CHAPTERS_FROM_FILENAME;
     m_commands[fromFileName ? ID_CHAPTERS_FILENAME : ID_CHAPTERS_TAG]->setChecked(true);
     for (size_t i = 0; i < m_project.Rows().size(); ++i)
-        m_list->SetChapterText(static_cast<int>(i), Q(m_project.Rows()[i]->GetColumnText(1)));
+        m_list->SetChapterText(static_cast<int>(i), Q(m_project.RowText(i, 1)));
 }
 
 void CMainDlg::OnRowChanged(size_t row)
 {
-    m_list->SetChapterText(static_cast<int>(row), Q(m_project.Rows()[row]->GetColumnText(1)));
+    m_list->SetChapterText(static_cast<int>(row), Q(m_project.RowText(row, 1)));
 }
 
 void CMainDlg::OnChapterProblems()
@@ -543,15 +543,16 @@ void CMainDlg::StartConversion()
     if (outputPath.empty())
         return;
 
-    // Everything the job refers to lives here until the job is destroyed.
-    const sConversionInputs inputs = m_project.BuildInputs();
     int result = PROGRESS_FAILED;
     QStringList told;  // what the user should know about the finished book
     {
         std::unique_ptr<CConverter> job;
         {
             const CWaitCursor wait;
-            job = std::make_unique<CConverter>(&inputs.m_metadata, &inputs.m_files, &inputs.m_cover, &outputPath);
+            sConversionContext context =
+                m_project.BuildConversion(outputPath, ReadEncodingChoice(m_settingsFile));
+            context.m_pPool = &m_pool;
+            job = std::make_unique<CConverter>(std::move(context));
         }
         CProgressDlg progress(*job, owner);
         result = progress.exec();

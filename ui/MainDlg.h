@@ -5,10 +5,12 @@
 // project's.
 #include <QDialog>
 #include <QStringList>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "engine/ThreadPool.h"
 #include "project/BookProject.h"
 #include "ui/DialogLayout.h"
 
@@ -54,6 +56,10 @@ public:
     void StartConversion();
     // Shows the current cover choice in the picture.
     void RefreshCover();
+
+    // Where the settings (bit rate, sheet encoding) are read from: Tavlin.ini
+    // beside the program unless a test names another file.
+    void SetSettingsFile(std::filesystem::path file) { m_settingsFile = std::move(file); }
 
     const CBookProject& Project() const { return m_project; }
     const std::u16string& BookName() const { return m_project.BookName(); }
@@ -110,6 +116,9 @@ private:
     void OnChapterProblems() override;
 
     CBookProject m_project;
+    std::filesystem::path m_settingsFile;
+    // The conversions' units run here, one at a time per processor.
+    CThreadPool m_pool;
     QMenuBar* m_menu = nullptr;
     QWidget* m_client = nullptr;
     CListFiles* m_list = nullptr;

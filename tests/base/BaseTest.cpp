@@ -5,7 +5,6 @@
 #include <chrono>
 #include <thread>
 
-#include "base/EngineState.h"
 #include "base/Event.h"
 #include "base/Text.h"
 
@@ -75,22 +74,6 @@ TEST(TextTest, FormatsTheFirstPathPlaceholder)
 {
     EXPECT_EQ(FormatWithPath(u"Can't read file %ls", u"/a b/c.mp3"), u"Can't read file /a b/c.mp3");
     EXPECT_EQ(FormatWithPath(u"no placeholder", u"x"), u"no placeholder");
-}
-
-TEST(FailConversionTest, KeepsTheFirstFailureAndNothingThatFollowsAnAbort)
-{
-    g_bAbort = 0;
-    g_strError.Clear();
-    FailConversion(u"Can't read file /broken.mp3");
-    FailConversion(u"Can't read file /interrupted.mp3");
-    EXPECT_EQ(g_bAbort.load(), 1);
-    EXPECT_EQ(g_strError.Get(), u"Can't read file /broken.mp3");
-
-    g_strError.Clear();
-    g_bAbort = 1;  // the user's abort carries no message
-    FailConversion(u"Can't read file /interrupted.mp3");
-    EXPECT_TRUE(g_strError.IsEmpty());
-    g_bAbort = 0;
 }
 
 }  // namespace

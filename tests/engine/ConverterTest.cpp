@@ -15,7 +15,6 @@
 #include <tuple>
 
 #include "engine/Converter.h"
-#include "base/EngineState.h"
 #include "base/Event.h"
 #include "FakeGraph.h"
 #include "tests/support/Probe.h"
@@ -30,14 +29,7 @@ using namespace std::chrono_literals;
 
 class ConverterTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        g_bAbort.store(0);
-        // Start clears what an earlier conversion left.
-        g_strError.Set(u"left over from an earlier conversion");
-        m_output = FromPath(m_dir / "book.m4b");
-    }
-    void TearDown() override { g_bAbort.store(0); }
+    void SetUp() override { m_output = FromPath(m_dir / "book.m4b"); }
 
     void UsePool(int size) { m_pool = std::make_unique<CThreadPool>(size); }
 
@@ -48,10 +40,23 @@ protected:
         m_files.push_back({path, FromUtf8(name), size});
     }
 
+    sConversionContext Context()
+    {
+        sConversionContext context;
+        context.m_metadata = m_metadata;
+        context.m_files = m_files;
+        context.m_cover = m_cover;
+        context.m_strOutput = m_output;
+        context.m_pPool = m_pool.get();
+        context.m_pConsole = &m_console;
+        context.m_openDecoder = m_fakes.Factory();
+        return context;
+    }
+
     // Runs the whole job; true when it ended within the time limit.
     bool Convert(const std::function<void(CConverter&)>& whileRunning = {})
     {
-        CConverter job(&m_metadata, &m_files, &m_cover, &m_output, m_console, *m_pool);
+        CConverter job(Context());
         job.Start();
         if (whileRunning)
             whileRunning(job);
@@ -117,7 +122,6 @@ TEST_F(ConverterTest, FramesAndChaptersFollowTheListWhenLaterFilesFinishFirst)
     testing::internal::CaptureStdout();
     ASSERT_TRUE(Convert());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
     EXPECT_EQ(m_outcome.m_eOutcome, eOutcome::Completed);
     EXPECT_EQ(m_outcome.m_strError, u"");
     // Each file's console lines reach the job's console, not standard output:
@@ -250,8 +254,8 @@ TEST_F(ConverterTest, AnUnreadableFirstFileStopsBeforeAnyOtherFileOrOutput)
     AddFile("broken one", broken);
     AddFile("fine", Seconds(0.5));
     ASSERT_TRUE(Convert());
-    EXPECT_EQ(g_bAbort.load(), 1);
-    EXPECT_EQ(g_strError.Get(), u"Can't read file /fake/broken one");
+    EXPECT_EQ(m_outcome.m_eOutcome, eOutcome::Failed);
+    EXPECT_EQ(m_outcome.m_strError, u"Can't read file /fake/broken one");
     EXPECT_FALSE(OutputExists());
     EXPECT_EQ(FakeSources::Instance().OpenOrder().size(), 1u);
 }
@@ -268,7 +272,7 @@ TEST_F(ConverterTest, AnUnreadableThirdFileAbortsAndAddsNoChapterAfterIt)
     AddFile("four", Seconds(0.5));
     AddFile("five", Seconds(0.5));
     ASSERT_TRUE(Convert());
-    EXPECT_EQ(g_strError.Get(), u"Can't read file /fake/three");
+    EXPECT_EQ(m_outcome.m_strError, u"Can't read file /fake/three");
     // The first two files are written whole before the third fails, so
     // their chapters and frames are in the book, nothing after.
     const auto chapters = testsupport::ProbeChapters(ToPath(m_output));
@@ -301,7 +305,6 @@ TEST_F(ConverterTest, TheFirstFailureIsReportedNotAFileItsAbortInterrupted)
         broken.openGate->store(true);
     }));
     EXPECT_EQ(FakeSources::Instance().OpenOrder().size(), 3u);
-    EXPECT_EQ(g_strError.Get(), u"Can't read file /fake/three");
     EXPECT_EQ(m_outcome.m_eOutcome, eOutcome::Failed);
     EXPECT_EQ(m_outcome.m_strError, u"Can't read file /fake/three");
 }
@@ -369,8 +372,8 @@ TEST_F(ConverterTest, AnUnwritableOutputIsReportedWithThePathAsChosen)
     AddFile("a", Seconds(0.5));
     m_output = FromPath(m_dir / "no such folder" / "bøøk.m4b");
     ASSERT_TRUE(Convert());
-    EXPECT_EQ(g_bAbort.load(), 1);
-    EXPECT_EQ(g_strError.Get(), u"Couldn't create output file " + m_output + u"\n");
+    EXPECT_EQ(m_outcome.m_eOutcome, eOutcome::Failed);
+    EXPECT_EQ(m_outcome.m_strError, u"Couldn't create output file " + m_output + u"\n");
 }
 
 TEST_F(ConverterTest, AFullDiskIsReportedAsAFailureNotAsSuccess)
@@ -380,8 +383,8 @@ TEST_F(ConverterTest, AFullDiskIsReportedAsAFailureNotAsSuccess)
     AddFile("a", Seconds(2));
     m_output = u"/dev/full";
     ASSERT_TRUE(Convert());
-    EXPECT_EQ(g_bAbort.load(), 1);
-    EXPECT_EQ(g_strError.Get(), u"Couldn't write output file /dev/full\n");
+    EXPECT_EQ(m_outcome.m_eOutcome, eOutcome::Failed);
+    EXPECT_EQ(m_outcome.m_strError, u"Couldn't write output file /dev/full\n");
 }
 
 // Files of this process fail to grow past `bytes` (EFBIG) while it lives,
@@ -484,12 +487,56 @@ INSTANTIATE_TEST_SUITE_P(Endings, ConverterUnfinishedTest,
 TEST_F(ConverterTest, ProgressIsZeroUntilEveryFileIsSubmitted)
 {
     AddFile("a", Seconds(1));
-    CConverter job(&m_metadata, &m_files, &m_cover, &m_output, m_console, *m_pool);
+    CConverter job(Context());
     int position = 42;
     int total = 42;
     job.GetProgress(position, total);
     EXPECT_EQ(total, 0);
     EXPECT_EQ(position, 42);
+}
+
+TEST_F(ConverterTest, TwoConversionsInOneProcessKeepTheirOwnStopAndError)
+{
+    // The first book's file holds its end until the second book has failed.
+    FakeSource held = Seconds(0.5);
+    held.endGate = NewGate();
+    AddFile("held", held);
+    FakeSource broken;
+    broken.failOpen = true;
+    FakeSources::Instance().Add(u"/fake/broken", broken);
+
+    CConverter first(Context());
+    CThreadPool secondPool(1);
+    sConversionContext secondContext = Context();
+    secondContext.m_files = {{u"/fake/broken", u"broken", 1000}};
+    secondContext.m_strOutput = FromPath(m_dir / "second.m4b");
+    secondContext.m_pPool = &secondPool;
+    CConverter second(std::move(secondContext));
+    first.Start();
+    second.Start();
+    ASSERT_TRUE(second.WaitForEnd(30000));
+    held.endGate->store(true);
+    ASSERT_TRUE(first.WaitForEnd(30000));
+
+    EXPECT_EQ(second.Outcome().m_eOutcome, eOutcome::Failed);
+    EXPECT_EQ(second.Outcome().m_strError, u"Can't read file /fake/broken");
+    EXPECT_EQ(first.Outcome().m_eOutcome, eOutcome::Completed);
+    EXPECT_EQ(first.Outcome().m_strError, u"");
+    EXPECT_EQ(testsupport::ProbeChapters(ToPath(m_output)).size(), 1u);
+}
+
+TEST(RunStateTest, KeepsTheFirstFailureAndNothingThatFollowsAStop)
+{
+    CRunState failed;
+    failed.Fail(u"Can't read file /broken.mp3");
+    failed.Fail(u"Can't read file /interrupted.mp3");
+    EXPECT_TRUE(failed.Stopped());
+    EXPECT_EQ(failed.Error(), u"Can't read file /broken.mp3");
+
+    CRunState stopped;
+    stopped.Stop();  // the user's abort carries no message
+    stopped.Fail(u"Can't read file /interrupted.mp3");
+    EXPECT_EQ(stopped.Error(), u"");
 }
 
 }  // namespace

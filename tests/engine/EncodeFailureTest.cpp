@@ -12,7 +12,6 @@ extern "C" {
 }
 
 #include "engine/Encoder.h"
-#include "base/EngineState.h"
 #include "FakeGraph.h"
 #include "engine/FrameQueue.h"
 
@@ -41,16 +40,13 @@ class EncodeFailureTest : public ::testing::TestWithParam<FailingCall> {
 protected:
     void SetUp() override
     {
-        g_bAbort.store(0);
-        g_strError.Clear();
         g_blocksSent.store(0);
+        m_context.m_openDecoder = m_fakes.Factory();
     }
-    void TearDown() override
-    {
-        g_failingCall.store(FailingCall::None);
-        g_bAbort.store(0);
-    }
+    void TearDown() override { g_failingCall.store(FailingCall::None); }
     FakeSources::Installed m_fakes;
+    sConversionContext m_context;
+    CRunState m_run;
 };
 
 TEST_P(EncodeFailureTest, PrintsTheLibraryLineThenEndsTheConversion)
@@ -59,8 +55,8 @@ TEST_P(EncodeFailureTest, PrintsTheLibraryLineThenEndsTheConversion)
     source.frames = 10 * 1024;
     FakeSources::Instance().Add(u"/fake/file.wav", source);
     const sInputFile input{u"/fake/file.wav", u"file", 0};
-    CQueue frames(StandardStreams());
-    CEncoder encoder(nullptr, input, &frames, StandardStreams());
+    CQueue frames(StandardStreams(), m_run.StopFlag());
+    CEncoder encoder(m_context, m_run, nullptr, input, &frames);
     ASSERT_TRUE(encoder.HasGraph());
 
     g_failingCall.store(GetParam());
@@ -69,8 +65,8 @@ TEST_P(EncodeFailureTest, PrintsTheLibraryLineThenEndsTheConversion)
     const std::string err = testing::internal::GetCapturedStderr();
 
     EXPECT_NE(err.find("faacEncEncode() failed\n"), std::string::npos) << err;
-    EXPECT_EQ(g_bAbort.load(), 1);
-    EXPECT_EQ(g_strError.Get(), u"Can't encode file /fake/file.wav");
+    EXPECT_TRUE(m_run.Stopped());
+    EXPECT_EQ(m_run.Error(), u"Can't encode file /fake/file.wav");
     EXPECT_TRUE(frames.IsEnded());  // the writer still learns the file's end
 }
 

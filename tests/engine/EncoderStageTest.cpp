@@ -4,7 +4,6 @@
 #include <numeric>
 
 #include "engine/Encoder.h"
-#include "base/EngineState.h"
 #include "FakeGraph.h"
 #include "engine/Settings.h"
 #include "tests/support/TestSupport.h"
@@ -45,17 +44,7 @@ public:
 
 class EncoderStageTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        g_bAbort.store(0);
-        g_strError.Clear();
-        SetSettingsPath(m_dir / "Tavlin.ini");
-    }
-    void TearDown() override
-    {
-        SetSettingsPath(std::nullopt);
-        g_bAbort.store(0);
-    }
+    void SetUp() override { m_context.m_openDecoder = m_fakes.Factory(); }
 
     // Encodes one fake file as a book's first file, into whose format it
     // negotiates `format`; returns the file's own samples as its end
@@ -64,7 +53,8 @@ protected:
     {
         FakeSources::Instance().Add(u"/fake/file.wav", source);
         sInputFile input{u"/fake/file.wav", u"file", 0};
-        CEncoder encoder(nullptr, input, &writer, StandardStreams());
+        m_context.m_encoding = ReadEncodingChoice(m_dir / "Tavlin.ini");
+        CEncoder encoder(m_context, m_run, nullptr, input, &writer);
         format = encoder.Format();
         EXPECT_TRUE(encoder.HasGraph());
         if (!encoder.HasGraph())
@@ -75,6 +65,8 @@ protected:
 
     testsupport::TempDir m_dir;
     FakeSources::Installed m_fakes;
+    sConversionContext m_context;
+    CRunState m_run;
 };
 
 TEST_F(EncoderStageTest, StereoTenBlocksGiveFramesOfOneFrameLengthAndExactSamplesIn)
@@ -101,7 +93,7 @@ TEST_F(EncoderStageTest, MonoUsesBlocksOf1024Samples)
     FakeSources::Instance().Add(u"/fake/mono.wav", source);
     sInputFile input{u"/fake/mono.wav", u"mono", 0};
     CRecordingWriter writer;
-    CEncoder encoder(nullptr, input, &writer, StandardStreams());
+    CEncoder encoder(m_context, m_run, nullptr, input, &writer);
     ASSERT_TRUE(encoder.HasGraph());
     EXPECT_EQ(encoder.Queue().BlockSize(), 1024);
     encoder.Run();
@@ -128,7 +120,7 @@ TEST_P(WholeFramesTest, EveryFrameLastsOneFrameLengthAndTheEndCountsOnlyTheFiles
 
 INSTANTIATE_TEST_SUITE_P(Lengths, WholeFramesTest, ::testing::Values(1, 1023, 1024, 1025, 10 * 1024 + 333));
 
-TEST_F(EncoderStageTest, BitRateComesFromTheSettingsFileReadForEveryFile)
+TEST_F(EncoderStageTest, BitRateComesFromTheSettingsFileAsTheConversionIsBuilt)
 {
     FakeSource source;
     source.frames = 44100 * 4;
@@ -183,11 +175,11 @@ TEST_F(EncoderStageTest, AbortMidFileStillHandsOnEncodedAndFlushedFramesThenEnds
     FakeSources::Instance().Add(u"/fake/long.wav", source);
     sInputFile input{u"/fake/long.wav", u"long", 0};
     CRecordingWriter writer;
-    CEncoder encoder(nullptr, input, &writer, StandardStreams());
+    CEncoder encoder(m_context, m_run, nullptr, input, &writer);
     ASSERT_TRUE(encoder.HasGraph());
-    std::thread aborter([] {
+    std::thread aborter([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        g_bAbort.store(1);
+        m_run.Stop();
     });
     encoder.Run();
     aborter.join();
@@ -206,9 +198,9 @@ TEST_F(EncoderStageTest, AnUnreadableFileLeavesNoGraphAndTheMessage)
     FakeSources::Instance().Add(u"/fake/broken name.mp3", broken);
     sInputFile input{u"/fake/broken name.mp3", u"x", 0};
     CRecordingWriter writer;
-    CEncoder encoder(nullptr, input, &writer, StandardStreams());
+    CEncoder encoder(m_context, m_run, nullptr, input, &writer);
     EXPECT_FALSE(encoder.HasGraph());
-    EXPECT_EQ(g_strError.Get(), u"Can't read file /fake/broken name.mp3");
+    EXPECT_EQ(m_run.Error(), u"Can't read file /fake/broken name.mp3");
     EXPECT_EQ(encoder.Format().nChannels, 0);
 }
 
@@ -219,9 +211,9 @@ TEST_F(EncoderStageTest, AFormatTheEncoderCannotTakeEndsWithAMessage)
     FakeSources::Instance().Add(u"/fake/odd.wav", odd);
     sInputFile input{u"/fake/odd.wav", u"x", 0};
     CRecordingWriter writer;
-    CEncoder encoder(nullptr, input, &writer, StandardStreams());
+    CEncoder encoder(m_context, m_run, nullptr, input, &writer);
     EXPECT_FALSE(encoder.HasGraph());
-    EXPECT_EQ(g_strError.Get(), u"Can't encode file /fake/odd.wav");
+    EXPECT_EQ(m_run.Error(), u"Can't encode file /fake/odd.wav");
 }
 
 TEST(SettingsTest, SettingsFileSitsBesideTheExecutable)
@@ -230,14 +222,20 @@ TEST(SettingsTest, SettingsFileSitsBesideTheExecutable)
     EXPECT_EQ(SettingsPathFor("tavlin"), std::filesystem::path("Tavlin.ini"));
 }
 
-TEST(SettingsTest, OverrideTakesThePlaceOfTheFile)
+TEST(SettingsTest, TheCommandLinesRateTakesThePlaceOfTheFileAndIsStrict)
 {
-    SetBitrateOverride(48000);
-    EXPECT_EQ(ConfiguredBitrate(64000), 48000u);
-    SetBitrateOverride(std::nullopt);
-    SetSettingsPath(std::filesystem::path("/nonexistent/Tavlin.ini"));
-    EXPECT_EQ(ConfiguredBitrate(64000), 64000u);
-    SetSettingsPath(std::nullopt);
+    testsupport::TempDir dir;
+    testsupport::WriteText(dir / "Tavlin.ini", "[options]\nbitrate=96000\n");
+    const sEncodingChoice given = ReadEncodingChoice(dir / "Tavlin.ini", 48000ul, true);
+    EXPECT_EQ(given.m_bitrate, 48000ul);
+    EXPECT_TRUE(given.m_bStrict);
+    EXPECT_FALSE(given.MayCopyFrames());
+    const sEncodingChoice fromFile = ReadEncodingChoice(dir / "Tavlin.ini");
+    EXPECT_EQ(fromFile.m_bitrate, 96000ul);
+    EXPECT_FALSE(fromFile.m_bStrict);
+    const sEncodingChoice none = ReadEncodingChoice(dir / "missing.ini");
+    EXPECT_FALSE(none.m_bitrate.has_value());
+    EXPECT_TRUE(none.MayCopyFrames());
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <memory>
 #include <system_error>
 
-#include "base/EngineState.h"
 #include "engine/GraphFactory.h"
 
 namespace {
@@ -63,16 +62,15 @@ std::vector<std::u16string> FakeSources::OpenOrder()
     return m_opened;
 }
 
-FakeSources::Installed::Installed()
+GraphFactory FakeSources::Installed::Factory() const
 {
-    SetGraphFactory([](const std::u16string& path, const WAVEFORMATEX* required) -> std::unique_ptr<CGraphSound> {
+    return [](const std::u16string& path, const WAVEFORMATEX* required) -> std::unique_ptr<CGraphSound> {
         return std::make_unique<CFakeGraph>(path, required);
-    });
+    };
 }
 
 FakeSources::Installed::~Installed()
 {
-    SetGraphFactory({});
     FakeSources::Instance().Clear();
 }
 
@@ -88,7 +86,7 @@ HRESULT CFakeGraph::Init()
     m_source = FakeSources::Instance().Get(m_strFile);
     FakeSources::Instance().RecordOpen(m_strFile);
     std::this_thread::sleep_for(m_source.openDelay);
-    while (m_source.openGate && !m_source.openGate->load() && g_bAbort.load() == 0)
+    while (m_source.openGate && !m_source.openGate->load() && !ConversionStopped())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (m_source.failOpen)
         return VFW_E_UNKNOWN_FILE_TYPE;
@@ -148,13 +146,13 @@ void CFakeGraph::Stream()
             m_pCallback->OnSample(&sample);
         produced += static_cast<uint64_t>(n);
         m_position.store(static_cast<int64_t>(produced * 10000000ull / m_source.sampleRate));
-        // Like the capture renderer: after an abort the stream ends at once.
-        if (g_bAbort.load() != 0)
+        // Like the real decoder: once the conversion stops the stream ends at once.
+        if (ConversionStopped())
             break;
         if (m_source.pace.count() > 0)
             std::this_thread::sleep_for(m_source.pace);
     }
-    while (m_source.endGate && !m_source.endGate->load() && !m_stop.load() && g_bAbort.load() == 0)
+    while (m_source.endGate && !m_source.endGate->load() && !m_stop.load() && !ConversionStopped())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (m_pCallback != nullptr)
         m_pCallback->OnEndOfStream();

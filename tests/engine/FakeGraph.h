@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "decode/Graph.h"
+#include "engine/GraphFactory.h"
 
 // Holds a source's step until a test sets it.
 using FakeGate = std::shared_ptr<std::atomic<bool>>;
@@ -41,11 +42,11 @@ public:
     FakeSource Get(const std::u16string& path);
     void RecordOpen(const std::u16string& path);
     std::vector<std::u16string> OpenOrder();
-    // Installs the fake factory for the engine; the destructor of the guard
-    // restores the real one.
+    // The factory that opens the fake sources, for a conversion's context;
+    // the guard forgets the sources at its end.
     struct Installed {
-        Installed();
         ~Installed();
+        GraphFactory Factory() const;
     };
 
 private:

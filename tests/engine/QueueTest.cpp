@@ -6,7 +6,6 @@
 #include <thread>
 #include <vector>
 
-#include "base/EngineState.h"
 #include "engine/FrameQueue.h"
 #include "engine/PcmQueue.h"
 #include "RecordingConsole.h"
@@ -36,14 +35,13 @@ std::vector<uint8_t> SamplesAsBytes(int count, int16_t first)
 
 class PcmQueueTest : public ::testing::Test {
 protected:
-    void SetUp() override { g_bAbort.store(0); }
-    void TearDown() override { g_bAbort.store(0); }
     CRecordingConsole m_console;
+    std::atomic<bool> m_stop{false};
 };
 
 TEST_F(PcmQueueTest, CutsSamplesIntoBlocksInOrderAndIgnoresEmptyAndOddBytes)
 {
-    CPcmQueue queue(m_console);
+    CPcmQueue queue(m_console, m_stop);
     queue.SetBlockSize(4);
     CBytes empty({});
     queue.OnSample(&empty);
@@ -79,7 +77,7 @@ TEST_F(PcmQueueTest, CutsSamplesIntoBlocksInOrderAndIgnoresEmptyAndOddBytes)
 
 TEST_F(PcmQueueTest, ProducerWaitsAtSixtyFourBlocksAndResumesWhenOneIsTaken)
 {
-    CPcmQueue queue(m_console);
+    CPcmQueue queue(m_console, m_stop);
     queue.SetBlockSize(2);
     std::atomic<int> pushed{0};
     std::thread producer([&] {
@@ -105,7 +103,7 @@ TEST_F(PcmQueueTest, ProducerWaitsAtSixtyFourBlocksAndResumesWhenOneIsTaken)
 
 TEST_F(PcmQueueTest, WithTheEndFlagSetA65thBlockIsQueuedWithoutWaiting)
 {
-    CPcmQueue queue(m_console);
+    CPcmQueue queue(m_console, m_stop);
     queue.SetBlockSize(1);
     for (int16_t i = 0; i < 64; ++i)
         queue.Append(&i, 1);
@@ -121,11 +119,11 @@ TEST_F(PcmQueueTest, WithTheEndFlagSetA65thBlockIsQueuedWithoutWaiting)
 
 TEST_F(PcmQueueTest, AbortReleasesAWaitingProducerAndAWaitingConsumer)
 {
-    CPcmQueue full(m_console);
+    CPcmQueue full(m_console, m_stop);
     full.SetBlockSize(1);
     for (int16_t i = 0; i < 64; ++i)
         full.Append(&i, 1);
-    CPcmQueue empty(m_console);
+    CPcmQueue empty(m_console, m_stop);
     empty.SetBlockSize(1);
 
     std::thread producer([&] {
@@ -134,7 +132,7 @@ TEST_F(PcmQueueTest, AbortReleasesAWaitingProducerAndAWaitingConsumer)
     });
     std::thread consumer([&] { EXPECT_FALSE(empty.Pop()); });
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    g_bAbort.store(1);
+    m_stop.store(true);
     producer.join();
     consumer.join();
     EXPECT_EQ(full.Count(), 64u);  // the block in hand was dropped
@@ -146,7 +144,7 @@ TEST_F(PcmQueueTest, DestructionReportsTheBlocksStillQueuedToItsConsole)
 {
     testing::internal::CaptureStdout();
     {
-        CPcmQueue queue(m_console);
+        CPcmQueue queue(m_console, m_stop);
         queue.SetBlockSize(1);
         for (int16_t i = 0; i < 3; ++i)
             queue.Append(&i, 1);
@@ -158,7 +156,8 @@ TEST_F(PcmQueueTest, DestructionReportsTheBlocksStillQueuedToItsConsole)
 TEST(FrameQueueTest, CopiesFramesAndEndsWithTheEncodedLineOnItsConsole)
 {
     CRecordingConsole console;
-    CQueue queue(console);
+    const std::atomic<bool> stop{false};
+    CQueue queue(console, stop);
     std::vector<uint8_t> buffer = {1, 2, 3};
     queue.OnFrame(buffer.data(), 3, 1024);
     buffer[0] = 9;  // the encoder reuses its buffer
@@ -183,7 +182,8 @@ TEST(FrameQueueTest, CopiesFramesAndEndsWithTheEncodedLineOnItsConsole)
 TEST(FrameQueueTest, ConsumerSeesFramesPushedFromAnotherThreadInOrder)
 {
     CRecordingConsole console;
-    CQueue queue(console);
+    const std::atomic<bool> stop{false};
+    CQueue queue(console, stop);
     std::thread producer([&] {
         for (int i = 0; i < 500; ++i) {
             const auto byte = static_cast<uint8_t>(i & 0xFF);
@@ -204,7 +204,8 @@ TEST(FrameQueueTest, ConsumerSeesFramesPushedFromAnotherThreadInOrder)
 TEST(FrameQueueTest, AProducerWaitsAtTheBoundUntilFramesAreTaken)
 {
     CRecordingConsole console;
-    CQueue queue(console, 300);
+    const std::atomic<bool> stop{false};
+    CQueue queue(console, stop, 300);
     const std::vector<uint8_t> frame(100, 7);
     std::atomic<bool> done{false};
     std::thread producer([&] {

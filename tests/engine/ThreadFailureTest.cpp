@@ -9,7 +9,6 @@
 #include <pthread.h>
 
 #include "engine/Converter.h"
-#include "base/EngineState.h"
 #include "base/Event.h"
 #include "FakeGraph.h"
 #include "tests/support/TestSupport.h"
@@ -36,8 +35,6 @@ class ThreadFailureTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        g_bAbort.store(0);
-        g_strError.Clear();
         for (int i = 0; i < 3; ++i) {
             FakeSource source;
             source.frames = 44100 / 2;
@@ -53,7 +50,12 @@ protected:
     // ended on its own.
     bool ConvertWithFailingThread(int n)
     {
-        CConverter job(&m_metadata, &m_files, &m_cover, &m_output, StandardStreams(), m_pool);
+        sConversionContext context;
+        context.m_files = m_files;
+        context.m_strOutput = m_output;
+        context.m_pPool = &m_pool;
+        context.m_openDecoder = m_fakes.Factory();
+        CConverter job(std::move(context));
         g_threadsCreated.store(0);
         g_failingCall.store(n);
         job.Start();
@@ -63,44 +65,44 @@ protected:
             job.Abort();
             job.WaitForEnd(INFINITE_WAIT);
         }
+        m_outcome = job.Outcome();
         return ended;
     }
 
     testsupport::TempDir m_dir;
     FakeSources::Installed m_fakes;
-    sTagInfo m_metadata;
-    sCoverData m_cover;
     std::vector<sInputFile> m_files;
     std::u16string m_output;
     // One thread at a time keeps the order of creation fixed: the job, then
     // per file its task and its decoder's streaming thread.
     CThreadPool m_pool{1};
+    sConversionOutcome m_outcome;
 };
 
 TEST_F(ThreadFailureTest, JobThread)
 {
     EXPECT_TRUE(ConvertWithFailingThread(1));
-    EXPECT_EQ(g_bAbort.load(), 1);
-    EXPECT_EQ(g_strError.Get(), u"Couldn't start the conversion thread");
+    EXPECT_EQ(m_outcome.m_eOutcome, eOutcome::Failed);
+    EXPECT_EQ(m_outcome.m_strError, u"Couldn't start the conversion thread");
 }
 
 TEST_F(ThreadFailureTest, FirstTaskThread)
 {
     EXPECT_TRUE(ConvertWithFailingThread(2));
-    EXPECT_EQ(g_strError.Get(), u"Couldn't start a conversion thread");
+    EXPECT_EQ(m_outcome.m_strError, u"Couldn't start a conversion thread");
     EXPECT_FALSE(std::filesystem::exists(ToPath(m_output)));
 }
 
 TEST_F(ThreadFailureTest, DecoderStreamingThread)
 {
     EXPECT_TRUE(ConvertWithFailingThread(3));
-    EXPECT_EQ(g_strError.Get(), u"Can't read file /fake/0");
+    EXPECT_EQ(m_outcome.m_strError, u"Can't read file /fake/0");
 }
 
 TEST_F(ThreadFailureTest, PendingTaskThreadEndsTheTasksQueuedBehindIt)
 {
     EXPECT_TRUE(ConvertWithFailingThread(4));
-    EXPECT_EQ(g_strError.Get(), u"Couldn't start a conversion thread");
+    EXPECT_EQ(m_outcome.m_strError, u"Couldn't start a conversion thread");
     EXPECT_EQ(FakeSources::Instance().OpenOrder().size(), 1u);
     EXPECT_EQ(m_pool.Active(), 0);
 }

@@ -13,12 +13,11 @@
 #include <numeric>
 #include <thread>
 
-#include "base/EngineState.h"
 #include "base/Event.h"
 #include "base/Text.h"
 #include "engine/Converter.h"
 #include "engine/GraphFactory.h"
-#include "engine/Settings.h"
+#include "engine/ThreadPool.h"
 #include "engine/WorkPlan.h"
 #include "RecordingConsole.h"
 #include "tests/support/Probe.h"
@@ -69,11 +68,20 @@ private:
 
 class WorkUnitTest : public ::testing::Test {
 public:
-    void SetUp() override { SetForceReencode(true); }
-    void TearDown() override
+    // A conversion of `input` into `book` on `pool`, re-encoded (a cut file
+    // is never copied), opened through the test's factory when it has one.
+    sConversionContext Context(const std::filesystem::path& input, const std::filesystem::path& book,
+                               CThreadPool& pool)
     {
-        SetGraphFactory(nullptr);
-        SetForceReencode(false);
+        sConversionContext context;
+        context.m_metadata = m_metadata;
+        context.m_files = {{FromPath(input), u"Sweep", QueryFileSizeLow32(FromPath(input))}};
+        context.m_strOutput = FromPath(book);
+        context.m_encoding.m_bReencode = true;
+        context.m_pPool = &pool;
+        context.m_pConsole = &m_console;
+        context.m_openDecoder = m_factory;
+        return context;
     }
 
     // A rising tone over a steady one: a click where two units meet badly
@@ -103,11 +111,10 @@ public:
     sConversionOutcome Convert(const std::filesystem::path& input, const std::filesystem::path& book, int poolSize,
                                int abortAtSeconds = 0, uint64_t prerollFrames = kPrerollFrames)
     {
-        const std::vector<sInputFile> files = {
-            {FromPath(input), u"Sweep", QueryFileSizeLow32(FromPath(input))}};
-        const std::u16string output = FromPath(book);
         CThreadPool pool(poolSize);
-        CConverter job(&m_metadata, &files, &m_cover, &output, m_console, pool, prerollFrames);
+        sConversionContext context = Context(input, book, pool);
+        context.m_nPrerollFrames = prerollFrames;
+        CConverter job(std::move(context));
         job.Start();
         int position = 0;
         int total = 0;
@@ -126,9 +133,9 @@ public:
     {
         ASSERT_EQ(Convert(input, m_dir / "whole.m4b", 1).m_eOutcome, eOutcome::Completed);
         ASSERT_EQ(EncodedLines(), 1);
-        SetGraphFactory([&record](const std::u16string& path, const WAVEFORMATEX* required) {
+        m_factory = [&record](const std::u16string& path, const WAVEFORMATEX* required) {
             return std::make_unique<CObservedGraph>(path, required, record);
-        });
+        };
         ASSERT_EQ(Convert(input, m_dir / "cut.m4b", kPoolSize, 0, prerollFrames).m_eOutcome, eOutcome::Completed);
     }
 
@@ -144,7 +151,7 @@ public:
 
     ts::TempDir m_dir;
     sTagInfo m_metadata;
-    sCoverData m_cover;
+    GraphFactory m_factory;
     CRecordingConsole m_console;
 };
 
@@ -372,14 +379,12 @@ TEST_F(WorkUnitTest, AnAbortLeavesAPrefixOfTheBook)
         std::atomic<int>& m_ended;
     };
     std::atomic<int> graphs{0};
-    SetGraphFactory([&](const std::u16string& path, const WAVEFORMATEX* required) {
+    m_factory = [&](const std::u16string& path, const WAVEFORMATEX* required) {
         return std::make_unique<CHeldGraph>(path, required, graphs.fetch_add(1) == 0 ? &release : nullptr, ended);
-    });
-    const std::vector<sInputFile> files = {{FromPath(input), u"Sweep", QueryFileSizeLow32(FromPath(input))}};
-    const std::u16string output = FromPath(m_dir / "aborted.m4b");
+    };
     {
         CThreadPool pool(kPoolSize);
-        CConverter job(&m_metadata, &files, &m_cover, &output, m_console, pool);
+        CConverter job(Context(input, m_dir / "aborted.m4b", pool));
         job.Start();
         while (ended.load() < kUnits - 1 && !job.WaitForEnd(10)) {
         }
@@ -398,15 +403,15 @@ TEST_F(WorkUnitTest, AFailureOrAnAbortInsideACutFileEndsTheConversion)
     const auto input = Sweep("sweep.mp3", {"-c:a", "libmp3lame", "-b:a", "128k"});
     // The third unit finds no file where the book had one.
     std::atomic<int> graphs{0};
-    SetGraphFactory([&](const std::u16string& path, const WAVEFORMATEX* required) {
+    m_factory = [&](const std::u16string& path, const WAVEFORMATEX* required) {
         const bool third = graphs.fetch_add(1) == 2;
         return std::make_unique<CGraphSound>(third ? FromPath(m_dir / "gone.mp3") : path, required);
-    });
+    };
     const sConversionOutcome failed = Convert(input, m_dir / "failed.m4b", kPoolSize);
     EXPECT_EQ(failed.m_eOutcome, eOutcome::Failed);
     EXPECT_EQ(failed.m_strError, u"Can't read file " + FromPath(input));
 
-    SetGraphFactory(nullptr);
+    m_factory = nullptr;
     const sConversionOutcome aborted = Convert(input, m_dir / "aborted.m4b", kPoolSize, 40);
     EXPECT_EQ(aborted.m_eOutcome, eOutcome::Aborted);
     std::string errors;
