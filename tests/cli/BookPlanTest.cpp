@@ -47,7 +47,7 @@ TEST(DisplayText, ControlCharactersAreEscaped)
 TEST(DescribePlan, EveryChapterStaysOneLineOfThreeFields)
 {
     sBookPlan plan;
-    plan.m_inputs.m_files.push_back({u"/b/01\tx.mp3", u"Title\nwith\x1b]0;owned\x07 break", 1});
+    plan.m_context.m_files.push_back({u"/b/01\tx.mp3", u"Title\nwith\x1b]0;owned\x07 break", 1});
     plan.m_details.m_strArtist = u"A\nB";
     plan.m_strCover = u"/b/c\n.png";
     plan.m_strOutput = u"/b/out\r.m4b";
@@ -93,8 +93,8 @@ TEST(PlanBook, DotDotAfterALinkLeadsWhereTheFileSystemSays)
     sBookPlan plan = PlanBook(Options({"link/.."}), here, CountingReader(reads));
     ASSERT_EQ(plan.m_nExitCode, EXIT_DONE) << plan.m_strError;
     EXPECT_EQ(plan.m_strOutput, FromPath(dir / "b.m4b"));
-    ASSERT_EQ(plan.m_inputs.m_files.size(), 1u);
-    EXPECT_EQ(plan.m_inputs.m_files[0].m_strPath, FromPath(fs::canonical(dir / "a/b/Book/01.mp3")));
+    ASSERT_EQ(plan.m_context.m_files.size(), 1u);
+    EXPECT_EQ(plan.m_context.m_files[0].m_strPath, FromPath(fs::canonical(dir / "a/b/Book/01.mp3")));
 
     sCliOptions options = Options({"link/../Book/"});
     options.m_output = "link/../out.m4b";

@@ -11,9 +11,9 @@
 #include "decode/MediaChapters.h"
 #include "tests/support/BoxReader.h"
 #include "engine/Converter.h"
-#include "base/EngineState.h"
 #include "tests/support/Probe.h"
 #include "engine/Settings.h"
+#include "engine/ThreadPool.h"
 #include "tests/support/TestSupport.h"
 #include "base/Text.h"
 
@@ -23,12 +23,7 @@ namespace ts = testsupport;
 
 class EndToEndTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        g_bAbort.store(0);
-        g_strError.Clear();
-        m_output = FromPath(m_dir / "book.m4b");
-    }
+    void SetUp() override { m_output = FromPath(m_dir / "book.m4b"); }
 
     std::filesystem::path Tone(const std::string& name, double seconds, int rate, int channels,
                                const std::vector<std::string>& codec, double frequency = 440.0)
@@ -48,7 +43,15 @@ protected:
     // decoded that far (the job's progress position).
     void Convert(int abortAtSeconds = 0, IConsoleSink& console = StandardStreams())
     {
-        CConverter job(&m_metadata, &m_files, &m_cover, &m_output, console);
+        sConversionContext context;
+        context.m_metadata = m_metadata;
+        context.m_files = m_files;
+        context.m_cover = m_cover;
+        context.m_strOutput = m_output;
+        context.m_encoding = ReadEncodingChoice(m_dir / "Tavlin.ini", std::nullopt, m_bReencode);
+        context.m_pPool = &m_pool;
+        context.m_pConsole = &console;
+        CConverter job(std::move(context));
         m_pJob = &job;
         job.Start();
         if (abortAtSeconds > 0) {
@@ -60,6 +63,7 @@ protected:
         }
         ASSERT_TRUE(job.WaitForEnd(120000));
         m_pJob = nullptr;
+        m_strError = job.Outcome().m_strError;
     }
 
     std::filesystem::path Output() const { return ToPath(m_output); }
@@ -74,7 +78,10 @@ protected:
     sCoverData m_cover;
     std::vector<sInputFile> m_files;
     std::u16string m_output;
+    bool m_bReencode = false;  // as --reencode; a bit rate comes from m_dir's Tavlin.ini
+    CThreadPool m_pool;
     std::atomic<CConverter*> m_pJob{nullptr};  // while Convert runs
+    std::u16string m_strError;                 // how the last conversion failed
 };
 
 const std::vector<std::string> kMp3 = {"-c:a", "libmp3lame", "-b:a", "128k"};
@@ -101,7 +108,7 @@ TEST_F(EndToEndTest, FormatsAndOddNamesConvertIntoOneCleanBook)
     m_metadata.m_strPerformer = u"Perf\u00f6rmer";
     m_metadata.m_strAlbum = u"Album";
     Convert();
-    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    ASSERT_EQ(m_strError, u"");
 
     std::string errors;
     EXPECT_TRUE(ts::DecodesCleanly(Output(), &errors)) << errors;
@@ -126,7 +133,7 @@ TEST_F(EndToEndTest, AFileNameInAnotherEncodingIsReadByItsOwnBytes)
     std::filesystem::rename(m_dir / "plain.wav", latin1);
     Add(latin1, "Caf\xc3\xa9");
     Convert();
-    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    ASSERT_EQ(m_strError, u"");
     EXPECT_EQ(ts::ProbeChapters(Output()).size(), 1u);
 }
 
@@ -136,7 +143,7 @@ TEST_F(EndToEndTest, MixedRatesAndChannelsConvertInTheFirstFilesFormat)
     Add(Tone("b.mp3", 1.0, 48000, 2, kMp3));
     Add(Tone("c.wav", 1.0, 44100, 6, kWav16));
     Convert();
-    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    ASSERT_EQ(m_strError, u"");
     const auto r = ts::Run({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
                             "stream=sample_rate,channels", "-of", "csv=p=0", Output().string()});
     EXPECT_EQ(r.output, "22050,1\n");
@@ -161,7 +168,7 @@ TEST_F(EndToEndTest, FiftyChaptersStartWhereTheFileBeforeEndsInBothKindsOfPlayer
         Add(path);
     }
     Convert();
-    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    ASSERT_EQ(m_strError, u"");
     const auto chapters = ts::ProbeChapters(Output());
     ASSERT_EQ(chapters.size(), static_cast<size_t>(files));
 
@@ -215,7 +222,7 @@ TEST_F(EndToEndTest, ChaptersInsideFilesStartWhereTheirAudioIsInTheBook)
             titles.push_back(chapter.title);
     }
     Convert();
-    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    ASSERT_EQ(m_strError, u"");
 
     const auto book = ts::ProbeChapters(Output());
     ASSERT_EQ(book.size(), titles.size());
@@ -249,7 +256,7 @@ TEST_F(EndToEndTest, AnMp3WithACoverPictureAndATruncatedMp3Convert)
     Add(withCover);
     Add(m_dir / "truncated.mp3");
     Convert();
-    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    ASSERT_EQ(m_strError, u"");
     EXPECT_EQ(ts::ProbeChapters(Output()).size(), 2u);
     EXPECT_TRUE(ts::DecodesCleanly(Output()));
     EXPECT_GT(ts::ProbeFormat(Output()).duration, 3.5);
@@ -264,7 +271,7 @@ TEST_F(EndToEndTest, UnreadableFirstFilesStopWithTheirPathAndNoBook)
         Add(m_dir / name);
         Add(Tone("fine.wav", 0.5, 44100, 2, kWav16));
         Convert();
-        EXPECT_EQ(g_strError.Get(), u"Can't read file " + FromPath(m_dir / name)) << name;
+        EXPECT_EQ(m_strError, u"Can't read file " + FromPath(m_dir / name)) << name;
         EXPECT_FALSE(std::filesystem::exists(Output())) << name;
     }
 }
@@ -278,7 +285,7 @@ TEST_F(EndToEndTest, AnUnreadableThirdOfFiveKeepsTheEarlierChaptersOnly)
     Add(Tone("4.wav", 1.0, 44100, 2, kWav16));
     Add(Tone("5.wav", 1.0, 44100, 2, kWav16));
     Convert();
-    EXPECT_EQ(g_strError.Get(), u"Can't read file " + FromPath(m_dir / "3.mp3"));
+    EXPECT_EQ(m_strError, u"Can't read file " + FromPath(m_dir / "3.mp3"));
     const auto chapters = ts::ProbeChapters(Output());
     EXPECT_LE(chapters.size(), 2u);
     for (size_t i = 0; i < chapters.size(); ++i)
@@ -299,7 +306,7 @@ TEST_F(EndToEndTest, AnAbortMidBookLeavesAReadableFileWithTheFinishedChapters)
     // A file is decoded at most about 1.5 s ahead of its encoder, so once the
     // running files have decoded 12 s between them, frames have been handed on.
     Convert(12);
-    EXPECT_TRUE(g_strError.IsEmpty());
+    EXPECT_EQ(m_strError, u"");
     ASSERT_TRUE(std::filesystem::exists(Output()));
     std::string errors;
     EXPECT_TRUE(ts::DecodesCleanly(Output(), &errors)) << errors;
@@ -333,7 +340,7 @@ TEST_P(UnstatedEndTest, TheNextChapterStartsWithinTheFilesLastFrame)
     Add(Tone(std::string("one.") + c.extension, 0.5, 44100, 1, c.codec, 440));
     Add(Tone("two.wav", 0.5, 44100, 1, kWav16, 880));
     Convert();
-    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    ASSERT_EQ(m_strError, u"");
     const auto chapters = ts::ProbeChapters(Output());
     ASSERT_EQ(chapters.size(), 2u);
     const std::vector<double> stops = ts::ToneStops(ts::DecodeMono(Output(), m_dir.Path()));
@@ -355,16 +362,6 @@ const std::vector<std::string> kAac = {"-c:a", "aac", "-b:a", "96k"};
 
 class AacCopyTest : public EndToEndTest {
 protected:
-    void SetUp() override
-    {
-        EndToEndTest::SetUp();
-        SetSettingsPath(m_dir / "Tavlin.ini");  // none unless a case writes one
-    }
-    void TearDown() override
-    {
-        SetSettingsPath(std::nullopt);
-        SetForceReencode(false);
-    }
     // Whether the book's first packets are the first file's, byte for byte.
     bool StartsWithFramesOf(const std::filesystem::path& input)
     {
@@ -384,7 +381,7 @@ struct CopyCase {
     const char* name;
     int thirdRate;
     std::vector<std::string> thirdCodec;
-    void (*setUp)(const std::filesystem::path& dir);
+    void (*setUp)(const std::filesystem::path& dir, bool& reencode);
     bool copied;
 };
 
@@ -399,9 +396,9 @@ TEST_P(AacCopyChoiceTest, FramesAreCopiedOnlyWhenEveryFileIsAacLcAlikeAndNoBitRa
     Add(adts);
     Add(Tone("three.m4a", 0.9, c.thirdRate, 2, c.thirdCodec, 700));
     if (c.setUp)
-        c.setUp(m_dir.Path());
+        c.setUp(m_dir.Path(), m_bReencode);
     Convert();
-    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    ASSERT_EQ(m_strError, u"");
     std::string errors;
     EXPECT_TRUE(ts::DecodesCleanly(Output(), &errors)) << errors;
     EXPECT_EQ(StartsWithFramesOf(first), c.copied);
@@ -416,11 +413,11 @@ INSTANTIATE_TEST_SUITE_P(
                       CopyCase{"OneAtAnotherRate", 48000, kAac, nullptr, false},
                       CopyCase{"OneNotLowComplexity", 44100, kAacMain, nullptr, false},
                       CopyCase{"BitRateInSettings", 44100, kAac,
-                               [](const std::filesystem::path& dir) {
+                               [](const std::filesystem::path& dir, bool&) {
                                    ts::WriteText(dir / "Tavlin.ini", "[options]\nbitrate=48000\n");
                                },
                                false},
-                      CopyCase{"Reencode", 44100, kAac, [](const std::filesystem::path&) { SetForceReencode(true); },
+                      CopyCase{"Reencode", 44100, kAac, [](const std::filesystem::path&, bool& reencode) { reencode = true; },
                                false}),
     [](const ::testing::TestParamInfo<CopyCase>& info) { return std::string(info.param.name); });
 
@@ -436,7 +433,7 @@ TEST_F(AacCopyTest, ACopiedBookDecodesCleanlyInWholeFramesWithItsFilesLengthAndC
         total += InputSeconds(file);
     }
     Convert();
-    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    ASSERT_EQ(m_strError, u"");
     ASSERT_TRUE(StartsWithFramesOf(ToPath(m_files.front().m_strPath)));
     std::string errors;
     EXPECT_TRUE(ts::DecodesCleanly(Output(), &errors)) << errors;
@@ -485,13 +482,13 @@ protected:
 
 TEST_P(GaplessTagTest, AFileWithoutAnEditListLastsWhatItsITunSmpbTagSays)
 {
-    SetForceReencode(GetParam());
+    m_bReencode = GetParam();
     const int first = 22050;
     const int second = 30870;
     Add(GaplessM4a("one", first, 440));
     Add(GaplessM4a("two", second, 880));
     Convert();
-    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    ASSERT_EQ(m_strError, u"");
     EXPECT_EQ(StartsWithFramesOf(ToPath(m_files.front().m_strPath)), !GetParam());
     std::string errors;
     EXPECT_TRUE(ts::DecodesCleanly(Output(), &errors)) << errors;
@@ -502,7 +499,7 @@ TEST_P(GaplessTagTest, AFileWithoutAnEditListLastsWhatItsITunSmpbTagSays)
 
     m_files.erase(m_files.begin());
     Convert();
-    ASSERT_TRUE(g_strError.IsEmpty()) << ToUtf8(g_strError.Get());
+    ASSERT_EQ(m_strError, u"");
     EXPECT_NEAR(ts::ProbeFormat(Output()).duration, second / 44100.0, 0.0001);
 }
 
@@ -537,7 +534,7 @@ TEST_F(AacCopyTest, AnAbortDuringACopiedBookLeavesAReadableFile)
         Add(Tone("long " + std::to_string(i) + ".m4a", i == 0 ? 20.0 : 25.0, 44100, 2, kAac));
     AbortAfterFirstFile console(m_pJob, ts::ProbePackets(ToPath(m_files.front().m_strPath)).size());
     Convert(0, console);
-    EXPECT_TRUE(g_strError.IsEmpty());
+    EXPECT_EQ(m_strError, u"");
     ASSERT_TRUE(std::filesystem::exists(Output()));
     ASSERT_TRUE(StartsWithFramesOf(ToPath(m_files.front().m_strPath)));
     std::string errors;

@@ -79,11 +79,6 @@ struct sRecordingView final : IBookProjectView {
 using Calls = std::vector<std::string>;
 
 // Restores the process-wide chapter source after a test.
-struct sChapterModeGuard {
-    int m_nSaved = g_nChapterMode;
-    ~sChapterModeGuard() { g_nChapterMode = m_nSaved; }
-};
-
 class BookProjectTest : public ::testing::Test {
 protected:
     BookProjectTest() { m_project.SetView(&m_view); }
@@ -210,7 +205,6 @@ TEST_F(BookProjectTest, EachBatchOverwritesAllDetailsAlsoWithEmptyValues)
 
 TEST_F(BookProjectTest, NewClearsEverythingButTheChapterSource)
 {
-    sChapterModeGuard guard;
     MakeFile("Saga/01.mp3");
     MakeFile("Saga/cover.png");
     m_project.Drop({P("Saga")});
@@ -222,7 +216,7 @@ TEST_F(BookProjectTest, NewClearsEverythingButTheChapterSource)
     EXPECT_TRUE(m_project.BookName().empty());
     EXPECT_EQ(m_project.Details(), sBookDetails{});
     EXPECT_TRUE(m_project.Cover().GetCoverPath().empty());
-    EXPECT_EQ(g_nChapterMode, CHAPTERS_FROM_FILENAME);
+    EXPECT_EQ(m_project.ChapterSource(), CHAPTERS_FROM_FILENAME);
 }
 
 TEST_F(BookProjectTest, DeleteRemovesExactlyTheSelectedRows)
@@ -270,20 +264,14 @@ TEST(Item, ConstructorCutsTheExtensionAndFallsBackToTheName)
 
 TEST(Item, ChapterColumnFollowsTheChapterSource)
 {
-    sChapterModeGuard guard;
     const sItem item(u"/x/01.mp3", u"01.mp3", [](const std::u16string&) { return Tags(u"Intro", u""); });
-    g_nChapterMode = CHAPTERS_FROM_TAG;
-    EXPECT_EQ(item.GetColumnText(0), u"01");
-    EXPECT_EQ(item.GetColumnText(1), u"Intro");
-    EXPECT_EQ(item.GetColumnText(2), u"");
-    g_nChapterMode = CHAPTERS_FROM_FILENAME;
-    EXPECT_EQ(item.GetColumnText(1), u"01");
-    g_nChapterMode = CHAPTERS_FROM_TAG;
-    EXPECT_EQ(item.GetColumnText(1), u"Intro");
+    EXPECT_EQ(item.GetColumnText(0, CHAPTERS_FROM_TAG), u"01");
+    EXPECT_EQ(item.GetColumnText(1, CHAPTERS_FROM_TAG), u"Intro");
+    EXPECT_EQ(item.GetColumnText(2, CHAPTERS_FROM_TAG), u"");
+    EXPECT_EQ(item.GetColumnText(1, CHAPTERS_FROM_FILENAME), u"01");
 }
 
 TEST(Item, ChapterSourceStartsWithTheTag)
 {
-    // Every test that changes the source restores it, so this holds in any order.
-    EXPECT_EQ(g_nChapterMode, 1);
+    EXPECT_EQ(CBookProject().ChapterSource(), CHAPTERS_FROM_TAG);
 }

@@ -27,11 +27,6 @@ std::vector<std::pair<int64_t, std::u16string>> ChaptersOf(const CBookProject& p
     return chapters;
 }
 
-struct sChapterModeGuard {
-    int m_nSaved = g_nChapterMode;
-    ~sChapterModeGuard() { g_nChapterMode = m_nSaved; }
-};
-
 // A folder "Book" with book.wav (70 minutes long, by the chapter reader; no
 // tags) and the sheet book.cue.
 class ChapterSheetTest : public ::testing::Test {
@@ -49,7 +44,6 @@ protected:
     std::u16string Sheet() const { return FromPath(m_dir / "Book/book.cue"); }
 
     TempDir m_dir;
-    sChapterModeGuard m_modeGuard;
     CBookProject m_project{[](const std::u16string&) { return sTagInfo{}; },
                            [](const std::u16string&) { return sFileChapters{70 * 60 * kSecond, {}}; }};
 };
@@ -80,10 +74,8 @@ TEST_F(ChapterSheetTest, CueTracksBecomeTheChaptersOfItsFileAtTheirFrames)
     EXPECT_EQ(m_project.Details().m_strArtist, u"Ann Reader");
     EXPECT_EQ(m_project.Details().m_strAlbum, u"The Book");
 
-    g_nChapterMode = CHAPTERS_FROM_TAG;
-    const sItem& row = *m_project.Rows().front();
-    EXPECT_EQ(row.GetColumnText(1), u"Opening (4 chapters)");
-    const std::vector<sInputFile> inputs = m_project.BuildInputs().m_files;
+    EXPECT_EQ(m_project.RowText(0, 1), u"Opening (4 chapters)");
+    const std::vector<sInputFile> inputs = m_project.BuildConversion(u"", {}).m_files;
     ASSERT_EQ(inputs.size(), 1u);
     ASSERT_EQ(inputs[0].m_chapters.size(), 4u);
     // mm:ss:ff with 75 frames a second, to the nearest 100 ns.
@@ -94,9 +86,9 @@ TEST_F(ChapterSheetTest, CueTracksBecomeTheChaptersOfItsFileAtTheirFrames)
         EXPECT_EQ(inputs[0].m_chapters[i].m_strTitle, titles[i]) << i;
     }
 
-    g_nChapterMode = CHAPTERS_FROM_FILENAME;
-    EXPECT_EQ(row.GetColumnText(1), u"book 1 (4 chapters)");
-    EXPECT_EQ(m_project.BuildInputs().m_files[0].m_chapters[3].m_strTitle, u"book 4");
+    m_project.SetChapterSource(CHAPTERS_FROM_FILENAME);
+    EXPECT_EQ(m_project.RowText(0, 1), u"book 1 (4 chapters)");
+    EXPECT_EQ(m_project.BuildConversion(u"", {}).m_files[0].m_chapters[3].m_strTitle, u"book 4");
 }
 
 struct sBadSheet {
@@ -161,8 +153,6 @@ class SheetProblemWayOutTest : public ChapterSheetTest, public ::testing::WithPa
 
 TEST_P(SheetProblemWayOutTest, ClearsTheProblemWhileOtherRowsStay)
 {
-    sChapterModeGuard modeGuard;
-    g_nChapterMode = CHAPTERS_FROM_TAG;
     fs::create_directories(m_dir / "Book");
     WriteText(m_dir / "Book/other.wav", "x");
     DropWithSheet("FILE \"book.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:0\n");
@@ -173,8 +163,8 @@ TEST_P(SheetProblemWayOutTest, ClearsTheProblemWhileOtherRowsStay)
     GetParam().m_pTake(m_project, m_dir / "Book");
     EXPECT_TRUE(m_project.ChapterProblems().empty()) << ToUtf8(m_project.ChapterProblems().front());
     std::vector<std::u16string> rows;
-    for (const auto& row : m_project.Rows())
-        rows.push_back(row->GetColumnText(1));
+    for (size_t i = 0; i < m_project.Rows().size(); ++i)
+        rows.push_back(m_project.RowText(i, 1));
     EXPECT_EQ(rows, GetParam().m_rowsAfter);
 }
 
@@ -232,8 +222,6 @@ class WrittenSheetTest : public ChapterSheetTest, public ::testing::WithParamInt
 
 TEST_P(WrittenSheetTest, GivesItsChaptersAndSaysWhatWasDone)
 {
-    sChapterModeGuard modeGuard;
-    g_nChapterMode = CHAPTERS_FROM_TAG;
     const sWrittenSheet& sheet = GetParam();
     fs::create_directories(m_dir / "Book");
     WriteText(m_dir / "Book/book.wav", "x");
@@ -290,8 +278,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(EmbeddedSheet, AFlacsCuesheetTagGivesItsChaptersUnlessACueSheetIsBeside)
 {
-    sChapterModeGuard modeGuard;
-    g_nChapterMode = CHAPTERS_FROM_TAG;
     TempDir dir;
     fs::create_directories(dir / "Book");
     testsupport::GenerateTone(dir / "Book/book.flac", 4.0, 44100, 1, 440.0,

@@ -17,11 +17,6 @@ using testsupport::WriteText;
 
 namespace {
 
-struct sChapterModeGuard {
-    int m_nSaved = g_nChapterMode;
-    ~sChapterModeGuard() { g_nChapterMode = m_nSaved; }
-};
-
 TagReader TrackNames(std::u16string first)
 {
     // The first file has a track name, every other file none.
@@ -39,14 +34,12 @@ TagReader TrackNames(std::u16string first)
 
 TEST(ConversionInputs, TitlesFollowTheChapterSourceAndSizesAreRead)
 {
-    sChapterModeGuard guard;
     TempDir dir;
     WriteText(dir / "01.mp3", std::string(1234, 'x'));
     const sItem first(FromPath(dir / "01.mp3"), u"01.mp3", TrackNames(u"Prologue"));
     const sItem second(FromPath(dir / "gone.mp3"), u"gone.mp3", TrackNames(u""));
 
-    g_nChapterMode = CHAPTERS_FROM_TAG;
-    std::vector<sInputFile> files = BuildInputFiles(std::vector<const sItem*>{&first, &second});
+    std::vector<sInputFile> files = BuildInputFiles(std::vector<const sItem*>{&first, &second}, CHAPTERS_FROM_TAG);
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0].m_strPath, FromPath(dir / "01.mp3"));
     EXPECT_EQ(files[0].m_strTitle, u"Prologue");
@@ -54,8 +47,7 @@ TEST(ConversionInputs, TitlesFollowTheChapterSourceAndSizesAreRead)
     EXPECT_EQ(files[1].m_strTitle, u"gone");  // no track name: the display name
     EXPECT_EQ(files[1].m_nSize, 0u);          // not found
 
-    g_nChapterMode = CHAPTERS_FROM_FILENAME;
-    files = BuildInputFiles(std::vector<const sItem*>{&first, &second});
+    files = BuildInputFiles(std::vector<const sItem*>{&first, &second}, CHAPTERS_FROM_FILENAME);
     EXPECT_EQ(files[0].m_strTitle, u"01");
 }
 
@@ -69,7 +61,7 @@ TEST(ConversionInputs, SizeKeepsTheLow32BitsOfLargeFiles)
     if (error)
         GTEST_SKIP() << "this file system cannot hold a 4 GiB file: " << error.message();
     const sItem row(FromPath(big), u"big.wav", TrackNames(u""));
-    const std::vector<sInputFile> files = BuildInputFiles(std::vector<const sItem*>{&row});
+    const std::vector<sInputFile> files = BuildInputFiles(std::vector<const sItem*>{&row}, CHAPTERS_FROM_TAG);
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(files[0].m_nSize, 7u);
 }
@@ -145,8 +137,6 @@ TEST(ConversionInputs, CoverNamedByAFifoIsEmptyAtOnce)
 
 TEST(ConversionInputs, ProjectBuildsEverythingFromRowsDetailsAndCover)
 {
-    sChapterModeGuard guard;
-    g_nChapterMode = CHAPTERS_FROM_TAG;
     TempDir dir;
     fs::create_directories(dir / "Book");
     WriteText(dir / "Book/02.mp3", "22");
@@ -158,7 +148,7 @@ TEST(ConversionInputs, ProjectBuildsEverythingFromRowsDetailsAndCover)
     project.Details().m_strWriter = u"Typed Writer";
     project.Details().m_strAlbum = u"";
 
-    const sConversionInputs inputs = project.BuildInputs();
+    const sConversionContext inputs = project.BuildConversion(u"/out/Book.m4b", {});
     ASSERT_EQ(inputs.m_files.size(), 2u);
     EXPECT_EQ(inputs.m_files[0].m_strTitle, u"Prologue");
     EXPECT_EQ(inputs.m_files[1].m_strTitle, u"02");
@@ -170,5 +160,5 @@ TEST(ConversionInputs, ProjectBuildsEverythingFromRowsDetailsAndCover)
     EXPECT_EQ(inputs.m_cover.m_data, (std::vector<uint8_t>{0xFF, 0xD8, 0xFF}));
 
     project.Cover().SetText(u"");
-    EXPECT_EQ(project.BuildInputs().m_cover.Size(), 0u);
+    EXPECT_EQ(project.BuildConversion(u"/out/Book.m4b", {}).m_cover.Size(), 0u);
 }

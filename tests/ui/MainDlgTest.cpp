@@ -54,9 +54,6 @@ bool IsAllBlack(const QImage& image)
 
 class MainDlgTest : public ::testing::Test {
 protected:
-    void SetUp() override { g_nChapterMode = CHAPTERS_FROM_TAG; }
-    void TearDown() override { g_nChapterMode = CHAPTERS_FROM_TAG; }
-
     // "Book One" with 01.mp3 (track name "Opening"), 02.mp3 (no track name,
     // artist and album tags), notes.txt, Cover.JPG and back.jpg.
     fs::path MakeBookFolder()
@@ -248,10 +245,9 @@ TEST_F(MainDlgTest, SheetsInTheCodePageNamedInTheSettingsFile)
     testsupport::WriteText(book / "01.cue", "FILE \"01.mp3\" MP3\n  TRACK 01 AUDIO\n    TITLE \"\xC3\xEB\xE0\xE2\xE0\"\n"
                                             "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:00:01\n");
     testsupport::WriteText(temp / "Tavlin.ini", "[options]\nsheet_encoding = CP1251\n");
-    SetSettingsPath(temp / "Tavlin.ini");
     CMainDlg dialog;
+    dialog.SetSettingsFile(temp / "Tavlin.ini");
     dialog.OnDropFiles({Q(book)});
-    SetSettingsPath(std::nullopt);
     EXPECT_TRUE(dialogs.errors.empty());
     EXPECT_EQ(RowTexts(dialog.List()), (std::vector<std::pair<QString, QString>>{
                                            {"01", QStringLiteral(u"\u0413\u043B\u0430\u0432\u0430 (2 chapters)")}}));
@@ -281,7 +277,7 @@ TEST_F(MainDlgTest, ChapterSourceRewritesTheChapterColumn)
     CMainDlg dialog;
     dialog.OnDropFiles({Q(book)});
     dialog.Command(ID_CHAPTERS_FILENAME)->trigger();
-    EXPECT_EQ(g_nChapterMode, CHAPTERS_FROM_FILENAME);
+    EXPECT_EQ(dialog.Project().ChapterSource(), CHAPTERS_FROM_FILENAME);
     EXPECT_TRUE(dialog.Command(ID_CHAPTERS_FILENAME)->isChecked());
     EXPECT_FALSE(dialog.Command(ID_CHAPTERS_TAG)->isChecked());
     EXPECT_EQ(RowTexts(dialog.List()), (std::vector<std::pair<QString, QString>>{{"01", "01"}, {"02", "02"}}));
@@ -326,7 +322,7 @@ TEST_F(MainDlgTest, NewClearsTheBookButKeepsTheChapterSource)
     EXPECT_TRUE(dialog.Cover().currentText().isEmpty());
     EXPECT_TRUE(IsAllBlack(dialog.Picture().Rendered()));
     EXPECT_FALSE(dialog.Control(1025)->isEnabled());
-    EXPECT_EQ(g_nChapterMode, CHAPTERS_FROM_FILENAME);
+    EXPECT_EQ(dialog.Project().ChapterSource(), CHAPTERS_FROM_FILENAME);
     EXPECT_TRUE(dialog.Command(ID_CHAPTERS_FILENAME)->isChecked());
 }
 

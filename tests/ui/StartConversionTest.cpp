@@ -47,9 +47,6 @@ private:
 
 class StartConversionTest : public ::testing::Test {
 protected:
-    void SetUp() override { g_nChapterMode = CHAPTERS_FROM_TAG; }
-    void TearDown() override { g_nChapterMode = CHAPTERS_FROM_TAG; }
-
     fs::path MakeBook(double seconds = 0.3)
     {
         const fs::path book = temp / "Book One";
