@@ -6,7 +6,7 @@
 #include "decode/AudioProbe.h"
 #include "decode/Negotiation.h"
 #include "engine/ChapterSample.h"
-#include "engine/FileTask.h"
+#include "engine/UnitTask.h"
 #include "base/Text.h"
 #include "engine/ThreadPool.h"
 
@@ -20,24 +20,29 @@ constexpr uint8_t kAudioProfileLevel = 255;
 constexpr uint8_t kMediaKindAudiobook = 2;
 }  // namespace
 
+namespace {
+// Units submitted beyond the one being written, per thread of the executor:
+// enough to keep every thread busy while finished units wait for the writer,
+// few enough that their frames stay a bounded amount of memory.
+constexpr size_t kUnitsAheadPerThread = 3;
+}  // namespace
+
 CBookWriter::CBookWriter(const sConversionContext& context, CRunState& run)
-    : m_context(context), m_run(run), m_pool(*context.m_pPool), m_ready(true, false)
+    : m_context(context), m_run(run), m_pool(*context.m_pPool)
 {
 }
 
 CBookWriter::~CBookWriter()
 {
     FinishOutput(false);
-    for (auto& task : m_tasks)
-        task->Join();
+    WaitForJobs();
     m_tasks.clear();
 }
 
 void CBookWriter::WriteBook()
 {
     m_copyOf = ChooseCopy();
-    Submit();
-    m_bAllSubmitted.store(1);
+    CreateTasks(PlanUnits());
     WriteFrames();
     // Finished here, on the job thread, so that a failure to finish the file
     // is reported before the conversion counts as complete, and a partial
@@ -64,16 +69,75 @@ void CBookWriter::FinishOutput(bool complete)
 
 void CBookWriter::Abandon()
 {
-    // With the abort raised and the pending tasks ended, no task gets a
-    // thread any more: a task without one is finished here.
-    m_pool.EndPending();
-    for (auto& task : m_tasks) {
-        if (!task->HasThread())
-            task->Finish();
-        task->FinishedEvent().Wait(INFINITE_WAIT);
-        task->DrainedEvent().Set();
-    }
+    // The conversion has failed: the tasks not yet submitted end here, the
+    // others' jobs end on their own.
+    SubmitUpTo(m_tasks.size());
+    WaitForJobs();
     FinishOutput(false);
+}
+
+void CBookWriter::CreateTasks(const std::vector<sWorkUnit>& units)
+{
+    m_format = WAVEFORMATEX{};
+    const auto task = [&](const sWorkUnit& unit, const std::optional<WAVEFORMATEX>& required) {
+        m_tasks.push_back(std::make_unique<CUnitTask>(m_context, m_run, static_cast<int>(m_tasks.size()),
+                                                      m_context.m_files[unit.file], required,
+                                                      m_copyOf ? &*m_copyOf : nullptr, unit));
+        if (unit.First())
+            m_nTotalSize += m_context.m_files[unit.file].m_nSize;
+    };
+    if (units.empty())
+        return;
+    // The first unit fixes the book's format; the job thread waits for it and
+    // creates the output file before any other unit is opened.
+    task(units.front(), std::nullopt);
+    SubmitUpTo(1);
+    m_tasks.front()->OpenedEvent().Wait(INFINITE_WAIT);
+    if (const std::optional<sTrackSetup> setup = m_tasks.front()->TrackSetup())
+        CreateOutput(*setup);
+    for (size_t i = 1; i < units.size(); ++i)
+        task(units[i], m_format);
+    m_bTasksCreated.store(true);
+}
+
+void CBookWriter::SubmitUpTo(size_t end)
+{
+    for (; m_nSubmitted < std::min(end, m_tasks.size()); ++m_nSubmitted) {
+        CUnitTask& task = *m_tasks[m_nSubmitted];
+        if (m_run.Stopped())
+            task.EndWithoutRunning();
+        else
+            Submit(task);
+    }
+}
+
+void CBookWriter::Submit(CUnitTask& task)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_jobsLock);
+        ++m_nJobs;
+    }
+    if (m_pool.Submit([this, &task] {
+            task.Run();
+            JobEnded();
+        }))
+        return;
+    JobEnded();
+    m_run.Fail(u"Couldn't start a conversion thread");
+    task.EndWithoutRunning();
+}
+
+void CBookWriter::JobEnded()
+{
+    std::lock_guard<std::mutex> lock(m_jobsLock);
+    --m_nJobs;
+    m_jobsChanged.notify_all();
+}
+
+void CBookWriter::WaitForJobs()
+{
+    std::unique_lock<std::mutex> lock(m_jobsLock);
+    m_jobsChanged.wait(lock, [this] { return m_nJobs == 0; });
 }
 
 std::optional<sAacStream> CBookWriter::ChooseCopy() const
@@ -121,26 +185,6 @@ std::vector<sWorkUnit> CBookWriter::PlanUnits()
     return units;
 }
 
-void CBookWriter::Submit()
-{
-    m_format = WAVEFORMATEX{};
-    for (const sWorkUnit& unit : PlanUnits()) {
-        const sInputFile& input = m_context.m_files[unit.file];
-        // The first unit fixes the book's format; every later one is given it.
-        std::optional<WAVEFORMATEX> required;
-        if (!m_tasks.empty())
-            required = m_format;
-        m_tasks.push_back(std::make_unique<CFileTask>(m_context, m_run, static_cast<int>(m_tasks.size()), &input,
-                                                      required, this, m_pool, m_copyOf ? &*m_copyOf : nullptr, unit));
-        m_pool.Submit(m_tasks.back().get());
-        // Set once, by the first unit: later ones start only when the book's
-        // format is known and the output file exists (or the first failed).
-        m_ready.Wait(INFINITE_WAIT);
-        if (unit.First())
-            m_nTotalSize += input.m_nSize;
-    }
-}
-
 void CBookWriter::WriteFrames()
 {
     // Positions in presentation time, which starts where the first file's
@@ -153,8 +197,11 @@ void CBookWriter::WriteFrames()
     // the frames of the first unit that did not finish; later units' frames,
     // finished or not, are taken and dropped.
     bool prefixEnded = false;
-    for (auto& task : m_tasks) {
-        CQueue& frames = task->Frames();
+    const size_t ahead = kUnitsAheadPerThread * static_cast<size_t>(m_pool.Size());
+    for (size_t i = 0; i < m_tasks.size(); ++i) {
+        SubmitUpTo(i + 1 + ahead);
+        CUnitTask* task = m_tasks[i].get();
+        CFrameQueue& frames = task->Frames();
         const uint64_t firstFrame = m_nTrackPosition;
         const auto take = [&](const sEncodedFrame& frame) {
             if (!prefixEnded)
@@ -196,7 +243,6 @@ void CBookWriter::WriteFrames()
             AddFileChapters(task->Input(), fileStart, chapterStart, chapterEnd);
             chapterStart = chapterEnd;
         }
-        task->DrainedEvent().Set();
     }
     // The book ends with the last file's own audio, not with the silence
     // that fills its last frame.
@@ -334,7 +380,7 @@ void CBookWriter::CreateOutput(const sTrackSetup& setup)
 
 void CBookWriter::GetProgress(int& position, int& total) const
 {
-    if (m_bAllSubmitted.load() == 0) {
+    if (!m_bTasksCreated.load()) {
         total = 0;
         return;
     }

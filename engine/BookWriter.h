@@ -1,8 +1,12 @@
 #pragma once
-// Produces the audiobook: cuts the files into work units (a long file into
-// several), submits one task per unit, then writes the tasks' frames strictly
-// in book order and the chapters of each file.
+// Produces the audiobook on the job thread: cuts the files into work units
+// (a long file into several), runs the first unit until it has fixed the
+// book's format and creates the output for it, then submits the units in book
+// order, never too far ahead of the one it writes, and writes their frames
+// strictly in book order with the chapters of each file.
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -21,8 +25,8 @@
 #include "mp4/Mp4File.h"
 #include "base/WaveFormat.h"
 
-class CFileTask;
 class CThreadPool;
+class CUnitTask;
 
 // The job's total in seconds: the playing time `durations` of the files opened
 // so far (whose sizes add up to `sizes`), scaled up in proportion to the size
@@ -34,30 +38,17 @@ public:
     // Writes the book that `context` describes; `run` is the conversion's
     // stop flag and error text. Both outlive the writer.
     CBookWriter(const sConversionContext& context, CRunState& run);
-    // Destroys the tasks after their threads have ended. Only after
-    // WriteBook has returned.
+    // Destroys the tasks after their jobs have ended. Only after WriteBook
+    // has returned.
     ~CBookWriter();
     CBookWriter(const CBookWriter&) = delete;
     CBookWriter& operator=(const CBookWriter&) = delete;
 
     // The job thread's body.
     void WriteBook();
-    // Called once, by the first file task, with what its frame source gives
-    // the book: the format (which becomes the book's), the AAC configuration
-    // and the priming ahead of the first file's audio. Creates the output
-    // file and sets up its tracks and tags. A file that cannot be created
-    // ends the conversion with its message.
-    void CreateOutput(const sTrackSetup& setup);
-    // Whether this book's frames are copied from its files (known once
-    // WriteBook has probed them).
-    bool CopiesFrames() const { return m_copyOf.has_value(); }
-    // Writes one chapter sample of `duration` 1/600 s starting at `start100ns`.
-    bool AddChapter(const std::u16string& title, uint64_t duration, uint64_t start100ns);
-    // Releases the job thread waiting for the first file.
-    void SetReady() { m_ready.Set(); }
-    // After a failure of the job thread itself (the abort is raised): ends
-    // the pending tasks and releases every task, so that all threads end,
-    // then keeps what was written as a partial book.
+    // After a failure of the job thread itself (the conversion has failed):
+    // ends the tasks not yet submitted, waits for the others' jobs, then
+    // keeps what was written as a partial book.
     void Abandon();
     // Once the job has ended: where the partial book of a conversion that
     // did not complete was kept beside a file of the output's name, which
@@ -82,12 +73,30 @@ private:
     // The work units of the book; reads every file's rate and stated
     // playing time.
     std::vector<sWorkUnit> PlanUnits();
-    void Submit();
+    // Creates a task per unit: the first one is run until it has fixed the
+    // book's format, and the output file is created for it; every later one
+    // is given that format.
+    void CreateTasks(const std::vector<sWorkUnit>& units);
+    // Submits the tasks before `end` not yet submitted, in book order; once
+    // the conversion has stopped they are ended without running instead.
+    void SubmitUpTo(size_t end);
+    // Hands one task to the executor; a task that gets no thread ends the
+    // conversion with a message.
+    void Submit(CUnitTask& task);
+    void JobEnded();
+    void WaitForJobs();
+    // Creates the output file for what the first unit's source gives the
+    // book: the format (which becomes the book's), the AAC configuration and
+    // the priming ahead of the first file's audio, and sets up its tracks and
+    // tags. A file that cannot be created ends the conversion with its message.
+    void CreateOutput(const sTrackSetup& setup);
     void WriteFrames();
     void WriteFrame(const sEncodedFrame& frame);
     // Writes the chapters of one file whose own audio starts at `fileStart`
     // (presentation samples); they run from `chapterStart` to `chapterEnd`.
     void AddFileChapters(const sInputFile& input, uint64_t fileStart, uint64_t chapterStart, uint64_t chapterEnd);
+    // Writes one chapter sample of `duration` 1/600 s starting at `start100ns`.
+    bool AddChapter(const std::u16string& title, uint64_t duration, uint64_t start100ns);
     // Closes the output file with its index, then gives it the output's
     // name when the book is `complete`, or keeps it as a partial book.
     void FinishOutput(bool complete);
@@ -108,9 +117,12 @@ private:
     std::u16string m_strPartialBook;
     mp4::TrackId m_nAudioTrack = 0;
     mp4::TrackId m_nChapterTrack = 0;
-    std::vector<std::unique_ptr<CFileTask>> m_tasks;
-    std::atomic<int> m_bAllSubmitted{0};
-    CEvent m_ready;
+    std::vector<std::unique_ptr<CUnitTask>> m_tasks;
+    std::atomic<bool> m_bTasksCreated{false};  // m_tasks is complete; the progress may read it
+    size_t m_nSubmitted = 0;                   // tasks submitted (or ended) so far, in book order
+    std::mutex m_jobsLock;
+    std::condition_variable m_jobsChanged;
+    int m_nJobs = 0;  // submitted jobs that have not ended
     uint32_t m_nTotalSize = 0;
     // The book's format: all zero until the first file fixes it, before it
     // releases the job thread; every later file must decode to it.

@@ -12,7 +12,7 @@
 #include "engine/ConversionContext.h"
 #include "engine/FrameSource.h"
 #include "decode/Graph.h"
-#include "engine/Interfaces.h"
+#include "engine/WriterCallback.h"
 #include "engine/PcmQueue.h"
 #include "engine/RunState.h"
 #include "engine/WorkPlan.h"

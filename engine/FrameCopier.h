@@ -11,7 +11,7 @@
 #include "decode/AacFrames.h"
 #include "base/BookTypes.h"
 #include "engine/FrameSource.h"
-#include "engine/Interfaces.h"
+#include "engine/WriterCallback.h"
 #include "engine/RunState.h"
 
 class CAacFrameCheck;

@@ -4,7 +4,7 @@
 
 #include "base/Diagnostics.h"
 
-void CQueue::OnFrame(const uint8_t* data, int size, uint64_t duration)
+void CFrameQueue::OnFrame(const uint8_t* data, int size, uint64_t duration)
 {
     ++m_nFrames;
     m_nBytes += size;
@@ -25,7 +25,7 @@ void CQueue::OnFrame(const uint8_t* data, int size, uint64_t duration)
     PushBack(std::move(frame));
 }
 
-std::unique_ptr<sEncodedFrame> CQueue::TryPop()
+std::unique_ptr<sEncodedFrame> CFrameQueue::TryPop()
 {
     std::unique_ptr<sEncodedFrame> frame = TakeFront();
     if (frame)
@@ -33,7 +33,7 @@ std::unique_ptr<sEncodedFrame> CQueue::TryPop()
     return frame;
 }
 
-void CQueue::OnEnd(uint64_t samples)
+void CFrameQueue::OnEnd(uint64_t samples)
 {
     m_nFileSamples.store(samples);
     SetEnd(true);

@@ -2,26 +2,28 @@
 // The frame queue of one work unit: the encoder hands in every AAC frame, the
 // book writer takes them out in order. A unit that runs ahead of the writer
 // (its predecessor is still being encoded) keeps its frames here until they
-// reach a bound, then waits for the writer. Units get their threads in book
-// order, so the unit the writer is at always has one, and the writer takes
-// its frames as they come: a wait always ends.
+// reach a bound, then waits for the writer. Units start in book order (the
+// writer submits them so, and the executor runs jobs first come, first
+// served), so the unit the writer is at has started before any unit that
+// waits for it, and the writer takes its frames as they come: a wait always
+// ends.
 #include <atomic>
 #include <cstddef>
 
 #include "engine/BlockingQueue.h"
 #include "engine/ConsoleSink.h"
 #include "engine/EncodedFrame.h"
-#include "engine/Interfaces.h"
+#include "engine/WriterCallback.h"
 
 // About 35 minutes of a 128 kbit/s book: a unit of an hour-long book on two
 // processors never waits, and a 10-hour book stays well under 200 MB.
 constexpr size_t kMaxQueuedFrameBytes = 32u << 20;
 
-class CQueue : public IWriterCallback, public CBlockingQueue<sEncodedFrame> {
+class CFrameQueue : public IWriterCallback, public CBlockingQueue<sEncodedFrame> {
 public:
     // `console` receives the line that reports the file's frames at its end;
     // a producer waiting for room stops waiting once `stop` is raised.
-    CQueue(IConsoleSink& console, const std::atomic<bool>& stop, size_t maxBytes = kMaxQueuedFrameBytes)
+    CFrameQueue(IConsoleSink& console, const std::atomic<bool>& stop, size_t maxBytes = kMaxQueuedFrameBytes)
         : m_console(console), m_stop(stop), m_nMaxBytes(maxBytes)
     {
     }

@@ -1,15 +1,22 @@
 #include "engine/ThreadPool.h"
 
-#include <chrono>
 #include <sched.h>
 #include <system_error>
-
-#include "base/Diagnostics.h"
-#include "engine/FileTask.h"
 
 CThreadPool::CThreadPool() : CThreadPool(ProcessorsAvailable()) {}
 
 CThreadPool::CThreadPool(int size) : m_nSize(size < 1 ? 1 : size) {}
+
+CThreadPool::~CThreadPool()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_bEnding = true;
+    }
+    m_wake.notify_all();
+    for (std::thread& thread : m_threads)
+        thread.join();
+}
 
 int CThreadPool::ProcessorsAvailable()
 {
@@ -21,86 +28,41 @@ int CThreadPool::ProcessorsAvailable()
     return count < 1 ? 1 : count;
 }
 
-bool CThreadPool::StartTask(CFileTask* task)
-{
-    m_nActive.fetch_add(1);
-    try {
-        task->StartThread();
-        return true;
-    } catch (const std::system_error&) {
-        m_nActive.fetch_sub(1);
-        task->Fail(u"Couldn't start a conversion thread");
-        task->EndWithoutThread();
-        return false;
-    }
-}
-
-void CThreadPool::Submit(CFileTask* task)
-{
-    // Decided under the lock, so that a task finishing at this moment either
-    // sees this one pending or leaves its place for it. Files wait behind
-    // files already pending, so they start oldest first.
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (m_pending.empty() && m_nActive.load() < m_nSize) {
-        if (!StartTask(task))
-            EndPendingLocked();
-        return;
-    }
-    m_pending.push_back(task);
-}
-
-void CThreadPool::EndPending()
-{
-    std::lock_guard<std::mutex> lock(m_lock);
-    EndPendingLocked();
-}
-
-void CThreadPool::EndPendingLocked()
-{
-    while (!m_pending.empty()) {
-        CFileTask* pending = m_pending.front();
-        m_pending.pop_front();
-        pending->Frames().SetEnd(true);
-        pending->Finish();
-    }
-}
-
-void CThreadPool::OnTaskFinished(CFileTask* task)
-{
-    m_nActive.fetch_sub(1);
-    m_nCompleted.fetch_add(1);
-
-    std::unique_lock<std::mutex> lock(m_lock);
-    TraceLine(Printf("%d   > pool=%d active=%d compl=%d\n", task->Number(), static_cast<int>(m_pending.size()),
-                     m_nActive.load(), m_nCompleted.load()));
-    const int size = m_nSize;
-    while (!m_pending.empty()) {
-        if (task->Stopped()) {
-            // No pending task starts after an abort; each is ended so that
-            // the writer, which drains the tasks in order, sees its end.
-            EndPendingLocked();
-            break;
-        }
-        if (m_nActive.load() <= size && m_nCompleted.load() <= 2 * size + 1) {
-            TraceLine(Printf("%d  *  pool=%d active=%d compl=%d\n", task->Number(),
-                             static_cast<int>(m_pending.size()), m_nActive.load(), m_nCompleted.load()));
-            CFileTask* next = m_pending.front();
-            m_pending.pop_front();
-            if (StartTask(next))
-                break;
-            continue;  // the failure raised the abort: the others are ended next
-        }
-        // Too many finished files wait for the writer. The wait releases the
-        // lock, so the job thread can still submit, and polls the abort flag.
-        m_changed.wait_for(lock, std::chrono::milliseconds(10));
-    }
-}
-
-void CThreadPool::OnTaskReleased(CFileTask*)
+bool CThreadPool::Submit(std::function<void()> job)
 {
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        m_nCompleted.fetch_sub(1);
+        m_jobs.push_back(std::move(job));
+        const bool waitsForAThread = m_jobs.size() > static_cast<size_t>(m_nIdle);
+        if (waitsForAThread && m_threads.size() < static_cast<size_t>(m_nSize)) {
+            try {
+                m_threads.emplace_back([this] { Work(); });
+            } catch (const std::system_error&) {
+                // The threads that run already take the job in turn.
+                if (m_threads.empty()) {
+                    m_jobs.pop_back();
+                    return false;
+                }
+            }
+        }
     }
-    m_changed.notify_all();
+    m_wake.notify_one();
+    return true;
+}
+
+void CThreadPool::Work()
+{
+    std::unique_lock<std::mutex> lock(m_lock);
+    for (;;) {
+        ++m_nIdle;
+        m_wake.wait(lock, [this] { return m_bEnding || !m_jobs.empty(); });
+        --m_nIdle;
+        if (m_jobs.empty())
+            return;  // ending, with nothing left to run
+        std::function<void()> job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        lock.unlock();
+        job();
+        lock.lock();
+    }
 }

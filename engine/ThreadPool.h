@@ -1,45 +1,42 @@
 #pragma once
-// Gives file tasks their threads: as many run at once as the process may use
-// processors; the others wait in submission order. No new task starts while
-// too many finished tasks still wait for the writer.
-#include <atomic>
+// The executor that work units run on: at most Size() jobs run at once, each
+// on a thread of its own, the others wait and start in submission order. It
+// knows nothing of the jobs: a conversion bounds how far it runs ahead, and
+// conversions may share one pool.
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
+#include <thread>
+#include <vector>
 
-#include "engine/Interfaces.h"
-
-class CThreadPool : public IThreadPool {
+class CThreadPool {
 public:
     CThreadPool();  // size from the processors this process may run on
     explicit CThreadPool(int size);
+    // Waits for the jobs already submitted, then ends the threads.
+    ~CThreadPool();
     CThreadPool(const CThreadPool&) = delete;
     CThreadPool& operator=(const CThreadPool&) = delete;
 
-    void Submit(CFileTask* task);
-    void OnTaskFinished(CFileTask* task) override;
-    void OnTaskReleased(CFileTask* task) override;
-    // Ends every pending task without a thread (after an abort, when no
-    // running task is left to do it).
-    void EndPending();
+    // Queues `job`. A thread is started for it while fewer than Size() run;
+    // when none can be started the job waits for a running one. False when
+    // no thread runs at all and none can be started: the job is dropped.
+    bool Submit(std::function<void()> job);
 
     int Size() const { return m_nSize; }
-    int Active() const { return m_nActive.load(); }
-    int Completed() const { return m_nCompleted.load(); }
 
     // The number of processors in this process's affinity mask, at least 1.
     static int ProcessorsAvailable();
 
 private:
-    // Starts the task's thread; a thread that cannot be created ends the
-    // conversion with a message and the task without a thread. Under m_lock.
-    bool StartTask(CFileTask* task);
-    void EndPendingLocked();
+    void Work();
 
     const int m_nSize;
-    std::atomic<int> m_nActive{0};
-    std::atomic<int> m_nCompleted{0};
-    std::condition_variable m_changed;
-    std::deque<CFileTask*> m_pending;
     std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::deque<std::function<void()>> m_jobs;
+    std::vector<std::thread> m_threads;
+    int m_nIdle = 0;
+    bool m_bEnding = false;
 };

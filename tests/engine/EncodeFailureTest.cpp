@@ -55,7 +55,7 @@ TEST_P(EncodeFailureTest, PrintsTheLibraryLineThenEndsTheConversion)
     source.frames = 10 * 1024;
     FakeSources::Instance().Add(u"/fake/file.wav", source);
     const sInputFile input{u"/fake/file.wav", u"file", 0};
-    CQueue frames(StandardStreams(), m_run.StopFlag());
+    CFrameQueue frames(StandardStreams(), m_run.StopFlag());
     CEncoder encoder(m_context, m_run, nullptr, input, &frames);
     ASSERT_TRUE(encoder.HasGraph());
 

@@ -157,7 +157,7 @@ TEST(FrameQueueTest, CopiesFramesAndEndsWithTheEncodedLineOnItsConsole)
 {
     CRecordingConsole console;
     const std::atomic<bool> stop{false};
-    CQueue queue(console, stop);
+    CFrameQueue queue(console, stop);
     std::vector<uint8_t> buffer = {1, 2, 3};
     queue.OnFrame(buffer.data(), 3, 1024);
     buffer[0] = 9;  // the encoder reuses its buffer
@@ -183,7 +183,7 @@ TEST(FrameQueueTest, ConsumerSeesFramesPushedFromAnotherThreadInOrder)
 {
     CRecordingConsole console;
     const std::atomic<bool> stop{false};
-    CQueue queue(console, stop);
+    CFrameQueue queue(console, stop);
     std::thread producer([&] {
         for (int i = 0; i < 500; ++i) {
             const auto byte = static_cast<uint8_t>(i & 0xFF);
@@ -205,7 +205,7 @@ TEST(FrameQueueTest, AProducerWaitsAtTheBoundUntilFramesAreTaken)
 {
     CRecordingConsole console;
     const std::atomic<bool> stop{false};
-    CQueue queue(console, stop, 300);
+    CFrameQueue queue(console, stop, 300);
     const std::vector<uint8_t> frame(100, 7);
     std::atomic<bool> done{false};
     std::thread producer([&] {

@@ -13,6 +13,7 @@
 #include "FakeGraph.h"
 #include "tests/support/TestSupport.h"
 #include "base/Text.h"
+#include "tests/support/Probe.h"
 #include "engine/ThreadPool.h"
 
 namespace {
@@ -31,7 +32,19 @@ extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attr, voi
 
 namespace {
 
-class ThreadFailureTest : public ::testing::Test {
+// The n-th thread creation of a conversion on an executor of two threads
+// fails: first the job thread, then the executor's first thread, then its
+// second (decoding runs on the executor's threads and starts none).
+struct sFailingThread {
+    const char* name;
+    int call;
+    eOutcome outcome;
+    const char16_t* error;
+};
+
+void PrintTo(const sFailingThread& c, std::ostream* os) { *os << c.name; }
+
+class ThreadFailureTest : public ::testing::TestWithParam<sFailingThread> {
 protected:
     void SetUp() override
     {
@@ -50,10 +63,11 @@ protected:
     // ended on its own.
     bool ConvertWithFailingThread(int n)
     {
+        CThreadPool pool(2);
         sConversionContext context;
         context.m_files = m_files;
         context.m_strOutput = m_output;
-        context.m_pPool = &m_pool;
+        context.m_pPool = &pool;
         context.m_openDecoder = m_fakes.Factory();
         CConverter job(std::move(context));
         g_threadsCreated.store(0);
@@ -73,38 +87,27 @@ protected:
     FakeSources::Installed m_fakes;
     std::vector<sInputFile> m_files;
     std::u16string m_output;
-    // One thread at a time keeps the order of creation fixed: the job, then
-    // per file its task and its decoder's streaming thread.
-    CThreadPool m_pool{1};
     sConversionOutcome m_outcome;
 };
 
-TEST_F(ThreadFailureTest, JobThread)
+TEST_P(ThreadFailureTest, EndsTheConversionWithAMessageOrGoesOnWithTheThreadsItHas)
 {
-    EXPECT_TRUE(ConvertWithFailingThread(1));
-    EXPECT_EQ(m_outcome.m_eOutcome, eOutcome::Failed);
-    EXPECT_EQ(m_outcome.m_strError, u"Couldn't start the conversion thread");
+    const sFailingThread& c = GetParam();
+    EXPECT_TRUE(ConvertWithFailingThread(c.call));
+    EXPECT_EQ(m_outcome.m_eOutcome, c.outcome);
+    EXPECT_EQ(m_outcome.m_strError, c.error);
+    const bool completed = c.outcome == eOutcome::Completed;
+    EXPECT_EQ(std::filesystem::exists(ToPath(m_output)), completed);
+    if (completed) {
+        EXPECT_EQ(testsupport::ProbeChapters(ToPath(m_output)).size(), 3u);
+    }
 }
 
-TEST_F(ThreadFailureTest, FirstTaskThread)
-{
-    EXPECT_TRUE(ConvertWithFailingThread(2));
-    EXPECT_EQ(m_outcome.m_strError, u"Couldn't start a conversion thread");
-    EXPECT_FALSE(std::filesystem::exists(ToPath(m_output)));
-}
-
-TEST_F(ThreadFailureTest, DecoderStreamingThread)
-{
-    EXPECT_TRUE(ConvertWithFailingThread(3));
-    EXPECT_EQ(m_outcome.m_strError, u"Can't read file /fake/0");
-}
-
-TEST_F(ThreadFailureTest, PendingTaskThreadEndsTheTasksQueuedBehindIt)
-{
-    EXPECT_TRUE(ConvertWithFailingThread(4));
-    EXPECT_EQ(m_outcome.m_strError, u"Couldn't start a conversion thread");
-    EXPECT_EQ(FakeSources::Instance().OpenOrder().size(), 1u);
-    EXPECT_EQ(m_pool.Active(), 0);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Threads, ThreadFailureTest,
+    ::testing::Values(sFailingThread{"JobThread", 1, eOutcome::Failed, u"Couldn't start the conversion thread"},
+                      sFailingThread{"OnlyExecutorThread", 2, eOutcome::Failed, u"Couldn't start a conversion thread"},
+                      sFailingThread{"SecondExecutorThread", 3, eOutcome::Completed, u""}),
+    [](const ::testing::TestParamInfo<sFailingThread>& info) { return std::string(info.param.name); });
 
 }  // namespace
