@@ -1,6 +1,8 @@
-// Runs a command and prints its wall time in seconds and the peak resident
-// memory of the process (and its children) in MB on standard error, as
-// "measure: SECONDS MB": measure COMMAND ARGS...
+// Runs a command and prints on standard error its wall time in seconds, the
+// peak resident memory in MB and the processor time (user + system) in
+// seconds, as "measure: SECONDS MB CPU_SECONDS": measure COMMAND ARGS...
+// Memory and processor time are the kernel's figures for the process and the
+// children it waited for.
 #include <chrono>
 #include <cstdio>
 #include <sys/resource.h>
@@ -24,6 +26,8 @@ int main(int argc, char** argv)
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::fprintf(stderr, "measure: %.3f %.1f\n", seconds, static_cast<double>(usage.ru_maxrss) / 1024.0);
+    const auto toSeconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    std::fprintf(stderr, "measure: %.3f %.1f %.3f\n", seconds, static_cast<double>(usage.ru_maxrss) / 1024.0,
+                 toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime));
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }

@@ -91,27 +91,31 @@ one_mp3() {
 }
 
 # measure COMMAND ARGS...: runs it under $build/bin/bench_measure (its
-# standard output dropped) and prints "SECONDS MB": wall time and peak memory.
+# standard output dropped) and prints "SECONDS MB CPU": wall time, peak memory
+# and processor time (user + system, of the process and its children).
 measure() {
     "$build/bin/bench_measure" "$@" 2>&1 >/dev/null | sed -n 's/^measure: //p'
 }
 
+# best: of lines "SECONDS MB CPU", prints the shortest time, the largest peak
+# and the least processor time, each over all the lines.
+best() {
+    awk 'NR == 1 || $1 < s { s = $1 } $2 > m { m = $2 } NR == 1 || $3 < c { c = $3 } END { print s, m, c }'
+}
+
 # race OURS... -- THEIRS...: runs the two commands in turn $RUNS times
-# (default 3) and prints "OURS_S OURS_MB THEIRS_S THEIRS_MB": each one's
-# shortest wall time and largest peak memory. Other load on the machine comes
-# and goes; the shortest of a few runs side by side is what each costs.
+# (default 3) and prints "OURS_S OURS_MB OURS_CPU THEIRS_S THEIRS_MB
+# THEIRS_CPU": each one's shortest wall time, largest peak memory and least
+# processor time, each figure the best of its own runs. Other load on the
+# machine comes and goes; the best of a few runs side by side is what each costs.
 race() {
-    local ours=() theirs=() i s mb os=0 omb=0 ts=0 tmb=0
+    local ours=() theirs=() i o="" t=""
     while [ "$1" != "--" ]; do ours+=("$1"); shift; done
     shift
     theirs=("$@")
     for i in $(seq 1 "${RUNS:-3}"); do
-        read -r s mb < <(measure "${ours[@]}")
-        read -r os omb < <(awk -v a="$os" -v b="$s" -v m="$omb" -v n="$mb" -v i="$i" \
-            'BEGIN { print (i == 1 || b < a ? b : a), (n > m ? n : m) }')
-        read -r s mb < <(measure "${theirs[@]}")
-        read -r ts tmb < <(awk -v a="$ts" -v b="$s" -v m="$tmb" -v n="$mb" -v i="$i" \
-            'BEGIN { print (i == 1 || b < a ? b : a), (n > m ? n : m) }')
+        o+="$(measure "${ours[@]}")"$'\n'
+        t+="$(measure "${theirs[@]}")"$'\n'
     done
-    echo "$os $omb $ts $tmb"
+    echo "$(printf %s "$o" | best) $(printf %s "$t" | best)"
 }
