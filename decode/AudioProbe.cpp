@@ -17,7 +17,8 @@ bool OpenSource(CAudioSource& source, const std::u16string& path)
     if (!context)
         return false;
     context->interrupt_callback.callback = &AbortRequested;
-    return SUCCEEDED(source.Open(std::move(context), FileUrl(path))) && SUCCEEDED(source.OpenDecoder());
+    return source.Open(std::move(context), FileUrl(path)) == eReadError::None &&
+           source.OpenDecoder() == eReadError::None;
 }
 }  // namespace
 
