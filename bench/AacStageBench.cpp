@@ -6,8 +6,8 @@
 #include <iterator>
 
 #include "engine/Encoder.h"
-#include "engine/GraphFactory.h"
-#include "MemoryGraph.h"
+#include "engine/ReaderFactory.h"
+#include "MemoryReader.h"
 
 namespace {
 class CCountingWriter : public IWriterCallback {
@@ -28,18 +28,26 @@ int main(int argc, char** argv)
     const auto channels = static_cast<uint16_t>(argc > 3 ? std::stoi(argv[3]) : 2);
     std::ifstream in(argv[1], std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<int16_t> pcm(bytes.size() / 2);
-    std::memcpy(pcm.data(), bytes.data(), pcm.size() * 2);
+    // As a decoder puts it out: float planar.
+    const size_t length = bytes.size() / 2 / channels;
+    std::vector<std::vector<float>> planes(channels, std::vector<float>(length));
+    for (size_t i = 0; i < length; ++i) {
+        for (size_t c = 0; c < channels; ++c) {
+            int16_t sample;
+            std::memcpy(&sample, bytes.data() + (i * channels + c) * 2, 2);
+            planes[c][i] = static_cast<float>(sample) / 32768.0f;
+        }
+    }
 
-    SetGraphFactory([&](const std::u16string&, const WAVEFORMATEX*) -> std::unique_ptr<CGraphSound> {
-        return std::make_unique<CMemoryGraph>(&pcm, rate, channels);
+    SetReaderFactory([&](const std::atomic<bool>& stop) -> std::unique_ptr<CPcmReader> {
+        return std::make_unique<CMemoryReader>(stop, &planes, rate);
     });
     CCountingWriter writer;
     sInputFile input{u"memory", u"memory", 0};
     const auto start = std::chrono::steady_clock::now();
     {
         CEncoder encoder(nullptr, input, &writer, StandardStreams());
-        if (!encoder.HasGraph())
+        if (!encoder.HasReader())
             return 1;
         encoder.Run();
     }

@@ -17,7 +17,7 @@
 #include "engine/Converter.h"
 #include "base/EngineState.h"
 #include "base/Event.h"
-#include "FakeGraph.h"
+#include "FakeReader.h"
 #include "tests/support/Probe.h"
 #include "RecordingConsole.h"
 #include "tests/support/TestSupport.h"

@@ -13,7 +13,7 @@ extern "C" {
 
 #include "engine/Encoder.h"
 #include "base/EngineState.h"
-#include "FakeGraph.h"
+#include "FakeReader.h"
 #include "engine/FrameQueue.h"
 
 namespace {
@@ -61,14 +61,14 @@ TEST_P(EncodeFailureTest, PrintsTheLibraryLineThenEndsTheConversion)
     const sInputFile input{u"/fake/file.wav", u"file", 0};
     CQueue frames(StandardStreams());
     CEncoder encoder(nullptr, input, &frames, StandardStreams());
-    ASSERT_TRUE(encoder.HasGraph());
+    ASSERT_TRUE(encoder.HasReader());
 
     g_failingCall.store(GetParam());
     testing::internal::CaptureStderr();
     encoder.Run();
     const std::string err = testing::internal::GetCapturedStderr();
 
-    EXPECT_NE(err.find("faacEncEncode() failed\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("AAC encoding failed\n"), std::string::npos) << err;
     EXPECT_EQ(g_bAbort.load(), 1);
     EXPECT_EQ(g_strError.Get(), u"Can't encode file /fake/file.wav");
     EXPECT_TRUE(frames.IsEnded());  // the writer still learns the file's end

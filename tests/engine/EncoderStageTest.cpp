@@ -5,7 +5,7 @@
 
 #include "engine/Encoder.h"
 #include "base/EngineState.h"
-#include "FakeGraph.h"
+#include "FakeReader.h"
 #include "engine/Settings.h"
 #include "tests/support/TestSupport.h"
 
@@ -66,8 +66,8 @@ protected:
         sInputFile input{u"/fake/file.wav", u"file", 0};
         CEncoder encoder(nullptr, input, &writer, StandardStreams());
         format = encoder.Format();
-        EXPECT_TRUE(encoder.HasGraph());
-        if (!encoder.HasGraph())
+        EXPECT_TRUE(encoder.HasReader());
+        if (!encoder.HasReader())
             return 0;
         encoder.Run();
         return writer.fileSamples;
@@ -102,7 +102,7 @@ TEST_F(EncoderStageTest, MonoUsesBlocksOf1024Samples)
     sInputFile input{u"/fake/mono.wav", u"mono", 0};
     CRecordingWriter writer;
     CEncoder encoder(nullptr, input, &writer, StandardStreams());
-    ASSERT_TRUE(encoder.HasGraph());
+    ASSERT_TRUE(encoder.HasReader());
     EXPECT_EQ(encoder.Queue().BlockSize(), 1024);
     encoder.Run();
     EXPECT_EQ(encoder.SamplesIn(), 3u * 1024u);
@@ -184,7 +184,7 @@ TEST_F(EncoderStageTest, AbortMidFileStillHandsOnEncodedAndFlushedFramesThenEnds
     sInputFile input{u"/fake/long.wav", u"long", 0};
     CRecordingWriter writer;
     CEncoder encoder(nullptr, input, &writer, StandardStreams());
-    ASSERT_TRUE(encoder.HasGraph());
+    ASSERT_TRUE(encoder.HasReader());
     std::thread aborter([] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         g_bAbort.store(1);
@@ -199,7 +199,7 @@ TEST_F(EncoderStageTest, AbortMidFileStillHandsOnEncodedAndFlushedFramesThenEnds
     EXPECT_EQ(writer.TotalDuration(), encoder.SamplesIn() + 1024u);
 }
 
-TEST_F(EncoderStageTest, AnUnreadableFileLeavesNoGraphAndTheMessage)
+TEST_F(EncoderStageTest, AnUnreadableFileLeavesNoReaderAndTheMessage)
 {
     FakeSource broken;
     broken.failOpen = true;
@@ -207,9 +207,24 @@ TEST_F(EncoderStageTest, AnUnreadableFileLeavesNoGraphAndTheMessage)
     sInputFile input{u"/fake/broken name.mp3", u"x", 0};
     CRecordingWriter writer;
     CEncoder encoder(nullptr, input, &writer, StandardStreams());
-    EXPECT_FALSE(encoder.HasGraph());
+    EXPECT_FALSE(encoder.HasReader());
     EXPECT_EQ(g_strError.Get(), u"Can't read file /fake/broken name.mp3");
     EXPECT_EQ(encoder.Format().nChannels, 0);
+}
+
+// A read that fails before the file's end is no end: the conversion ends
+// with the file's message, and the writer still learns the file's end.
+TEST_F(EncoderStageTest, AReadFailureEndsTheConversionWithItsMessage)
+{
+    FakeSource failing;
+    failing.frames = 5000;
+    failing.failRead = true;
+    CRecordingWriter writer;
+    WAVEFORMATEX format{};
+    Encode(failing, writer, format);
+    EXPECT_EQ(g_bAbort.load(), 1);
+    EXPECT_EQ(g_strError.Get(), u"Can't read file /fake/file.wav");
+    EXPECT_EQ(writer.ends, 1);
 }
 
 TEST_F(EncoderStageTest, AFormatTheEncoderCannotTakeEndsWithAMessage)
@@ -220,7 +235,7 @@ TEST_F(EncoderStageTest, AFormatTheEncoderCannotTakeEndsWithAMessage)
     sInputFile input{u"/fake/odd.wav", u"x", 0};
     CRecordingWriter writer;
     CEncoder encoder(nullptr, input, &writer, StandardStreams());
-    EXPECT_FALSE(encoder.HasGraph());
+    EXPECT_FALSE(encoder.HasReader());
     EXPECT_EQ(g_strError.Get(), u"Can't encode file /fake/odd.wav");
 }
 

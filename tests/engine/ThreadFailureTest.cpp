@@ -11,7 +11,7 @@
 #include "engine/Converter.h"
 #include "base/EngineState.h"
 #include "base/Event.h"
-#include "FakeGraph.h"
+#include "FakeReader.h"
 #include "tests/support/TestSupport.h"
 #include "base/Text.h"
 #include "engine/ThreadPool.h"
