@@ -1,6 +1,7 @@
 // Real files, generated with the ffmpeg tool, pulled through the reader.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "DecodeTestSupport.h"
@@ -71,6 +72,22 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param.codec) + "_" + std::to_string(info.param.rate) + "_" +
                std::to_string(info.param.channels) + "ch";
     });
+
+// The samples reach the encoder as floats: a tone far below one step of
+// 16-bit PCM is still there, not rounded to silence.
+TEST_F(DecodeFiles, AToneBelowSixteenBitsSurvives)
+{
+    const fs::path file = m_dir / "quiet.wav";
+    GenerateTone(file, 0.5, 44100, 2, kToneHz, {"-c:a", "pcm_f32le", "-af", "volume=-100dB"});
+    const DecodeResult r = DecodeFile(file);
+    ASSERT_EQ(r.error, eReadError::None);
+    ASSERT_EQ(r.pcm.size(), 2u);
+    float peak = 0.0f;
+    for (const float sample : r.pcm[1])
+        peak = std::max(peak, std::fabs(sample));
+    EXPECT_GT(peak, 0.0f);
+    EXPECT_LT(peak, 0.5f / 32768);
+}
 
 TEST_F(DecodeFiles, Mp3WithCoverPictureDecodesItsAudio)
 {
