@@ -1,9 +1,8 @@
 // The encoder over FFmpeg's native "aac" encoder: configuration, the block
-// conversion into a reused frame, and one raw frame out per call.
+// copied into a reused frame, and one raw frame out per call.
 #include "aac/AacEncoder.h"
 
 #include "ffmpeg/Handles.h"
-#include "aac/PcmConversion.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -49,14 +48,13 @@ ffmpeg::CodecContext OpenContext(unsigned long sampleRate, unsigned int channels
     context->sample_rate = static_cast<int>(sampleRate);
     av_channel_layout_default(&context->ch_layout, static_cast<int>(channels));
     context->time_base = AVRational{1, static_cast<int>(sampleRate)};
-    context->bit_rate = static_cast<int64_t>(config.bitRate) * channels;
-    context->cutoff = static_cast<int>(config.bandWidth);
-    // MPEG-2 LC leaves out the MPEG-4-only tools; both signal object type LC.
-    context->profile = config.mpegVersion == MPEG2 ? FF_PROFILE_MPEG2_AAC_LOW : FF_PROFILE_AAC_LOW;
+    context->bit_rate = static_cast<int64_t>(config.bitRatePerChannel) * channels;
+    context->cutoff = static_cast<int>(config.bandwidth);
+    context->profile = FF_PROFILE_AAC_LOW;
     // Makes the encoder put the AudioSpecificConfig into extradata.
     context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    SetEncoderOption(context.get(), "aac_ms", config.allowMidside ? -1 : 0);
-    SetEncoderOption(context.get(), "aac_tns", config.useTns ? 1 : 0);
+    SetEncoderOption(context.get(), "aac_ms", config.midSide ? -1 : 0);
+    SetEncoderOption(context.get(), "aac_tns", config.temporalNoiseShaping ? 1 : 0);
 
     if (avcodec_open2(context.get(), codec, nullptr) < 0)
         return nullptr;
@@ -98,13 +96,12 @@ struct Encoder::Impl {
     bool drained = false;
 
     unsigned long MaxOutputBytes() const { return kMaxFrameBytesPerChannel * channels; }
-    int SendBlock(const int16_t* samples, unsigned int count);
+    int SendBlock(const float* const* planes, unsigned int samples);
     int TakeFrame(uint8_t* output, unsigned int outputSize);
 };
 
-int Encoder::Impl::SendBlock(const int16_t* samples, unsigned int count)
+int Encoder::Impl::SendBlock(const float* const* planes, unsigned int frames)
 {
-    const unsigned int frames = count / channels;
     // The codec releases its reference once it has encoded the frame, so this
     // is a no-op in steady state; it copies only if a reference were kept.
     frame->nb_samples = static_cast<int>(frameLength);
@@ -112,7 +109,8 @@ int Encoder::Impl::SendBlock(const int16_t* samples, unsigned int count)
         return ret;
     frame->nb_samples = static_cast<int>(frames);
     frame->pts = nextPts;
-    DeinterleaveToFloat(samples, frames, channels, reinterpret_cast<float* const*>(frame->extended_data));
+    for (unsigned int c = 0; c < channels; ++c)
+        std::memcpy(frame->extended_data[c], planes[c], frames * sizeof(float));
     if (const int ret = avcodec_send_frame(context.get(), frame.get()); ret < 0)
         return ret;
     nextPts += frames;
@@ -148,10 +146,10 @@ Encoder::Encoder(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 
 Encoder::~Encoder() = default;
 
-std::unique_ptr<Encoder> Encoder::Open(unsigned long sampleRate, unsigned int channels, unsigned long& inputSamples,
+std::unique_ptr<Encoder> Encoder::Open(unsigned long sampleRate, unsigned int channels, unsigned int& frameLength,
                                        unsigned long& maxOutputBytes)
 {
-    inputSamples = 0;
+    frameLength = 0;
     maxOutputBytes = 0;
     if (channels < 1 || channels > 2 || !IsSupportedSampleRate(sampleRate))
         return nullptr;
@@ -168,33 +166,33 @@ std::unique_ptr<Encoder> Encoder::Open(unsigned long sampleRate, unsigned int ch
     if (!impl->frame || !impl->packet)
         return nullptr;
 
-    inputSamples = static_cast<unsigned long>(impl->frameLength) * channels;
+    frameLength = impl->frameLength;
     maxOutputBytes = impl->MaxOutputBytes();
     return std::unique_ptr<Encoder>(new Encoder(std::move(impl)));
 }
 
-Configuration Encoder::GetCurrentConfiguration() const
+Configuration Encoder::CurrentConfiguration() const
 {
     return m_impl->config;
 }
 
-int Encoder::SetConfiguration(const Configuration& config)
+bool Encoder::Configure(const Configuration& config)
 {
     // Reopening after input has begun would drop the samples the encoder holds.
     if (m_impl->inputBegun)
-        return 0;
+        return false;
     if (!IsHonourable(config, m_impl->sampleRate))
-        return 0;
+        return false;
     // Open the new context first, so that a failure leaves the old one in force.
     ffmpeg::CodecContext context = OpenContext(m_impl->sampleRate, m_impl->channels, config);
     if (!context || context->frame_size != static_cast<int>(m_impl->frameLength))
-        return 0;
+        return false;
     m_impl->context = std::move(context);
     m_impl->config = config;
-    return 1;
+    return true;
 }
 
-int Encoder::Encode(const int16_t* samples, unsigned int count, uint8_t* output, unsigned int outputSize)
+int Encoder::Encode(const float* const* planes, unsigned int count, uint8_t* output, unsigned int outputSize)
 {
     Impl& impl = *m_impl;
     if (!output || outputSize < impl.MaxOutputBytes())
@@ -213,12 +211,16 @@ int Encoder::Encode(const int16_t* samples, unsigned int count, uint8_t* output,
         return impl.TakeFrame(output, outputSize);
     }
 
-    if (!samples || count > impl.frameLength * impl.channels || count % impl.channels != 0)
+    if (!planes || count > impl.frameLength)
         return AVERROR(EINVAL);
+    for (unsigned int c = 0; c < impl.channels; ++c) {
+        if (!planes[c])
+            return AVERROR(EINVAL);
+    }
     // A short block ends the stream; so does a flush.
     if (impl.lastBlockTaken || impl.drainSent)
         return AVERROR(EINVAL);
-    if (const int ret = impl.SendBlock(samples, count); ret < 0)
+    if (const int ret = impl.SendBlock(planes, count); ret < 0)
         return ret;
     return impl.TakeFrame(output, outputSize);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // A small AAC-LC encoder interface over FFmpeg's native AAC encoder: blocks of
-// interleaved signed 16-bit samples in, raw AAC frames (no ADTS header) out.
+// float planar samples in, raw AAC frames (no ADTS header) out.
 // One Encoder is used by one thread at a time; separate encoders may run on
 // separate threads at once.
 #include <cstdint>
@@ -10,27 +10,13 @@
 
 namespace aac {
 
-constexpr int MPEG4 = 0;
-constexpr int MPEG2 = 1;
-constexpr int MAIN = 1;
-constexpr int LOW = 2;
-constexpr int SSR = 3;
-constexpr int LTP = 4;
-constexpr int RAW_STREAM = 0;
-constexpr int ADTS_STREAM = 1;
-constexpr int INPUT_16BIT = 1;
-constexpr int SHORTCTL_NORMAL = 0;
-
+// What the program chooses of the encoder's settings; everything else is
+// AAC-LC in raw frames, as MP4 files carry it.
 struct Configuration {
-    int mpegVersion = MPEG4;
-    int aacObjectType = LOW;
-    int allowMidside = 1;
-    int useTns = 0;
-    unsigned long bitRate = 64000;  // bits per second per channel
-    unsigned int bandWidth = 0;     // Hz; 0: chosen by the encoder
-    int outputFormat = RAW_STREAM;
-    int inputFormat = INPUT_16BIT;
-    int shortctl = SHORTCTL_NORMAL;
+    unsigned long bitRatePerChannel = 64000;  // bits per second
+    unsigned int bandwidth = 0;               // Hz; 0: chosen by the encoder
+    bool midSide = true;                      // mid/side stereo where it pays
+    bool temporalNoiseShaping = false;
 
     bool operator==(const Configuration&) const = default;
 };
@@ -38,29 +24,29 @@ struct Configuration {
 class Encoder {
 public:
     // Opens an encoder for `sampleRate` (one of the standard AAC rates) and 1
-    // or 2 channels with the default Configuration. Reports the samples (all
-    // channels together) taken per call and the largest frame in bytes. Null,
-    // with both reports 0, when the encoder cannot be opened for that format.
+    // or 2 channels with the default Configuration. Reports the samples per
+    // channel taken per call and the largest frame in bytes. Null, with both
+    // reports 0, when the encoder cannot be opened for that format.
     static std::unique_ptr<Encoder> Open(unsigned long sampleRate, unsigned int channels,
-                                         unsigned long& inputSamples, unsigned long& maxOutputBytes);
+                                         unsigned int& frameLength, unsigned long& maxOutputBytes);
     ~Encoder();
     Encoder(const Encoder&) = delete;
     Encoder& operator=(const Encoder&) = delete;
 
-    Configuration GetCurrentConfiguration() const;
-    // 1 when accepted and in force; 0 when the encoder cannot honour it (see
-    // IsHonourable) or encoding has already begun, in which case the previous
-    // configuration stays in force.
-    int SetConfiguration(const Configuration& config);
+    Configuration CurrentConfiguration() const;
+    // True when accepted and in force; false when the encoder cannot honour
+    // it (see IsHonourable) or encoding has already begun, in which case the
+    // previous configuration stays in force.
+    bool Configure(const Configuration& config);
 
-    // Encodes one block of `count` interleaved samples (at most inputSamples
-    // and a whole number of sample frames). A shorter block is taken as the
-    // stream's last: after it only flushing is accepted. With no samples
-    // (count 0) flushes: call until it returns 0. Returns the byte count of
+    // Encodes one block of `samples` samples per channel (at most
+    // frameLength), `planes[c]` holding channel c. A shorter block is taken
+    // as the stream's last: after it only flushing is accepted. With no
+    // samples (0) flushes: call until it returns 0. Returns the byte count of
     // one raw frame written to `output`, 0 when the encoder holds the input,
     // negative on error. `outputSize` must be at least maxOutputBytes; a call
     // refused for bad arguments consumes no input.
-    int Encode(const int16_t* samples, unsigned int count, uint8_t* output, unsigned int outputSize);
+    int Encode(const float* const* planes, unsigned int samples, uint8_t* output, unsigned int outputSize);
 
     // The AudioSpecificConfig bytes for the stream's decoder configuration.
     std::vector<uint8_t> GetDecoderSpecificInfo() const;
@@ -93,9 +79,9 @@ unsigned long NearestSupportedSampleRate(unsigned long sampleRate);
 unsigned long MinBitRatePerChannel();
 unsigned long MaxBitRatePerChannel(unsigned long sampleRate);
 
-// Whether the encoder can honour `config` at `sampleRate`: AAC-LC (MPEG-4 or
-// MPEG-2), raw frames, 16-bit input, normal block switching, a bit rate per
-// channel within the limits above and a bandwidth of at most half the rate.
+// Whether the encoder can honour `config` at `sampleRate`: a standard rate, a
+// bit rate per channel within the limits above and a bandwidth of at most
+// half the rate.
 bool IsHonourable(const Configuration& config, unsigned long sampleRate);
 
 }  // namespace aac

@@ -62,19 +62,10 @@ bool IsHonourable(const Configuration& config, unsigned long sampleRate)
 {
     if (!IsSupportedSampleRate(sampleRate))
         return false;
-    if (config.mpegVersion != MPEG4 && config.mpegVersion != MPEG2)
+    if (config.bitRatePerChannel < MinBitRatePerChannel() ||
+        config.bitRatePerChannel > MaxBitRatePerChannel(sampleRate))
         return false;
-    // Only low complexity: the book's players expect AAC-LC.
-    if (config.aacObjectType != LOW)
-        return false;
-    if (config.outputFormat != RAW_STREAM || config.inputFormat != INPUT_16BIT)
-        return false;
-    // The encoder chooses block switching itself; it cannot be restricted.
-    if (config.shortctl != SHORTCTL_NORMAL)
-        return false;
-    if (config.bitRate < MinBitRatePerChannel() || config.bitRate > MaxBitRatePerChannel(sampleRate))
-        return false;
-    if (config.bandWidth > sampleRate / 2)
+    if (config.bandwidth > sampleRate / 2)
         return false;
     return true;
 }

@@ -7,7 +7,7 @@
 
 #include "engine/Encoder.h"
 #include "engine/ConversionContext.h"
-#include "MemoryGraph.h"
+#include "MemoryReader.h"
 
 namespace {
 class CCountingWriter : public IWriterCallback {
@@ -28,12 +28,20 @@ int main(int argc, char** argv)
     const auto channels = static_cast<uint16_t>(argc > 3 ? std::stoi(argv[3]) : 2);
     std::ifstream in(argv[1], std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<int16_t> pcm(bytes.size() / 2);
-    std::memcpy(pcm.data(), bytes.data(), pcm.size() * 2);
+    // As a decoder puts it out: float planar.
+    const size_t length = bytes.size() / 2 / channels;
+    std::vector<std::vector<float>> planes(channels, std::vector<float>(length));
+    for (size_t i = 0; i < length; ++i) {
+        for (size_t c = 0; c < channels; ++c) {
+            int16_t sample;
+            std::memcpy(&sample, bytes.data() + (i * channels + c) * 2, 2);
+            planes[c][i] = static_cast<float>(sample) / 32768.0f;
+        }
+    }
 
     sConversionContext context;
-    context.m_openDecoder = [&](const std::u16string&, const WAVEFORMATEX*) -> std::unique_ptr<CGraphSound> {
-        return std::make_unique<CMemoryGraph>(&pcm, rate, channels);
+    context.m_openReader = [&](const std::atomic<bool>& stop) -> std::unique_ptr<CPcmReader> {
+        return std::make_unique<CMemoryReader>(stop, &planes, rate);
     };
     CRunState run;
     CCountingWriter writer;
@@ -41,7 +49,7 @@ int main(int argc, char** argv)
     const auto start = std::chrono::steady_clock::now();
     {
         CEncoder encoder(context, run, nullptr, input, &writer);
-        if (!encoder.HasGraph())
+        if (!encoder.HasReader())
             return 1;
         encoder.Run();
     }

@@ -18,7 +18,8 @@ bool OpenSource(CAudioSource& source, const std::u16string& path, const std::ato
         return false;
     context->interrupt_callback.callback = &StopRequested;
     context->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(stop);
-    return SUCCEEDED(source.Open(std::move(context), FileUrl(path))) && SUCCEEDED(source.OpenDecoder());
+    return source.Open(std::move(context), FileUrl(path)) == eReadError::None &&
+           source.OpenDecoder() == eReadError::None;
 }
 }  // namespace
 

@@ -13,19 +13,19 @@ constexpr AVRational k100ns = {1, 10000000};
 // Decoding errors in a row while draining after which the decoder is given up.
 constexpr int kMaxDrainErrorsInARow = 64;
 
-HRESULT OpenFailure(int avError)
+eReadError OpenFailure(int avError)
 {
     switch (avError) {
     case AVERROR(ENOENT):
     case AVERROR(ENOTDIR):
-        return HRESULT_FILE_NOT_FOUND;
+        return eReadError::FileNotFound;
     case AVERROR(EACCES):
     case AVERROR(EPERM):
-        return E_ACCESSDENIED;
+        return eReadError::AccessDenied;
     case AVERROR(ENOMEM):
-        return E_OUTOFMEMORY;
+        return eReadError::OutOfMemory;
     default:
-        return VFW_E_UNKNOWN_FILE_TYPE;
+        return eReadError::UnknownFileType;
     }
 }
 
@@ -36,10 +36,10 @@ bool IsUsableAudio(const AVStream& stream)
 }
 }  // namespace
 
-HRESULT CAudioSource::Open(ffmpeg::FormatContext context, const std::string& utf8Path)
+eReadError CAudioSource::Open(ffmpeg::FormatContext context, const std::string& utf8Path)
 {
     if (!context)
-        return E_POINTER;
+        return eReadError::OutOfMemory;
     AVFormatContext* raw = context.release();
     // On failure FFmpeg frees the context it was given.
     const int opened = avformat_open_input(&raw, utf8Path.c_str(), nullptr, nullptr);
@@ -59,48 +59,48 @@ HRESULT CAudioSource::Open(ffmpeg::FormatContext context, const std::string& utf
             stream->discard = AVDISCARD_ALL;
     }
     if (!m_pStream)
-        return VFW_E_UNSUPPORTED_STREAM;
+        return eReadError::NoAudio;
     const AVCodecParameters& par = *m_pStream->codecpar;
     if (par.sample_rate < kMinStreamSampleRate || par.ch_layout.nb_channels <= 0)
-        return VFW_E_UNSUPPORTED_STREAM;
+        return eReadError::NoAudio;
     m_bFrameHeaders = HasFrameHeaders(par.codec_id, m_format->iformat->name);
     const std::optional<int64_t> exactLength = ExactStreamLength(*m_format, *m_pStream);
     m_bExactDuration = exactLength && LastPacketStartsBeforeStatedEnd();
     m_llExactLength = exactLength.value_or(0);
-    return S_OK;
+    return eReadError::None;
 }
 
-HRESULT CAudioSource::OpenDecoder()
+eReadError CAudioSource::OpenDecoder()
 {
     if (!m_pStream)
-        return E_UNEXPECTED;
+        return eReadError::NoAudio;
     const AVCodec* decoder = avcodec_find_decoder(m_pStream->codecpar->codec_id);
     if (!decoder)
-        return VFW_E_CANNOT_CONNECT;
+        return eReadError::NoDecoder;
     m_codec.reset(avcodec_alloc_context3(decoder));
     if (!m_codec)
-        return E_OUTOFMEMORY;
+        return eReadError::OutOfMemory;
     if (avcodec_parameters_to_context(m_codec.get(), m_pStream->codecpar) < 0)
-        return VFW_E_CANNOT_CONNECT;
+        return eReadError::NoDecoder;
     m_codec->pkt_timebase = m_pStream->time_base;
     const int opened = avcodec_open2(m_codec.get(), decoder, nullptr);
     if (opened < 0)
-        return opened == AVERROR(ENOMEM) ? E_OUTOFMEMORY : VFW_E_CANNOT_CONNECT;
+        return opened == AVERROR(ENOMEM) ? eReadError::OutOfMemory : eReadError::NoDecoder;
     if (m_codec->sample_rate < kMinStreamSampleRate || m_codec->ch_layout.nb_channels <= 0)
-        return VFW_E_CANNOT_CONNECT;
-    return S_OK;
+        return eReadError::NoDecoder;
+    return eReadError::None;
 }
 
-HRESULT CAudioSource::AllocatePacket()
+bool CAudioSource::AllocatePacket()
 {
     m_packet.reset(av_packet_alloc());
-    return m_packet ? S_OK : E_OUTOFMEMORY;
+    return m_packet != nullptr;
 }
 
-HRESULT CAudioSource::AllocateFrame()
+bool CAudioSource::AllocateFrame()
 {
     m_frame.reset(av_frame_alloc());
-    return m_frame ? S_OK : E_OUTOFMEMORY;
+    return m_frame != nullptr;
 }
 
 uint32_t CAudioSource::SampleRate() const

@@ -1,13 +1,12 @@
 #pragma once
-// The source side of a decoding graph: a container opened by path, its first
-// audio stream and that stream's decoder, read frame by frame.
+// An input file's first audio stream and its decoder, read frame by frame.
 #include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "ffmpeg/Handles.h"
-#include "decode/HResult.h"
+#include "decode/ReadError.h"
 #include "decode/WindowReach.h"
 
 // Damaged stretches a demuxer reports in a row (with the input itself
@@ -28,21 +27,17 @@ public:
 
     // Opens the file at `utf8Path` into `context` (which it takes over) and
     // picks the first audio stream that is not an attached picture.
-    HRESULT Open(ffmpeg::FormatContext context, const std::string& utf8Path);
+    eReadError Open(ffmpeg::FormatContext context, const std::string& utf8Path);
     // Opens the decoder of the chosen stream.
-    HRESULT OpenDecoder();
-    // The packet and frame that reading uses.
-    HRESULT AllocatePacket();
-    HRESULT AllocateFrame();
+    eReadError OpenDecoder();
+    // The packet and frame that reading uses; false when out of memory.
+    bool AllocatePacket();
+    bool AllocateFrame();
 
     uint32_t SampleRate() const;
     int Channels() const;
     // Playing time in 100 ns units; 0 when the file does not tell.
     int64_t Duration() const;
-
-    // Whether the stream already feeds a renderer.
-    bool IsConnected() const { return m_bConnected; }
-    void SetConnected(bool connected) { m_bConnected = connected; }
 
     // Decodes the next frame into Frame(). Packets the decoder refuses are
     // skipped. End: the file and the decoder are exhausted, or `stop` was set.
@@ -128,7 +123,6 @@ private:
     ffmpeg::Packet m_packet;
     ffmpeg::Frame m_frame;
     AVStream* m_pStream = nullptr;
-    bool m_bConnected = false;
     bool m_bDraining = false;
     int m_nDamagedReads = 0;
     int64_t m_llPosition = 0;

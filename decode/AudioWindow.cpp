@@ -230,7 +230,7 @@ bool CAudioSource::Reopen()
     m_placement = Placement::Counted;
     m_reached = eWindowReach::FromStart;
     const std::string path = m_strPath;
-    if (FAILED(Open(std::move(context), path)) || FAILED(OpenDecoder())) {
+    if (Open(std::move(context), path) != eReadError::None || OpenDecoder() != eReadError::None) {
         m_codec.reset();
         return false;
     }

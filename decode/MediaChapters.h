@@ -1,7 +1,7 @@
 #pragma once
 // Reads the chapters an audio file carries (an MP4 chapter track or Nero
 // list, ID3 CHAP frames, Ogg/FLAC chapter comments, Matroska chapters) and
-// the playing time of its audio. Free of the decoding graph, so that the tag
+// the playing time of its audio. Free of the PCM reader, so that the tag
 // helper, tavlin-tags, reads them with the tags, under its time and memory
 // limits.
 #include <string>

@@ -1,21 +1,9 @@
 #include "decode/Negotiation.h"
 
-#include <algorithm>
-
 namespace {
 constexpr uint32_t kMinProducibleRate = 1000;
 constexpr uint32_t kMaxProducibleRate = 768000;
-constexpr uint16_t kMaxProducibleChannels = 8;
-
-void AddUnique(std::vector<CMediaType>& types, const WAVEFORMATEX& format)
-{
-    CMediaType candidate = CMediaType::FromWaveFormat(format);
-    for (const auto& existing : types) {
-        if (existing.format == candidate.format)
-            return;
-    }
-    types.push_back(std::move(candidate));
-}
+constexpr int kMaxProducibleChannels = 8;
 }  // namespace
 
 const std::vector<uint32_t>& StandardAacRates()
@@ -41,26 +29,14 @@ uint32_t NearestStandardAacRate(uint32_t rate)
     return best;
 }
 
-bool CanProducePcm(const WAVEFORMATEX& f)
+std::optional<sPcmFormat> ChooseOutputFormat(uint32_t nativeRate, int nativeChannels,
+                                             const std::optional<sPcmFormat>& required)
 {
-    return f.wFormatTag == WAVE_FORMAT_PCM && f.wBitsPerSample == 16 && f.nChannels >= 1 &&
-           f.nChannels <= kMaxProducibleChannels && f.nSamplesPerSec >= kMinProducibleRate &&
-           f.nSamplesPerSec <= kMaxProducibleRate && f.nBlockAlign == f.nChannels * 2 &&
-           f.nAvgBytesPerSec == f.nSamplesPerSec * f.nBlockAlign && f.cbSize == 0;
-}
-
-std::vector<CMediaType> CandidateTypes(uint32_t nativeRate, int nativeChannels, const WAVEFORMATEX* required)
-{
-    std::vector<CMediaType> types;
     if (nativeRate == 0 || nativeChannels <= 0)
-        return types;
-    const uint32_t rate = required ? nativeRate : NearestStandardAacRate(nativeRate);
-    if (rate >= kMinProducibleRate && rate <= kMaxProducibleRate) {
-        if (nativeChannels <= 2)
-            AddUnique(types, MakePcm16Format(rate, static_cast<uint16_t>(nativeChannels)));
-        AddUnique(types, MakePcm16Format(rate, 2));
-    }
-    if (required && CanProducePcm(*required))
-        AddUnique(types, *required);
-    return types;
+        return std::nullopt;
+    if (!required)
+        return sPcmFormat{NearestStandardAacRate(nativeRate), nativeChannels <= 2 ? nativeChannels : 2};
+    const bool producible = required->rate >= kMinProducibleRate && required->rate <= kMaxProducibleRate &&
+                            required->channels >= 1 && required->channels <= kMaxProducibleChannels;
+    return producible ? required : std::nullopt;
 }

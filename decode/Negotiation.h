@@ -1,11 +1,17 @@
 #pragma once
-// The PCM types a decoding graph offers its renderer, in the order in which
-// automatic connection would try them.
+// The PCM format a file is read in: the book's, which its first file fixes.
 #include <cstdint>
+#include <optional>
 #include <vector>
 
-#include "decode/MediaType.h"
-#include "base/WaveFormat.h"
+// A PCM format as the reader puts it out: float planar samples at `rate`,
+// `channels` planes in the default layout for that count.
+struct sPcmFormat {
+    uint32_t rate = 0;
+    int channels = 0;
+
+    bool operator==(const sPcmFormat&) const = default;
+};
 
 // The sample rates the AAC encoder takes, highest first.
 const std::vector<uint32_t>& StandardAacRates();
@@ -14,13 +20,10 @@ const std::vector<uint32_t>& StandardAacRates();
 // takes (the higher one on a tie).
 uint32_t NearestStandardAacRate(uint32_t rate);
 
-// True when the converter can produce exactly this record: plain 16-bit PCM
-// with a consistent block size and byte rate and no extra bytes.
-bool CanProducePcm(const WAVEFORMATEX& format);
-
-// Candidate types for a decoded stream of `nativeRate` Hz and `nativeChannels`
-// channels: the native layout as 16-bit PCM (at most two channels), the same
-// rate as stereo, and the required format when there is one. A first file
-// (no required format) is offered at the nearest standard AAC rate, so that
-// the book's format is one the encoder accepts. Duplicates are left out.
-std::vector<CMediaType> CandidateTypes(uint32_t nativeRate, int nativeChannels, const WAVEFORMATEX* required);
+// The format a stream decoding at `nativeRate` Hz with `nativeChannels`
+// channels is read in. A book's first file (no `required` format) fixes the
+// book's: the nearest standard AAC rate and its own channels, mono or stereo,
+// more than two mixed down to stereo. A later file is converted to exactly
+// the book's format. Nothing when no such format can be produced.
+std::optional<sPcmFormat> ChooseOutputFormat(uint32_t nativeRate, int nativeChannels,
+                                             const std::optional<sPcmFormat>& required);

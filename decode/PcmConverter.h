@@ -1,34 +1,51 @@
 #pragma once
-// Turns decoded frames of any sample format, rate and channel layout into the
-// negotiated interleaved 16-bit PCM. It follows changes of the input format
-// within a stream, so the output format never changes.
+// Turns decoded frames into float planar samples of the book's rate and
+// channels. A frame that already is float planar in that format is handed on
+// uncopied; one of another sample format at the same rate and layout is
+// converted sample by sample; only a different rate or channel layout goes
+// through the resampler. It follows changes of the input within a stream.
 #include <cstdint>
 #include <vector>
 
+#include "decode/Negotiation.h"
 #include "ffmpeg/Handles.h"
-#include "base/WaveFormat.h"
+
+// Float planar samples lent out: `planes[c]` holds `samples` samples of
+// channel c. Valid until the lender's next call.
+struct sPcmSpan {
+    const float* const* planes = nullptr;
+    int samples = 0;
+};
 
 class CPcmConverter {
 public:
-    explicit CPcmConverter(const WAVEFORMATEX& output);
+    explicit CPcmConverter(const sPcmFormat& output);
     CPcmConverter(const CPcmConverter&) = delete;
     CPcmConverter& operator=(const CPcmConverter&) = delete;
 
-    // Appends the frame's samples, converted, to `out`. False when the
-    // resampler cannot be set up or fails.
-    bool Convert(const AVFrame& frame, std::vector<uint8_t>& out);
-    // Appends the samples the resampler still holds.
-    bool Flush(std::vector<uint8_t>& out);
+    // Whether the converter is set up for the frame's input.
+    bool Accepts(const AVFrame& frame) const;
+    // Sets up for the frame's input; false when that cannot be converted.
+    // The resampler must have been drained first.
+    bool SetUp(const AVFrame& frame);
+    // Converts a frame the converter accepts. False when the resampler fails.
+    bool Convert(const AVFrame& frame, sPcmSpan& out);
+    // What the resampler still holds (nothing without one).
+    bool Drain(sPcmSpan& out);
 
 private:
-    bool SameInput(const AVFrame& frame) const;
-    bool Configure(const AVFrame& frame);
-    // Runs the resampler on `count` input samples (none: drain) into `out`.
-    bool Resample(const uint8_t** input, int count, std::vector<uint8_t>& out);
+    enum class Path { None, Direct, Samplewise, Resample };
 
-    const WAVEFORMATEX m_output;
+    float* const* Planes(int samples);
+    bool Resample(const uint8_t** input, int count, sPcmSpan& out);
+
+    const sPcmFormat m_output;
+    ffmpeg::ChannelLayout m_outputLayout;
+    Path m_path = Path::None;
     ffmpeg::Resampler m_resampler;
     int m_nInputFormat = -1;
     int m_nInputRate = 0;
     ffmpeg::ChannelLayout m_inputLayout;
+    std::vector<std::vector<float>> m_buffers;  // one per output channel
+    std::vector<float*> m_planes;               // what m_buffers hold
 };

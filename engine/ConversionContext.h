@@ -6,8 +6,8 @@
 // CRunState that CConverter keeps beside its context.
 //
 // The path of a sample: the job thread (CBookWriter) plans the work units,
-// each unit task's encoder opens a decoder for its stretch of its file and
-// pulls PCM blocks through its PCM queue into its AAC encoder; the encoded
+// each unit task's encoder opens a PCM reader for its stretch of its file and
+// pulls float planar blocks through its PCM queue into its AAC encoder; the encoded
 // frames go through the unit's frame queue to the writer, which appends them
 // to the book in list order and adds each file's chapters.
 #include <cstdint>
@@ -17,7 +17,7 @@
 
 #include "base/BookTypes.h"
 #include "engine/ConsoleSink.h"
-#include "engine/GraphFactory.h"
+#include "engine/ReaderFactory.h"
 #include "engine/WorkPlan.h"
 
 class CThreadPool;
@@ -50,6 +50,6 @@ struct sConversionContext {
     IConsoleSink* m_pConsole = &StandardStreams();
     // Frames a unit that starts inside its file has its encoder given first.
     uint64_t m_nPrerollFrames = kPrerollFrames;
-    // Opens a file's decoder; empty: FFmpeg. Tests give PCM sources of their own.
-    GraphFactory m_openDecoder;
+    // Makes a unit's PCM reader; empty: FFmpeg's. Tests give readers of their own.
+    ReaderFactory m_openReader;
 };

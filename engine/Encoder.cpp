@@ -1,10 +1,11 @@
 #include "engine/Encoder.h"
 
 #include <algorithm>
-#include <cstring>
+#include <system_error>
+#include <thread>
 
 #include "base/Diagnostics.h"
-#include "engine/GraphFactory.h"
+#include "engine/ReaderFactory.h"
 #include "base/Text.h"
 
 namespace {
@@ -24,20 +25,25 @@ CEncoder::CEncoder(const sConversionContext& context, CRunState& run, const WAVE
       m_unit(unit),
       m_queue(*context.m_pConsole, run.StopFlag())
 {
-    m_pGraph = CreateGraph(context.m_openDecoder, input.m_strPath, requiredFormat);
-    m_pGraph->SetConversion(&run.StopFlag(), [&run](const std::u16string& message) { run.Fail(message); });
-    if (FAILED(m_pGraph->Init())) {
+    // The reader stops with the conversion: a pull ends, and so does an open
+    // or a read blocked on the input (a stalled mount, a pipe).
+    m_pReader = CreateReader(context.m_openReader, run.StopFlag());
+    std::optional<sPcmFormat> required;
+    if (requiredFormat != nullptr)
+        required = sPcmFormat{requiredFormat->nSamplesPerSec, requiredFormat->nChannels};
+    if (m_pReader->Open(input.m_strPath, required) != eReadError::None) {
         m_run.Fail(FormatWithPath(u"Can't read file %ls", m_strPath));
-        ReleaseGraph();
+        ReleaseReader();
         return;
     }
     if (requiredFormat != nullptr) {
         m_format = *requiredFormat;
-    } else if (const WAVEFORMATEX* negotiated = m_pGraph->ConnectedType().WaveFormat()) {
-        std::memcpy(&m_format, negotiated, sizeof(WAVEFORMATEX));
+    } else {
+        const sPcmFormat chosen = m_pReader->Format();
+        m_format = MakePcm16Format(chosen.rate, static_cast<uint16_t>(chosen.channels));
     }
     if (!OpenAacEncoder(m_format))
-        ReleaseGraph();
+        ReleaseReader();
     else
         NarrowToUnit();
 }
@@ -46,11 +52,11 @@ void CEncoder::NarrowToUnit()
 {
     if (m_unit.Whole())
         return;
-    if (m_pGraph->NativeRate() != m_format.nSamplesPerSec) {
+    if (m_pReader->NativeRate() != m_format.nSamplesPerSec) {
         // A stretch is found by its samples' numbers at the file's own rate:
         // the file must have changed since the book was planned.
         m_run.Fail(FormatWithPath(u"Can't read file %ls", m_strPath));
-        ReleaseGraph();
+        ReleaseReader();
         return;
     }
     const uint64_t block = m_nFrameLength;
@@ -64,7 +70,7 @@ void CEncoder::NarrowToUnit()
     m_nKeepFrom = m_unit.First() ? 0 : preroll + 1;
     m_nKeepTo = m_unit.Last() ? UINT64_MAX : m_unit.endFrame - m_nFirstBlock + 1;
     const uint64_t end = m_unit.Last() ? UINT64_MAX : (m_unit.endFrame + kLookaheadFrames) * block;
-    m_pGraph->SetWindow(static_cast<int64_t>(m_nFirstBlock * block),
+    m_pReader->SetWindow(static_cast<int64_t>(m_nFirstBlock * block),
                         end > INT64_MAX ? INT64_MAX : static_cast<int64_t>(end));
 }
 
@@ -76,9 +82,9 @@ int64_t CEncoder::UnitStart() const
 
 int64_t CEncoder::Duration() const
 {
-    if (!m_pGraph)
+    if (!m_pReader)
         return 0;
-    const int64_t file = m_pGraph->m_llDuration;
+    const int64_t file = m_pReader->Duration();
     if (m_unit.Whole())
         return file;
     const int64_t start = UnitStart();
@@ -90,9 +96,9 @@ int64_t CEncoder::Duration() const
 
 int64_t CEncoder::Position() const
 {
-    if (!m_pGraph)
+    if (!m_pReader)
         return 0;
-    const int64_t position = m_pGraph->GetPosition() - UnitStart();
+    const int64_t position = m_pReader->Position() - UnitStart();
     return std::clamp<int64_t>(position, 0, m_unit.Whole() ? INT64_MAX : Duration());
 }
 
@@ -107,7 +113,7 @@ uint64_t CEncoder::FileSamples() const
 
 CEncoder::~CEncoder()
 {
-    ReleaseGraph();
+    ReleaseReader();
 }
 
 sTrackSetup CEncoder::TrackSetup() const
@@ -122,21 +128,19 @@ sTrackSetup CEncoder::TrackSetup() const
     return setup;
 }
 
-void CEncoder::ReleaseGraph()
+void CEncoder::ReleaseReader()
 {
-    if (m_pGraph) {
-        m_pGraph->Close();
-        m_pGraph.reset();
-    }
+    // Run has joined the decoding thread before it returns.
+    m_pReader.reset();
 }
 
 bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format)
 {
     m_nChannels = format.nChannels;
-    unsigned long inputSamples = 0;
+    unsigned int frameLength = 0;
     unsigned long maxOutputBytes = 0;
     if (m_nChannels > 0)
-        m_hEncoder = aac::Encoder::Open(format.nSamplesPerSec, static_cast<unsigned>(m_nChannels), inputSamples,
+        m_hEncoder = aac::Encoder::Open(format.nSamplesPerSec, static_cast<unsigned>(m_nChannels), frameLength,
                                         maxOutputBytes);
     if (!m_hEncoder) {
         // The format could not be encoded; end the conversion with a message
@@ -144,31 +148,26 @@ bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format)
         m_run.Fail(FormatWithPath(u"Can't encode file %ls", m_strPath));
         return false;
     }
-    m_nInputSamples = static_cast<uint32_t>(inputSamples);
     m_nMaxOutputBytes = static_cast<uint32_t>(maxOutputBytes);
-    m_nFrameLength = m_nMaxFrameDuration = m_nInputSamples / static_cast<uint32_t>(m_nChannels);
+    m_nFrameLength = m_nMaxFrameDuration = frameLength;
     m_output.resize(m_nMaxOutputBytes);
-    m_queue.SetBlockSize(static_cast<int>(m_nInputSamples), m_nChannels);
+    m_planes.resize(static_cast<size_t>(m_nChannels));
+    m_queue.SetBlockSize(static_cast<int>(frameLength), m_nChannels);
 
-    aac::Configuration config = m_hEncoder->GetCurrentConfiguration();
-    config.mpegVersion = aac::MPEG4;
-    config.aacObjectType = aac::LOW;
-    config.allowMidside = 1;
-    config.useTns = 0;
+    aac::Configuration config = m_hEncoder->CurrentConfiguration();
+    config.midSide = true;
+    config.temporalNoiseShaping = false;
     const sEncodingChoice& encoding = m_context.m_encoding;
-    config.bitRate = encoding.m_bitrate.value_or(config.bitRate);
-    config.bandWidth = 0;
-    config.outputFormat = aac::RAW_STREAM;
-    config.inputFormat = aac::INPUT_16BIT;
-    config.shortctl = aac::SHORTCTL_NORMAL;
-    if (!m_hEncoder->SetConfiguration(config)) {
+    config.bitRatePerChannel = encoding.m_bitrate.value_or(config.bitRatePerChannel);
+    config.bandwidth = 0;
+    if (!m_hEncoder->Configure(config)) {
         if (encoding.m_bStrict) {
             // A rate asked for in so many words is not swapped for the default:
             // the conversion ends here, before the book's file is created.
             const unsigned long rate = format.nSamplesPerSec;
             m_run.Fail(FromUtf8(Printf("The bit rate %lu is not possible at %lu Hz: give %lu to %lu bit/s per "
                                            "channel",
-                                           config.bitRate, rate, aac::MinBitRatePerChannel(),
+                                           config.bitRatePerChannel, rate, aac::MinBitRatePerChannel(),
                                            aac::MaxBitRatePerChannel(rate))));
             m_hEncoder.reset();
             return false;
@@ -181,24 +180,26 @@ bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format)
 void CEncoder::Run()
 {
     m_queue.SetEnd(false);
-    m_pGraph->m_pCallback = &m_queue;
-    if (FAILED(m_pGraph->Run())) {
-        // Without a running graph no sample and no end of stream would come.
-        m_run.Fail(FormatWithPath(u"Can't read file %ls", m_pGraph->m_strFile));
+    std::thread decoding;
+    try {
+        decoding = std::thread(&CEncoder::Decode, this);
+    } catch (const std::system_error&) {
+        // Without a decoding thread no sample and no end of stream would come.
+        m_run.Fail(FormatWithPath(u"Can't read file %ls", m_strPath));
     }
     while (auto block = m_queue.Pop()) {
-        m_nSilence += static_cast<uint64_t>(block->silence / m_nChannels);
-        EncodeBlock(block->samples.get(), block->count);
+        m_nSilence += static_cast<uint64_t>(block->silence);
+        EncodeBlock(*block);
     }
-    if (m_run.Stopped())
-        m_pGraph->Stop();
+    if (decoding.joinable())
+        decoding.join();
 
     for (;;) {
         const int bytes = m_hEncoder->Encode(nullptr, 0, m_output.data(), m_nMaxOutputBytes);
         if (bytes == 0)
             break;
         if (bytes < 0) {
-            m_console.Write(IConsoleSink::ERRORS, "faacEncEncode() failed\n");
+            m_console.Write(IConsoleSink::ERRORS, "AAC encoding failed\n");
             FailEncoding();
             break;
         }
@@ -207,12 +208,46 @@ void CEncoder::Run()
     m_pWriter->OnEnd(FileSamples());
 }
 
-int CEncoder::EncodeBlock(const int16_t* samples, int count)
+void CEncoder::Decode()
 {
-    m_nSamplesIn += static_cast<uint64_t>(count / m_nChannels);
-    const int bytes = m_hEncoder->Encode(samples, static_cast<unsigned>(count), m_output.data(), m_nMaxOutputBytes);
+    try {
+        sPcmSpan span;
+        for (;;) {
+            // After an abort the encoder hears the end at once and nothing follows.
+            if (m_run.Stopped())
+                break;
+            const CPcmReader::ePull pulled = m_pReader->Pull(span);
+            if (pulled == CPcmReader::ePull::Samples) {
+                m_queue.Append(span.planes, span.samples);
+                continue;
+            }
+            if (pulled == CPcmReader::ePull::Stopped)
+                return;  // a stop is not the end of the stream
+            if (pulled == CPcmReader::ePull::Failed) {
+                // The rest of the file cannot be read or turned into the
+                // book's PCM: end the conversion with a message rather than
+                // leave the file cut short.
+                m_run.Fail(FormatWithPath(u"Can't read file %ls", m_strPath));
+            }
+            break;
+        }
+    } catch (const std::exception&) {
+        // Out of memory while decoding: this conversion ends with a message,
+        // and the encoder still learns that no more samples will come.
+        m_run.Fail(FormatWithPath(u"Can't read file %ls", m_strPath));
+    }
+    m_queue.OnEndOfStream();
+}
+
+int CEncoder::EncodeBlock(const sPcmBlock& block)
+{
+    m_nSamplesIn += static_cast<uint64_t>(block.length);
+    for (int c = 0; c < m_nChannels; ++c)
+        m_planes[static_cast<size_t>(c)] = block.Plane(c);
+    const int bytes = m_hEncoder->Encode(m_planes.data(), static_cast<unsigned>(block.length), m_output.data(),
+                                         m_nMaxOutputBytes);
     if (bytes < 0) {
-        m_console.Write(IConsoleSink::ERRORS, "faacEncEncode() failed\n");
+        m_console.Write(IConsoleSink::ERRORS, "AAC encoding failed\n");
         FailEncoding();  // the abort ends Run's loop
         return 0;
     }

@@ -1,7 +1,9 @@
 #pragma once
-// The AAC stage of one input file: opens the file's decoding graph, encodes
-// its PCM block by block with a fresh AAC encoder, flushes it at the file's
-// end and hands every frame with its duration to the writer callback.
+// The AAC stage of one input file: opens the file's PCM reader, decodes on a
+// thread of its own into the PCM queue, encodes the queued blocks with a fresh
+// AAC encoder, flushes it at the file's end and hands every frame with its
+// duration to the writer callback.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,7 +13,7 @@
 #include "base/BookTypes.h"
 #include "engine/ConversionContext.h"
 #include "engine/FrameSource.h"
-#include "decode/Graph.h"
+#include "decode/PcmReader.h"
 #include "engine/WriterCallback.h"
 #include "engine/PcmQueue.h"
 #include "engine/RunState.h"
@@ -20,41 +22,40 @@
 
 class CEncoder : public IFrameSource {
 public:
-    using CQueue = CPcmQueue;
-
-    // Opens the graph and the AAC encoder. The graph must deliver
+    // Opens the reader and the AAC encoder. The reader converts to
     // `requiredFormat`; without one (the book's first file) the format it
-    // negotiates becomes the encoder's Format(). Without a graph afterwards,
+    // chooses becomes the encoder's Format(). Without a reader afterwards,
     // `run` has failed. The context's console receives the encoder's
     // complaints and the PCM queue's line; its encoding choice gives the bit
-    // rate. `unit` is the stretch of the file whose frames go to the writer.
+    // rate, its reader factory the reader. `unit` is the stretch of the file
+    // whose frames go to the writer.
     CEncoder(const sConversionContext& context, CRunState& run, const WAVEFORMATEX* requiredFormat,
              const sInputFile& input, IWriterCallback* writer, const sWorkUnit& unit = sWorkUnit{});
     ~CEncoder() override;
     CEncoder(const CEncoder&) = delete;
     CEncoder& operator=(const CEncoder&) = delete;
 
-    // Runs the graph, encodes every block, flushes, then calls OnEnd.
+    // Decodes the file into the PCM queue on a thread of its own, encodes
+    // every block, flushes, then calls OnEnd.
     void Run() override;
     // Encodes one block; 1, or 0 when the encoder reported an error, which
     // ends the conversion.
-    int EncodeBlock(const int16_t* samples, int count);
+    int EncodeBlock(const sPcmBlock& block);
 
-    bool HasGraph() const { return m_pGraph != nullptr; }
-    CGraphSound* Graph() const { return m_pGraph.get(); }
-    // Closes and destroys the graph.
-    void ReleaseGraph();
+    bool HasReader() const { return m_pReader != nullptr; }
+    // Stops and destroys the reader.
+    void ReleaseReader();
 
-    bool IsOpen() const override { return HasGraph(); }
-    void Close() override { ReleaseGraph(); }
+    bool IsOpen() const override { return HasReader(); }
+    void Close() override { ReleaseReader(); }
     // The encoder's configuration and delay, and its name.
     sTrackSetup TrackSetup() const override;
     // The unit's playing time and how far into it the decoder is.
     int64_t Duration() const override;
     int64_t Position() const override;
 
-    // The PCM format encoded: the required one, or the one negotiated; all
-    // zero when the graph did not open.
+    // The PCM format encoded: the required one, or the one the reader chose;
+    // all zero when the reader did not open.
     const WAVEFORMATEX& Format() const { return m_format; }
     aac::Encoder* Handle() const { return m_hEncoder.get(); }
     // Samples per channel handed to the AAC encoder, and of those the file's
@@ -62,11 +63,11 @@ public:
     // file's last block, and without what its neighbours give).
     uint64_t SamplesIn() const { return m_nSamplesIn; }
     uint64_t FileSamples() const;
-    CQueue& Queue() { return m_queue; }
+    CPcmQueue& Queue() { return m_queue; }
 
 private:
     bool OpenAacEncoder(const WAVEFORMATEX& format);
-    // Has the graph decode only what the unit's encoder needs: its frames,
+    // Has the reader decode only what the unit's encoder needs: its frames,
     // the frames before them that settle the encoder, and the frames after
     // them that its last kept frame looks ahead to.
     void NarrowToUnit();
@@ -75,6 +76,8 @@ private:
     // Ends the conversion with "Can't encode file" for this file.
     void FailEncoding();
     void HandOnFrame(int bytes);
+    // The decoding thread: pulls the reader's blocks into the PCM queue.
+    void Decode();
 
     const sConversionContext& m_context;
     CRunState& m_run;
@@ -82,10 +85,10 @@ private:
     IConsoleSink& m_console;
     std::u16string m_strPath;  // the input file, for failure messages
     WAVEFORMATEX m_format{};
-    std::unique_ptr<CGraphSound> m_pGraph;
+    std::unique_ptr<CPcmReader> m_pReader;
     std::unique_ptr<aac::Encoder> m_hEncoder;
+    std::vector<const float*> m_planes;  // the block being encoded, per channel
     std::vector<uint8_t> m_output;
-    uint32_t m_nInputSamples = 0;
     uint32_t m_nMaxOutputBytes = 0;
     uint64_t m_nSamplesIn = 0;
     uint64_t m_nSamplesOut = 0;
@@ -99,5 +102,5 @@ private:
     uint64_t m_nFrames = 0;
     uint64_t m_nKeepFrom = 0;
     uint64_t m_nKeepTo = UINT64_MAX;
-    CQueue m_queue;
+    CPcmQueue m_queue;
 };

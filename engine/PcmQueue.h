@@ -1,7 +1,7 @@
 #pragma once
-// The PCM queue of one file: cuts the decoded samples into blocks of exactly
-// one encoder frame and holds at most 64 of them, so that a fast decoder waits
-// for a slow encoder.
+// The PCM queue of one file: cuts the decoded samples into float planar
+// blocks of exactly one encoder frame and holds at most 64 of them, so that a
+// fast decoder waits for a slow encoder.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -9,11 +9,10 @@
 #include "engine/BlockingQueue.h"
 #include "engine/ConsoleSink.h"
 #include "engine/EncodedFrame.h"
-#include "decode/MediaType.h"
 
 constexpr size_t kMaxQueuedPcmBlocks = 64;
 
-class CPcmQueue : public IGraphCallback, public CBlockingQueue<sPcmBlock> {
+class CPcmQueue : public CBlockingQueue<sPcmBlock> {
 public:
     // `console` receives the line that reports the blocks left at destruction;
     // once `stop` is raised, samples are dropped and the queue ends.
@@ -21,30 +20,32 @@ public:
     {
         m_nRoomAt = kMaxQueuedPcmBlocks / 2;
     }
-    ~CPcmQueue() override;
+    ~CPcmQueue();
 
-    // Streaming-thread side.
-    void OnSample(IMediaSample* sample) override;
+    // Set by the encoder when it opens: samples per channel in a block, and
+    // the channel count.
+    void SetBlockSize(int length, int channels = 1);
+    int BlockSize() const { return m_nBlockSize; }
+
+    // Decoding-thread side. Appends `samples` samples of every channel,
+    // `planes[c]` holding channel c's.
+    void Append(const float* const* planes, int samples);
     // Queues the partly filled last block, filled up with silence to a whole
     // block, then sets the end flag. A repeat is a no-op.
-    void OnEndOfStream() override;
-    void Append(const int16_t* samples, int count);
-    void PushBlock(std::unique_ptr<int16_t[]> buffer, int count, int silence = 0);
+    void OnEndOfStream();
 
     // Encoder-thread side.
     std::unique_ptr<sPcmBlock> TryPop();
     std::unique_ptr<sPcmBlock> Pop();
 
-    // Set by the encoder when it opens: samples per block, all channels, and
-    // the channel count (a block always holds whole sample frames).
-    void SetBlockSize(int blockSize, int channels = 1);
-    int BlockSize() const { return m_nBlockSize; }
-
 private:
+    // Waits for room, then queues the current block.
+    void PushCurrent(int silence);
+
     IConsoleSink& m_console;
     const std::atomic<bool>& m_stop;
     int m_nBlockSize = 0;
     int m_nChannels = 1;
-    std::unique_ptr<int16_t[]> m_pCurrent;
-    int m_nFill = 0;
+    std::unique_ptr<float[]> m_pCurrent;
+    int m_nFill = 0;  // samples per channel in the current block
 };

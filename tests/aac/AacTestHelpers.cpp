@@ -40,8 +40,24 @@ bool ReceiveAll(AVCodecContext* context, AVFrame* frame, DecodedAudio& audio)
 Opened OpenEncoder(unsigned long sampleRate, unsigned int channels)
 {
     Opened opened;
-    opened.encoder = aac::Encoder::Open(sampleRate, channels, opened.inputSamples, opened.maxOutputBytes);
+    unsigned int frameLength = 0;
+    opened.encoder = aac::Encoder::Open(sampleRate, channels, frameLength, opened.maxOutputBytes);
+    opened.inputSamples = static_cast<unsigned long>(frameLength) * channels;
     return opened;
+}
+
+int EncodeInterleaved(aac::Encoder& encoder, const int16_t* samples, unsigned int count, uint8_t* output,
+                      unsigned int outputSize)
+{
+    const unsigned int channels = encoder.Channels();
+    std::vector<std::vector<float>> planes(channels, std::vector<float>(count / channels));
+    std::vector<const float*> pointers;
+    for (unsigned int c = 0; c < channels; ++c) {
+        for (size_t i = 0; i < count / channels; ++i)
+            planes[c][i] = static_cast<float>(samples[i * channels + c]) / 32768.0f;
+        pointers.push_back(planes[c].data());
+    }
+    return encoder.Encode(pointers.data(), count / channels, output, outputSize);
 }
 
 EncodedStream EncodeAll(aac::Encoder& encoder, const std::vector<int16_t>& pcm, unsigned long blockSamples,
@@ -51,8 +67,8 @@ EncodedStream EncodeAll(aac::Encoder& encoder, const std::vector<int16_t>& pcm, 
     std::vector<uint8_t> output(maxOutputBytes);
     for (size_t at = 0; at < pcm.size(); at += blockSamples) {
         const size_t count = std::min<size_t>(blockSamples, pcm.size() - at);
-        const int n = encoder.Encode(pcm.data() + at, static_cast<unsigned int>(count), output.data(),
-                                     static_cast<unsigned int>(output.size()));
+        const int n = EncodeInterleaved(encoder, pcm.data() + at, static_cast<unsigned int>(count), output.data(),
+                                        static_cast<unsigned int>(output.size()));
         if (n < 0)
             stream.failed = true;
         else if (n > 0)

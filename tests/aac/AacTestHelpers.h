@@ -12,13 +12,19 @@ namespace aactest {
 
 using Frame = std::vector<uint8_t>;
 
-// An encoder with what Open reported.
+// An encoder with what Open reported; `inputSamples` is one block of
+// interleaved samples, all channels together.
 struct Opened {
     std::unique_ptr<aac::Encoder> encoder;
     unsigned long inputSamples = 0;
     unsigned long maxOutputBytes = 0;
 };
 Opened OpenEncoder(unsigned long sampleRate, unsigned int channels);
+
+// Encode with `count` interleaved 16-bit samples (whole sample frames),
+// handed to the encoder as float planes.
+int EncodeInterleaved(aac::Encoder& encoder, const int16_t* samples, unsigned int count, uint8_t* output,
+                      unsigned int outputSize);
 
 struct EncodedStream {
     std::vector<Frame> frames;

@@ -11,11 +11,10 @@ namespace {
 
 aactest::EncodedStream EncodeAlone(const std::vector<int16_t>& pcm, unsigned int channels)
 {
-    unsigned long inputSamples = 0, maxOutputBytes = 0;
-    auto encoder = aac::Encoder::Open(44100, channels, inputSamples, maxOutputBytes);
-    if (!encoder)
+    aactest::Opened e = aactest::OpenEncoder(44100, channels);
+    if (!e.encoder)
         return aactest::EncodedStream{{}, 0, true};
-    return aactest::EncodeAll(*encoder, pcm, inputSamples, maxOutputBytes);
+    return aactest::EncodeAll(*e.encoder, pcm, e.inputSamples, e.maxOutputBytes);
 }
 
 }  // namespace

@@ -62,10 +62,10 @@ TEST(AacEncoderConfiguration, RefusalKeepsThePreviousConfigurationInForce)
 {
     Opened e = OpenEncoder(kRate, 2);
     ASSERT_NE(e.encoder, nullptr);
-    aac::Configuration accepted = e.encoder->GetCurrentConfiguration();
-    accepted.bitRate = 32000;
-    ASSERT_EQ(e.encoder->SetConfiguration(accepted), 1);
-    EXPECT_EQ(e.encoder->GetCurrentConfiguration(), accepted);
+    aac::Configuration accepted = e.encoder->CurrentConfiguration();
+    accepted.bitRatePerChannel = 32000;
+    ASSERT_TRUE(e.encoder->Configure(accepted));
+    EXPECT_EQ(e.encoder->CurrentConfiguration(), accepted);
 
     const auto refused = [&](auto change) {
         aac::Configuration config = accepted;
@@ -73,21 +73,15 @@ TEST(AacEncoderConfiguration, RefusalKeepsThePreviousConfigurationInForce)
         return config;
     };
     const aac::Configuration cannotHonour[] = {
-        refused([](aac::Configuration& c) { c.aacObjectType = aac::MAIN; }),
-        refused([](aac::Configuration& c) { c.aacObjectType = aac::LTP; }),
-        refused([](aac::Configuration& c) { c.mpegVersion = 7; }),
-        refused([](aac::Configuration& c) { c.outputFormat = aac::ADTS_STREAM; }),
-        refused([](aac::Configuration& c) { c.inputFormat = 2; }),
-        refused([](aac::Configuration& c) { c.shortctl = 1; }),
-        refused([](aac::Configuration& c) { c.bitRate = 0; }),
-        refused([](aac::Configuration& c) { c.bitRate = aac::MinBitRatePerChannel() - 1; }),
-        refused([](aac::Configuration& c) { c.bitRate = aac::MaxBitRatePerChannel(kRate) + 1; }),
-        refused([](aac::Configuration& c) { c.bitRate = 500000; }),
-        refused([](aac::Configuration& c) { c.bandWidth = kRate / 2 + 1; }),
+        refused([](aac::Configuration& c) { c.bitRatePerChannel = 0; }),
+        refused([](aac::Configuration& c) { c.bitRatePerChannel = aac::MinBitRatePerChannel() - 1; }),
+        refused([](aac::Configuration& c) { c.bitRatePerChannel = aac::MaxBitRatePerChannel(kRate) + 1; }),
+        refused([](aac::Configuration& c) { c.bitRatePerChannel = 500000; }),
+        refused([](aac::Configuration& c) { c.bandwidth = kRate / 2 + 1; }),
     };
     for (const aac::Configuration& config : cannotHonour) {
-        EXPECT_EQ(e.encoder->SetConfiguration(config), 0);
-        EXPECT_EQ(e.encoder->GetCurrentConfiguration(), accepted);
+        EXPECT_FALSE(e.encoder->Configure(config));
+        EXPECT_EQ(e.encoder->CurrentConfiguration(), accepted);
     }
 
     // The accepted rate still drives the encoder, and the output decodes.
@@ -105,12 +99,12 @@ TEST(AacEncoderConfiguration, BitRateLimitsAreInclusive)
     EXPECT_EQ(aac::MaxBitRatePerChannel(48000), 288000u);
     Opened e = OpenEncoder(kRate, 2);
     ASSERT_NE(e.encoder, nullptr);
-    aac::Configuration config = e.encoder->GetCurrentConfiguration();
-    config.bitRate = aac::MaxBitRatePerChannel(kRate);
-    EXPECT_EQ(e.encoder->SetConfiguration(config), 1);
-    config.bitRate = aac::MinBitRatePerChannel();
-    EXPECT_EQ(e.encoder->SetConfiguration(config), 1);
-    EXPECT_EQ(e.encoder->GetCurrentConfiguration().bitRate, aac::MinBitRatePerChannel());
+    aac::Configuration config = e.encoder->CurrentConfiguration();
+    config.bitRatePerChannel = aac::MaxBitRatePerChannel(kRate);
+    EXPECT_TRUE(e.encoder->Configure(config));
+    config.bitRatePerChannel = aac::MinBitRatePerChannel();
+    EXPECT_TRUE(e.encoder->Configure(config));
+    EXPECT_EQ(e.encoder->CurrentConfiguration().bitRatePerChannel, aac::MinBitRatePerChannel());
 }
 
 TEST(AacEncoderConfiguration, ChosenBitRatePerChannelIsMet)
@@ -123,11 +117,11 @@ TEST(AacEncoderConfiguration, ChosenBitRatePerChannelIsMet)
         SCOPED_TRACE(testing::Message() << c.channels << " channels, " << c.perChannel << " bit/s per channel");
         Opened e = OpenEncoder(kRate, c.channels);
         ASSERT_NE(e.encoder, nullptr);
-        unsigned long perChannel = e.encoder->GetCurrentConfiguration().bitRate;
+        unsigned long perChannel = e.encoder->CurrentConfiguration().bitRatePerChannel;
         if (c.perChannel) {
-            aac::Configuration config = e.encoder->GetCurrentConfiguration();
-            config.bitRate = c.perChannel;
-            ASSERT_EQ(e.encoder->SetConfiguration(config), 1);
+            aac::Configuration config = e.encoder->CurrentConfiguration();
+            config.bitRatePerChannel = c.perChannel;
+            ASSERT_TRUE(e.encoder->Configure(config));
             perChannel = c.perChannel;
         }
         const double expected = static_cast<double>(perChannel) * c.channels;
@@ -140,9 +134,9 @@ TEST(AacEncoderConfiguration, BandwidthLimitsTheDecodedSpectrum)
     const auto highBandShare = [](unsigned int bandWidth) {
         Opened e = OpenEncoder(kRate, 1);
         EXPECT_NE(e.encoder, nullptr);
-        aac::Configuration config = e.encoder->GetCurrentConfiguration();
-        config.bandWidth = bandWidth;
-        EXPECT_EQ(e.encoder->SetConfiguration(config), 1);
+        aac::Configuration config = e.encoder->CurrentConfiguration();
+        config.bandwidth = bandWidth;
+        EXPECT_TRUE(e.encoder->Configure(config));
         aactest::EncodedStream stream;
         AverageBitRate(e, 1, 3, &stream);
         const aactest::DecodedAudio audio = aactest::DecodeFrames(e.encoder->GetDecoderSpecificInfo(), stream.frames);
@@ -167,15 +161,14 @@ TEST(AacEncoderConfiguration, OtherAcceptedSettingsEncodeDecodableAudio)
         return config;
     };
     const aac::Configuration variants[] = {
-        with([](aac::Configuration& c) { c.mpegVersion = aac::MPEG2; }),
-        with([](aac::Configuration& c) { c.useTns = 1; }),
-        with([](aac::Configuration& c) { c.allowMidside = 0; }),
+        with([](aac::Configuration& c) { c.temporalNoiseShaping = true; }),
+        with([](aac::Configuration& c) { c.midSide = false; }),
     };
     for (const aac::Configuration& config : variants) {
         Opened e = OpenEncoder(kRate, 2);
         ASSERT_NE(e.encoder, nullptr);
-        ASSERT_EQ(e.encoder->SetConfiguration(config), 1);
-        EXPECT_EQ(e.encoder->GetCurrentConfiguration(), config);
+        ASSERT_TRUE(e.encoder->Configure(config));
+        EXPECT_EQ(e.encoder->CurrentConfiguration(), config);
         const auto pcm = aactest::TwoToneStereo(kRate, kRate, 440.0, 1000.0, 0.5);
         const aactest::EncodedStream stream = aactest::EncodeAll(*e.encoder, pcm, e.inputSamples, e.maxOutputBytes);
         ASSERT_FALSE(stream.failed);
@@ -191,16 +184,16 @@ TEST(AacEncoderConfiguration, RefusedOnceEncodingHasBegun)
 {
     Opened e = OpenEncoder(kRate, 2);
     ASSERT_NE(e.encoder, nullptr);
-    const aac::Configuration before = e.encoder->GetCurrentConfiguration();
+    const aac::Configuration before = e.encoder->CurrentConfiguration();
     const auto pcm = aactest::NoisyContent(1024, 2, kRate);
     std::vector<uint8_t> output(e.maxOutputBytes);
-    ASSERT_EQ(e.encoder->Encode(pcm.data(), static_cast<unsigned int>(pcm.size()), output.data(),
-                                static_cast<unsigned int>(output.size())),
+    ASSERT_EQ(aactest::EncodeInterleaved(*e.encoder, pcm.data(), static_cast<unsigned int>(pcm.size()),
+                                         output.data(), static_cast<unsigned int>(output.size())),
               0);
     aac::Configuration changed = before;
-    changed.bitRate = 48000;
-    EXPECT_EQ(e.encoder->SetConfiguration(changed), 0);
-    EXPECT_EQ(e.encoder->GetCurrentConfiguration(), before);
+    changed.bitRatePerChannel = 48000;
+    EXPECT_FALSE(e.encoder->Configure(changed));
+    EXPECT_EQ(e.encoder->CurrentConfiguration(), before);
     // The held block still comes out with the flush.
     EXPECT_GT(e.encoder->Encode(nullptr, 0, output.data(), static_cast<unsigned int>(output.size())), 0);
 }

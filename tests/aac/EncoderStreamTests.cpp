@@ -70,13 +70,16 @@ TEST(AacEncoderStream, ShortLastBlockIsEncodedAndEndsTheInput)
     std::vector<aactest::Frame> frames;
     for (size_t at = 0; at < pcm.size(); at += e.inputSamples) {
         const size_t count = std::min<size_t>(e.inputSamples, pcm.size() - at);
-        const int n = e.encoder->Encode(pcm.data() + at, static_cast<unsigned int>(count), output.data(), outputSize);
+        const int n = aactest::EncodeInterleaved(*e.encoder, pcm.data() + at, static_cast<unsigned int>(count),
+                                                 output.data(), outputSize);
         ASSERT_GE(n, 0);
         if (n > 0)
             frames.emplace_back(output.begin(), output.begin() + n);
     }
     // Nothing may follow the short block but the flush.
-    EXPECT_LT(e.encoder->Encode(pcm.data(), static_cast<unsigned int>(e.inputSamples), output.data(), outputSize), 0);
+    EXPECT_LT(aactest::EncodeInterleaved(*e.encoder, pcm.data(), static_cast<unsigned int>(e.inputSamples),
+                                         output.data(), outputSize),
+              0);
     for (int n; (n = e.encoder->Encode(nullptr, 0, output.data(), outputSize)) > 0;)
         frames.emplace_back(output.begin(), output.begin() + n);
 
@@ -171,11 +174,13 @@ TEST(AacEncoderStream, RefusedCallsConsumeNoInput)
     std::vector<uint8_t> output(e.maxOutputBytes + 1);
     const auto full = static_cast<unsigned int>(e.maxOutputBytes);
     const auto block = static_cast<unsigned int>(e.inputSamples);
-    EXPECT_LT(e.encoder->Encode(pcm.data(), block, output.data(), full - 1), 0) << "output buffer too small";
-    EXPECT_LT(e.encoder->Encode(pcm.data(), block, nullptr, full), 0) << "no output buffer";
-    EXPECT_LT(e.encoder->Encode(pcm.data(), block + 2, output.data(), full), 0) << "more than one block";
-    EXPECT_LT(e.encoder->Encode(pcm.data(), block - 1, output.data(), full), 0) << "half a sample frame";
-    EXPECT_LT(e.encoder->Encode(nullptr, block, output.data(), full), 0) << "no samples";
+    const auto encode = [&](unsigned int count, uint8_t* out, unsigned int size) {
+        return aactest::EncodeInterleaved(*e.encoder, pcm.data(), count, out, size);
+    };
+    EXPECT_LT(encode(block, output.data(), full - 1), 0) << "output buffer too small";
+    EXPECT_LT(encode(block, nullptr, full), 0) << "no output buffer";
+    EXPECT_LT(encode(block + 2, output.data(), full), 0) << "more than one block";
+    EXPECT_LT(e.encoder->Encode(nullptr, block / 2, output.data(), full), 0) << "no samples";
 
     // The refused calls left no trace: the stream is byte for byte the same.
     const aactest::EncodedStream actual = EncodeAll(*e.encoder, pcm, e.inputSamples, e.maxOutputBytes);
@@ -192,7 +197,7 @@ TEST(AacEncoderStream, FlushWithoutInputGivesNoFrames)
     EXPECT_EQ(e.encoder->Encode(nullptr, 0, output.data(), static_cast<unsigned int>(output.size())), 0);
     // After the flush the stream is over.
     const auto pcm = testsupport::SineSamples(kFrameLength, 2, 44100, 440.0);
-    EXPECT_LT(e.encoder->Encode(pcm.data(), static_cast<unsigned int>(pcm.size()), output.data(),
-                                static_cast<unsigned int>(output.size())),
+    EXPECT_LT(aactest::EncodeInterleaved(*e.encoder, pcm.data(), static_cast<unsigned int>(pcm.size()),
+                                         output.data(), static_cast<unsigned int>(output.size())),
               0);
 }

@@ -1,115 +1,51 @@
 #include "DecodeTestSupport.h"
 
-#include <cstring>
+#include <cmath>
 
-#include "base/Diagnostics.h"
 #include "base/Text.h"
 
 namespace decodetest {
 
-void CPcmCollector::OnSample(IMediaSample* sample)
+CPcmReader::ePull PullAll(CPcmReader& reader, Planes& pcm)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_nEnds > 0)
-        ++m_nSamplesAfterEnd;
-    ++m_nSamples;
-    const uint8_t* data = sample->GetPointer();
-    m_bytes.insert(m_bytes.end(), data, data + sample->GetActualDataLength());
-}
-
-void CPcmCollector::OnEndOfStream()
-{
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        ++m_nEnds;
+    pcm.resize(static_cast<size_t>(reader.Format().channels));
+    for (;;) {
+        sPcmSpan span;
+        const CPcmReader::ePull pulled = reader.Pull(span);
+        if (pulled != CPcmReader::ePull::Samples)
+            return pulled;
+        for (size_t c = 0; c < pcm.size(); ++c)
+            pcm[c].insert(pcm[c].end(), span.planes[c], span.planes[c] + span.samples);
     }
-    m_ended.Set();
 }
 
-std::vector<uint8_t> CPcmCollector::Bytes() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_bytes;
-}
-
-int CPcmCollector::Samples() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_nSamples;
-}
-
-int CPcmCollector::EndsOfStream() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_nEnds;
-}
-
-int CPcmCollector::SamplesAfterEnd() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_nSamplesAfterEnd;
-}
-
-CDebugCapture::CDebugCapture()
-{
-    SetDebugSink([this](const std::string& line) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_lines.push_back(line);
-    });
-}
-
-CDebugCapture::~CDebugCapture() { SetDebugSink({}); }
-
-std::vector<std::string> CDebugCapture::Lines() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_lines;
-}
-
-DecodeResult DecodeFile(const std::filesystem::path& file, const WAVEFORMATEX* required)
+DecodeResult DecodeFile(const std::filesystem::path& file, const std::optional<sPcmFormat>& required)
 {
     DecodeResult result;
-    CDebugCapture capture;
-    CPcmCollector collector;
-    {
-        CGraphSound graph(FromPath(file), required);
-        result.hr = graph.Init();
-        if (SUCCEEDED(result.hr)) {
-            if (const WAVEFORMATEX* format = graph.ConnectedType().WaveFormat())
-                result.format = *format;
-            result.duration = graph.m_llDuration;
-            graph.m_pCallback = &collector;
-            if (SUCCEEDED(graph.Run()) && collector.WaitForEnd(60000)) {
-                graph.Stop();
-                result.finalPosition = graph.GetPosition();
-            }
-        }
-        graph.Close();
-    }
-    result.pcm = collector.Bytes();
-    result.ends = collector.EndsOfStream();
-    result.samplesAfterEnd = collector.SamplesAfterEnd();
-    result.debugLines = capture.Lines();
+    const std::atomic<bool> stop{false};
+    CPcmReader reader(stop);
+    result.error = reader.Open(FromPath(file), required);
+    if (result.error != eReadError::None)
+        return result;
+    result.format = reader.Format();
+    result.duration = reader.Duration();
+    sPcmSpan after;
+    result.ended = PullAll(reader, result.pcm) == CPcmReader::ePull::End &&
+                   reader.Pull(after) == CPcmReader::ePull::End && after.samples == 0;
+    result.finalPosition = reader.Position();
     return result;
 }
 
-std::string FailureLine(HRESULT hr, const std::string& where)
+int ZeroCrossings(const std::vector<float>& channel)
 {
-    return Printf("FAILED(hr=0x%x) in %s\n", static_cast<unsigned>(hr), where.c_str());
-}
-
-int ZeroCrossings(const std::vector<uint8_t>& pcm, int channels, int channel)
-{
-    const size_t frames = pcm.size() / (2 * static_cast<size_t>(channels));
     int crossings = 0;
     bool havePrevious = false;
     bool previousNegative = false;
-    for (size_t i = 0; i < frames; ++i) {
-        int16_t value;
-        std::memcpy(&value, pcm.data() + (i * static_cast<size_t>(channels) + static_cast<size_t>(channel)) * 2, 2);
-        if (value == 0)
+    for (const float value : channel) {
+        // Below one step of 16-bit PCM: a codec's noise around silence.
+        if (std::fabs(value) < 1.0f / 32768)
             continue;
-        const bool negative = value < 0;
+        const bool negative = value < 0.0f;
         if (havePrevious && negative != previousNegative)
             ++crossings;
         previousNegative = negative;

@@ -1,73 +1,36 @@
 #pragma once
-// A consumer that records what a decoding graph delivers, a capture of the
-// debug lines, and a helper that decodes one file from start to end.
+// Pulling a whole file through the PCM reader, and measuring what came out.
 #include <cstdint>
 #include <filesystem>
-#include <mutex>
-#include <string>
+#include <optional>
 #include <vector>
 
-#include "base/Event.h"
-#include "decode/Graph.h"
+#include "decode/PcmReader.h"
 
 namespace decodetest {
 
-class CPcmCollector : public IGraphCallback {
-public:
-    void OnSample(IMediaSample* sample) override;
-    void OnEndOfStream() override;
-
-    // True once the first end of stream has arrived within `milliseconds`.
-    bool WaitForEnd(int milliseconds) { return m_ended.Wait(milliseconds); }
-
-    std::vector<uint8_t> Bytes() const;
-    int Samples() const;
-    int EndsOfStream() const;
-    int SamplesAfterEnd() const;
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<uint8_t> m_bytes;
-    int m_nSamples = 0;
-    int m_nEnds = 0;
-    int m_nSamplesAfterEnd = 0;
-    CEvent m_ended{true, false};
-};
-
-// Collects the debug lines written while it lives.
-class CDebugCapture {
-public:
-    CDebugCapture();
-    ~CDebugCapture();
-    CDebugCapture(const CDebugCapture&) = delete;
-    CDebugCapture& operator=(const CDebugCapture&) = delete;
-    std::vector<std::string> Lines() const;
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<std::string> m_lines;
-};
+using Planes = std::vector<std::vector<float>>;  // one vector per channel
 
 struct DecodeResult {
-    HRESULT hr = E_FAIL;
-    WAVEFORMATEX format{};  // the negotiated format, zero on failure
-    int64_t duration = 0;   // m_llDuration, 100 ns
+    eReadError error = eReadError::None;
+    sPcmFormat format;      // the chosen format, zero on failure
+    int64_t duration = 0;   // 100 ns
     int64_t finalPosition = 0;
-    std::vector<uint8_t> pcm;
-    int ends = 0;
-    int samplesAfterEnd = 0;
-    std::vector<std::string> debugLines;
+    Planes pcm;
+    // The pulls ended with End, and a further pull gave nothing.
+    bool ended = false;
 
-    size_t FramesPerChannel() const { return format.nBlockAlign ? pcm.size() / format.nBlockAlign : 0; }
+    size_t FramesPerChannel() const { return pcm.empty() ? 0 : pcm[0].size(); }
 };
 
-// Init, Run to the end of the stream, Stop, Close.
-DecodeResult DecodeFile(const std::filesystem::path& file, const WAVEFORMATEX* required = nullptr);
+// Appends what `reader` puts out to `pcm` until a pull gives anything but
+// samples, and returns that.
+CPcmReader::ePull PullAll(CPcmReader& reader, Planes& pcm);
 
-// The debug line "FAILED(hr=0x%x) in <where>\n".
-std::string FailureLine(HRESULT hr, const std::string& where);
+// Opens the file and pulls it to its end.
+DecodeResult DecodeFile(const std::filesystem::path& file, const std::optional<sPcmFormat>& required = std::nullopt);
 
-// Sign changes of channel `channel` in interleaved 16-bit PCM.
-int ZeroCrossings(const std::vector<uint8_t>& pcm, int channels, int channel);
+// Sign changes of one channel, leaving out values too small to count.
+int ZeroCrossings(const std::vector<float>& channel);
 
 }  // namespace decodetest

@@ -1,30 +1,7 @@
-// Which PCM types a decoded stream is offered as, and in which order.
+// Which PCM format a decoded stream is read in.
 #include <gtest/gtest.h>
 
 #include "decode/Negotiation.h"
-
-namespace {
-std::vector<WAVEFORMATEX> Formats(const std::vector<CMediaType>& types)
-{
-    std::vector<WAVEFORMATEX> formats;
-    for (const auto& type : types) {
-        EXPECT_EQ(type.majortype, MajorType::Audio);
-        EXPECT_EQ(type.subtype, SubType::PCM);
-        EXPECT_EQ(type.formattype, FormatType::WaveFormatEx);
-        formats.push_back(*type.WaveFormat());
-    }
-    return formats;
-}
-
-void ExpectFormats(const std::vector<CMediaType>& types, const std::vector<WAVEFORMATEX>& expected)
-{
-    const auto formats = Formats(types);
-    ASSERT_EQ(formats.size(), expected.size());
-    for (size_t i = 0; i < formats.size(); ++i)
-        EXPECT_TRUE(SameFormatBytes(formats[i], expected[i]))
-            << "candidate " << i << ": " << formats[i].nSamplesPerSec << " Hz " << formats[i].nChannels << " ch";
-}
-}  // namespace
 
 TEST(NearestRate, StandardRatesStayAndOthersMoveToTheNearest)
 {
@@ -36,34 +13,28 @@ TEST(NearestRate, StandardRatesStayAndOthersMoveToTheNearest)
         EXPECT_EQ(NearestStandardAacRate(rate), expected) << rate;
 }
 
-TEST(Candidates, FirstFileOffersNativeLayoutThenStereo)
+// A first file keeps mono or stereo at the nearest standard rate and mixes
+// more channels down to stereo; a later file takes exactly the book's format,
+// when one can be produced.
+TEST(OutputFormat, FirstFileFixesItLaterFilesTakeTheBooks)
 {
-    ExpectFormats(CandidateTypes(22050, 1, nullptr), {MakePcm16Format(22050, 1), MakePcm16Format(22050, 2)});
-    ExpectFormats(CandidateTypes(44100, 2, nullptr), {MakePcm16Format(44100, 2)});
-    // More than two channels: only the stereo downmix.
-    ExpectFormats(CandidateTypes(48000, 6, nullptr), {MakePcm16Format(48000, 2)});
-}
-
-TEST(Candidates, FirstFileAtAnOddRateIsOfferedAtTheNearestStandardRate)
-{
-    ExpectFormats(CandidateTypes(12345, 1, nullptr), {MakePcm16Format(12000, 1), MakePcm16Format(12000, 2)});
-}
-
-TEST(Candidates, LaterFileAddsTheRequiredFormatLast)
-{
-    const WAVEFORMATEX book = MakePcm16Format(22050, 1);
-    ExpectFormats(CandidateTypes(44100, 2, &book), {MakePcm16Format(44100, 2), book});
-    // A later file keeps its own rate in the first candidates.
-    const WAVEFORMATEX oddBook = MakePcm16Format(12000, 2);
-    ExpectFormats(CandidateTypes(12345, 2, &oddBook), {MakePcm16Format(12345, 2), oddBook});
-    // Already among the candidates: offered once.
-    const WAVEFORMATEX stereo = MakePcm16Format(44100, 2);
-    ExpectFormats(CandidateTypes(44100, 1, &stereo), {MakePcm16Format(44100, 1), stereo});
-}
-
-TEST(Candidates, RequiredFormatThatCannotBeProducedIsNotOffered)
-{
-    WAVEFORMATEX deep = MakePcm16Format(44100, 2);
-    deep.wBitsPerSample = 24;
-    ExpectFormats(CandidateTypes(48000, 2, &deep), {MakePcm16Format(48000, 2)});
+    struct Case {
+        uint32_t rate;
+        int channels;
+        std::optional<sPcmFormat> required;
+        std::optional<sPcmFormat> expected;
+    };
+    const Case cases[] = {
+        {22050, 1, std::nullopt, sPcmFormat{22050, 1}},   {44100, 2, std::nullopt, sPcmFormat{44100, 2}},
+        {48000, 6, std::nullopt, sPcmFormat{48000, 2}},   {12345, 1, std::nullopt, sPcmFormat{12000, 1}},
+        {44100, 2, sPcmFormat{22050, 1}, sPcmFormat{22050, 1}},
+        {12345, 6, sPcmFormat{12000, 2}, sPcmFormat{12000, 2}},
+        {44100, 2, sPcmFormat{500, 2}, std::nullopt},     {44100, 2, sPcmFormat{44100, 9}, std::nullopt},
+        {0, 2, std::nullopt, std::nullopt},               {44100, 0, sPcmFormat{44100, 2}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const std::optional<sPcmFormat> chosen = ChooseOutputFormat(c.rate, c.channels, c.required);
+        EXPECT_EQ(chosen, c.expected) << c.rate << " Hz, " << c.channels << " ch"
+                                      << (c.required ? ", a later file" : ", the first file");
+    }
 }

@@ -16,7 +16,7 @@
 
 #include "engine/Converter.h"
 #include "base/Event.h"
-#include "FakeGraph.h"
+#include "FakeReader.h"
 #include "tests/support/Probe.h"
 #include "RecordingConsole.h"
 #include "tests/support/TestSupport.h"
@@ -49,7 +49,7 @@ protected:
         context.m_strOutput = m_output;
         context.m_pPool = m_pool.get();
         context.m_pConsole = &m_console;
-        context.m_openDecoder = m_fakes.Factory();
+        context.m_openReader = m_fakes.Factory();
         return context;
     }
 

@@ -12,7 +12,7 @@ extern "C" {
 }
 
 #include "engine/Encoder.h"
-#include "FakeGraph.h"
+#include "FakeReader.h"
 #include "engine/FrameQueue.h"
 
 namespace {
@@ -41,7 +41,7 @@ protected:
     void SetUp() override
     {
         g_blocksSent.store(0);
-        m_context.m_openDecoder = m_fakes.Factory();
+        m_context.m_openReader = m_fakes.Factory();
     }
     void TearDown() override { g_failingCall.store(FailingCall::None); }
     FakeSources::Installed m_fakes;
@@ -57,14 +57,14 @@ TEST_P(EncodeFailureTest, PrintsTheLibraryLineThenEndsTheConversion)
     const sInputFile input{u"/fake/file.wav", u"file", 0};
     CFrameQueue frames(StandardStreams(), m_run.StopFlag());
     CEncoder encoder(m_context, m_run, nullptr, input, &frames);
-    ASSERT_TRUE(encoder.HasGraph());
+    ASSERT_TRUE(encoder.HasReader());
 
     g_failingCall.store(GetParam());
     testing::internal::CaptureStderr();
     encoder.Run();
     const std::string err = testing::internal::GetCapturedStderr();
 
-    EXPECT_NE(err.find("faacEncEncode() failed\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("AAC encoding failed\n"), std::string::npos) << err;
     EXPECT_TRUE(m_run.Stopped());
     EXPECT_EQ(m_run.Error(), u"Can't encode file /fake/file.wav");
     EXPECT_TRUE(frames.IsEnded());  // the writer still learns the file's end

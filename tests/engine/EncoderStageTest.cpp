@@ -4,7 +4,7 @@
 #include <numeric>
 
 #include "engine/Encoder.h"
-#include "FakeGraph.h"
+#include "FakeReader.h"
 #include "engine/Settings.h"
 #include "tests/support/TestSupport.h"
 
@@ -44,7 +44,7 @@ public:
 
 class EncoderStageTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_context.m_openDecoder = m_fakes.Factory(); }
+    void SetUp() override { m_context.m_openReader = m_fakes.Factory(); }
 
     // Encodes one fake file as a book's first file, into whose format it
     // negotiates `format`; returns the file's own samples as its end
@@ -56,8 +56,8 @@ protected:
         m_context.m_encoding = ReadEncodingChoice(m_dir / "Tavlin.ini");
         CEncoder encoder(m_context, m_run, nullptr, input, &writer);
         format = encoder.Format();
-        EXPECT_TRUE(encoder.HasGraph());
-        if (!encoder.HasGraph())
+        EXPECT_TRUE(encoder.HasReader());
+        if (!encoder.HasReader())
             return 0;
         encoder.Run();
         return writer.fileSamples;
@@ -94,7 +94,7 @@ TEST_F(EncoderStageTest, MonoUsesBlocksOf1024Samples)
     sInputFile input{u"/fake/mono.wav", u"mono", 0};
     CRecordingWriter writer;
     CEncoder encoder(m_context, m_run, nullptr, input, &writer);
-    ASSERT_TRUE(encoder.HasGraph());
+    ASSERT_TRUE(encoder.HasReader());
     EXPECT_EQ(encoder.Queue().BlockSize(), 1024);
     encoder.Run();
     EXPECT_EQ(encoder.SamplesIn(), 3u * 1024u);
@@ -176,7 +176,7 @@ TEST_F(EncoderStageTest, AbortMidFileStillHandsOnEncodedAndFlushedFramesThenEnds
     sInputFile input{u"/fake/long.wav", u"long", 0};
     CRecordingWriter writer;
     CEncoder encoder(m_context, m_run, nullptr, input, &writer);
-    ASSERT_TRUE(encoder.HasGraph());
+    ASSERT_TRUE(encoder.HasReader());
     std::thread aborter([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         m_run.Stop();
@@ -191,7 +191,7 @@ TEST_F(EncoderStageTest, AbortMidFileStillHandsOnEncodedAndFlushedFramesThenEnds
     EXPECT_EQ(writer.TotalDuration(), encoder.SamplesIn() + 1024u);
 }
 
-TEST_F(EncoderStageTest, AnUnreadableFileLeavesNoGraphAndTheMessage)
+TEST_F(EncoderStageTest, AnUnreadableFileLeavesNoReaderAndTheMessage)
 {
     FakeSource broken;
     broken.failOpen = true;
@@ -199,9 +199,24 @@ TEST_F(EncoderStageTest, AnUnreadableFileLeavesNoGraphAndTheMessage)
     sInputFile input{u"/fake/broken name.mp3", u"x", 0};
     CRecordingWriter writer;
     CEncoder encoder(m_context, m_run, nullptr, input, &writer);
-    EXPECT_FALSE(encoder.HasGraph());
+    EXPECT_FALSE(encoder.HasReader());
     EXPECT_EQ(m_run.Error(), u"Can't read file /fake/broken name.mp3");
     EXPECT_EQ(encoder.Format().nChannels, 0);
+}
+
+// A read that fails before the file's end is no end: the conversion ends
+// with the file's message, and the writer still learns the file's end.
+TEST_F(EncoderStageTest, AReadFailureEndsTheConversionWithItsMessage)
+{
+    FakeSource failing;
+    failing.frames = 5000;
+    failing.failRead = true;
+    CRecordingWriter writer;
+    WAVEFORMATEX format{};
+    Encode(failing, writer, format);
+    EXPECT_TRUE(m_run.Stopped());
+    EXPECT_EQ(m_run.Error(), u"Can't read file /fake/file.wav");
+    EXPECT_EQ(writer.ends, 1);
 }
 
 TEST_F(EncoderStageTest, AFormatTheEncoderCannotTakeEndsWithAMessage)
@@ -212,7 +227,7 @@ TEST_F(EncoderStageTest, AFormatTheEncoderCannotTakeEndsWithAMessage)
     sInputFile input{u"/fake/odd.wav", u"x", 0};
     CRecordingWriter writer;
     CEncoder encoder(m_context, m_run, nullptr, input, &writer);
-    EXPECT_FALSE(encoder.HasGraph());
+    EXPECT_FALSE(encoder.HasReader());
     EXPECT_EQ(m_run.Error(), u"Can't encode file /fake/odd.wav");
 }
 

@@ -12,25 +12,11 @@
 
 namespace {
 
-class CBytes : public IMediaSample {
-public:
-    explicit CBytes(std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)) {}
-    const uint8_t* GetPointer() const override { return m_bytes.data(); }
-    long GetActualDataLength() const override { return static_cast<long>(m_bytes.size()); }
-
-private:
-    std::vector<uint8_t> m_bytes;
-};
-
-std::vector<uint8_t> SamplesAsBytes(int count, int16_t first)
+// Appends one sample to a mono queue.
+void Append(CPcmQueue& queue, float value)
 {
-    std::vector<uint8_t> bytes;
-    for (int i = 0; i < count; ++i) {
-        const auto v = static_cast<int16_t>(first + i);
-        bytes.push_back(static_cast<uint8_t>(v & 0xFF));
-        bytes.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
-    }
-    return bytes;
+    const float* planes[] = {&value};
+    queue.Append(planes, 1);
 }
 
 class PcmQueueTest : public ::testing::Test {
@@ -39,26 +25,29 @@ protected:
     std::atomic<bool> m_stop{false};
 };
 
-TEST_F(PcmQueueTest, CutsSamplesIntoBlocksInOrderAndIgnoresEmptyAndOddBytes)
+TEST_F(PcmQueueTest, CutsPlanesIntoBlocksInOrderAcrossAppends)
 {
     CPcmQueue queue(m_console, m_stop);
-    queue.SetBlockSize(4);
-    CBytes empty({});
-    queue.OnSample(&empty);
-    EXPECT_EQ(queue.Count(), 0u);
-
-    // 9 samples and one stray byte: two full blocks, one sample left over.
-    auto bytes = SamplesAsBytes(9, 100);
-    bytes.push_back(0x7F);
-    CBytes sample(bytes);
-    queue.OnSample(&sample);
+    queue.SetBlockSize(4, 2);
+    // 9 samples per channel in two appends: two full blocks, one sample left over.
+    std::vector<float> left(9), right(9);
+    for (int i = 0; i < 9; ++i) {
+        left[static_cast<size_t>(i)] = static_cast<float>(100 + i);
+        right[static_cast<size_t>(i)] = static_cast<float>(200 + i);
+    }
+    const float* head[] = {left.data(), right.data()};
+    const float* tail[] = {left.data() + 5, right.data() + 5};
+    queue.Append(head, 5);
+    queue.Append(tail, 4);
     ASSERT_EQ(queue.Count(), 2u);
     auto first = queue.TryPop();
     auto second = queue.TryPop();
     ASSERT_TRUE(first && second);
-    EXPECT_EQ(first->count, 4);
-    EXPECT_EQ(first->samples[0], 100);
-    EXPECT_EQ(second->samples[3], 107);
+    EXPECT_EQ(first->length, 4);
+    EXPECT_EQ(first->Plane(0)[0], 100.0f);
+    EXPECT_EQ(first->Plane(1)[0], 200.0f);
+    EXPECT_EQ(second->Plane(0)[3], 107.0f);
+    EXPECT_EQ(second->Plane(1)[3], 207.0f);
 
     // The leftover sample starts the next block and, at the end of the
     // stream, is queued rather than lost, in a whole block filled up with
@@ -66,10 +55,10 @@ TEST_F(PcmQueueTest, CutsSamplesIntoBlocksInOrderAndIgnoresEmptyAndOddBytes)
     queue.OnEndOfStream();
     auto last = queue.Pop();
     ASSERT_TRUE(last);
-    EXPECT_EQ(last->count, 4);
+    EXPECT_EQ(last->length, 4);
     EXPECT_EQ(last->silence, 3);
-    EXPECT_EQ((std::vector<int16_t>(last->samples.get(), last->samples.get() + 4)),
-              (std::vector<int16_t>{108, 0, 0, 0}));
+    EXPECT_EQ((std::vector<float>(last->Plane(0), last->Plane(0) + 4)), (std::vector<float>{108, 0, 0, 0}));
+    EXPECT_EQ((std::vector<float>(last->Plane(1), last->Plane(1) + 4)), (std::vector<float>{208, 0, 0, 0}));
     EXPECT_FALSE(queue.Pop());
     queue.OnEndOfStream();  // a repeat changes nothing
     EXPECT_EQ(queue.Count(), 0u);
@@ -78,12 +67,11 @@ TEST_F(PcmQueueTest, CutsSamplesIntoBlocksInOrderAndIgnoresEmptyAndOddBytes)
 TEST_F(PcmQueueTest, ProducerWaitsAtSixtyFourBlocksAndResumesWhenOneIsTaken)
 {
     CPcmQueue queue(m_console, m_stop);
-    queue.SetBlockSize(2);
+    queue.SetBlockSize(1);
     std::atomic<int> pushed{0};
     std::thread producer([&] {
         for (int i = 0; i < 65; ++i) {
-            const int16_t samples[2] = {static_cast<int16_t>(i), 0};
-            queue.Append(samples, 2);
+            Append(queue, static_cast<float>(i));
             pushed.store(i + 1);
         }
     });
@@ -95,7 +83,7 @@ TEST_F(PcmQueueTest, ProducerWaitsAtSixtyFourBlocksAndResumesWhenOneIsTaken)
 
     auto block = queue.TryPop();
     ASSERT_TRUE(block);
-    EXPECT_EQ(block->samples[0], 0);
+    EXPECT_EQ(block->Plane(0)[0], 0.0f);
     producer.join();
     EXPECT_EQ(pushed.load(), 65);
     EXPECT_EQ(queue.Count(), 64u);
@@ -105,15 +93,14 @@ TEST_F(PcmQueueTest, WithTheEndFlagSetA65thBlockIsQueuedWithoutWaiting)
 {
     CPcmQueue queue(m_console, m_stop);
     queue.SetBlockSize(1);
-    for (int16_t i = 0; i < 64; ++i)
-        queue.Append(&i, 1);
+    for (int i = 0; i < 64; ++i)
+        Append(queue, static_cast<float>(i));
     queue.SetEnd(true);
-    const int16_t extra = 64;
-    queue.Append(&extra, 1);  // would block for ever without the end flag
+    Append(queue, 64.0f);  // would block for ever without the end flag
     EXPECT_EQ(queue.Count(), 65u);
     int taken = 0;
     while (auto block = queue.Pop())
-        EXPECT_EQ(block->samples[0], taken++);
+        EXPECT_EQ(block->Plane(0)[0], static_cast<float>(taken++));
     EXPECT_EQ(taken, 65);
 }
 
@@ -121,15 +108,12 @@ TEST_F(PcmQueueTest, AbortReleasesAWaitingProducerAndAWaitingConsumer)
 {
     CPcmQueue full(m_console, m_stop);
     full.SetBlockSize(1);
-    for (int16_t i = 0; i < 64; ++i)
-        full.Append(&i, 1);
+    for (int i = 0; i < 64; ++i)
+        Append(full, static_cast<float>(i));
     CPcmQueue empty(m_console, m_stop);
     empty.SetBlockSize(1);
 
-    std::thread producer([&] {
-        const int16_t extra = 1;
-        full.Append(&extra, 1);
-    });
+    std::thread producer([&] { Append(full, 1.0f); });
     std::thread consumer([&] { EXPECT_FALSE(empty.Pop()); });
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     m_stop.store(true);
@@ -146,8 +130,8 @@ TEST_F(PcmQueueTest, DestructionReportsTheBlocksStillQueuedToItsConsole)
     {
         CPcmQueue queue(m_console, m_stop);
         queue.SetBlockSize(1);
-        for (int16_t i = 0; i < 3; ++i)
-            queue.Append(&i, 1);
+        for (int i = 0; i < 3; ++i)
+            Append(queue, static_cast<float>(i));
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(m_console.Lines(), std::vector<std::string>{"out: ~CQueue 3\n"});

@@ -12,11 +12,12 @@
 #include <mutex>
 #include <numeric>
 #include <thread>
+#include <utility>
 
 #include "base/Event.h"
 #include "base/Text.h"
 #include "engine/Converter.h"
-#include "engine/GraphFactory.h"
+#include "engine/ReaderFactory.h"
 #include "engine/ThreadPool.h"
 #include "engine/WorkPlan.h"
 #include "RecordingConsole.h"
@@ -33,43 +34,41 @@ constexpr int kPoolSize = 4;
 constexpr int kUnits = 3;
 constexpr eWindowReach kSkipped = eWindowReach::SkippedPackets;
 
-// Records how each graph reached its window's first sample; the first graph
-// made starts streaming a second late, so that the units after it finish first.
-class CObservedGraph : public CGraphSound {
+// Records how each reader reached its window's first sample; the first reader
+// made starts pulling a second late, so that the units after it finish first.
+class CObservedReader : public CPcmReader {
 public:
     struct Record {
         std::mutex lock;
         std::map<eWindowReach, int> reached;
-        std::atomic<int> graphs{0};
+        std::atomic<int> readers{0};
     };
-    CObservedGraph(const std::u16string& path, const WAVEFORMATEX* required, Record& record)
-        : CGraphSound(path, required), m_record(record), m_bLate(record.graphs.fetch_add(1) == 0)
+    CObservedReader(const std::atomic<bool>& stop, Record& record)
+        : CPcmReader(stop), m_record(record), m_bLate(record.readers.fetch_add(1) == 0)
     {
     }
-    HRESULT Run() override
+    ePull Pull(sPcmSpan& block) override
     {
-        if (m_bLate)
+        if (std::exchange(m_bLate, false))
             std::this_thread::sleep_for(std::chrono::seconds(1));
-        return CGraphSound::Run();
-    }
-    void NotifyEndOfStream() override
-    {
-        {
+        const ePull pulled = CPcmReader::Pull(block);
+        if (pulled == ePull::End && !std::exchange(m_bEnded, true)) {
             std::lock_guard<std::mutex> lock(m_record.lock);
             ++m_record.reached[WindowReachedBy()];
         }
-        CGraphSound::NotifyEndOfStream();
+        return pulled;
     }
 
 private:
     Record& m_record;
-    const bool m_bLate;
+    bool m_bLate;
+    bool m_bEnded = false;
 };
 
 class WorkUnitTest : public ::testing::Test {
 public:
     // A conversion of `input` into `book` on `pool`, re-encoded (a cut file
-    // is never copied), opened through the test's factory when it has one.
+    // is never copied), read through the test's factory when it has one.
     sConversionContext Context(const std::filesystem::path& input, const std::filesystem::path& book,
                                CThreadPool& pool)
     {
@@ -80,7 +79,7 @@ public:
         context.m_encoding.m_bReencode = true;
         context.m_pPool = &pool;
         context.m_pConsole = &m_console;
-        context.m_openDecoder = m_factory;
+        context.m_openReader = m_factory;
         return context;
     }
 
@@ -127,14 +126,14 @@ public:
     }
 
     // The book `whole.m4b` on one processor, then `cut.m4b` on kPoolSize
-    // through observed graphs, its units' encoders given `prerollFrames`.
-    void ConvertWholeAndCut(const std::filesystem::path& input, CObservedGraph::Record& record,
+    // through observed readers, its units' encoders given `prerollFrames`.
+    void ConvertWholeAndCut(const std::filesystem::path& input, CObservedReader::Record& record,
                             uint64_t prerollFrames = kPrerollFrames)
     {
         ASSERT_EQ(Convert(input, m_dir / "whole.m4b", 1).m_eOutcome, eOutcome::Completed);
         ASSERT_EQ(EncodedLines(), 1);
-        m_factory = [&record](const std::u16string& path, const WAVEFORMATEX* required) {
-            return std::make_unique<CObservedGraph>(path, required, record);
+        m_factory = [&record](const std::atomic<bool>& stop) {
+            return std::make_unique<CObservedReader>(stop, record);
         };
         ASSERT_EQ(Convert(input, m_dir / "cut.m4b", kPoolSize, 0, prerollFrames).m_eOutcome, eOutcome::Completed);
     }
@@ -151,7 +150,7 @@ public:
 
     ts::TempDir m_dir;
     sTagInfo m_metadata;
-    GraphFactory m_factory;
+    ReaderFactory m_factory;
     CRecordingConsole m_console;
 };
 
@@ -204,7 +203,7 @@ std::vector<double> CutBookExcess(WorkUnitTest& test, const std::filesystem::pat
 // their first samples.
 std::map<eWindowReach, int> ExpectCutBookLikeWhole(WorkUnitTest& test, const std::filesystem::path& input, int units)
 {
-    CObservedGraph::Record record;
+    CObservedReader::Record record;
     test.ConvertWholeAndCut(input, record);
     EXPECT_EQ(test.EncodedLines(), 1 + units);
     // A seam where units overlap, leave a gap or meet without pre-roll
@@ -270,7 +269,7 @@ TEST_P(PrerollTest, AUnitsEncoderStartsInThePauseBeforeAWord)
     const std::string word = "0.5*(random(0)*2-1)*(0.6+0.4*sin(2*PI*5*t))*between(t\\," +
                              std::to_string(wordStart) + "\\," + std::to_string(wordStart + 0.75) + ")";
     const auto input = Generate("word.wav", word, {"-c:a", "pcm_s16le"}, 62);
-    CObservedGraph::Record record;
+    CObservedReader::Record record;
     ConvertWholeAndCut(input, record, GetParam().frames);
     ASSERT_EQ(EncodedLines(), 3);
     const std::vector<double> excess = CutBookExcess(*this, input);
@@ -356,31 +355,31 @@ TEST_F(WorkUnitTest, AnAbortLeavesAPrefixOfTheBook)
     const auto input = Sweep("sweep.mp3", {"-c:a", "libmp3lame", "-b:a", "128k"});
     CEvent release(true, false);
     std::atomic<int> ended{0};
-    class CHeldGraph : public CGraphSound {
+    // Holds its first pull until released; counts the readers that reached their end.
+    class CHeldReader : public CPcmReader {
     public:
-        CHeldGraph(const std::u16string& path, const WAVEFORMATEX* required, CEvent* hold, std::atomic<int>& ended)
-            : CGraphSound(path, required), m_pHold(hold), m_ended(ended)
+        CHeldReader(const std::atomic<bool>& stop, CEvent* hold, std::atomic<int>& ended)
+            : CPcmReader(stop), m_pHold(hold), m_ended(ended)
         {
         }
-        HRESULT Run() override
+        ePull Pull(sPcmSpan& block) override
         {
-            if (m_pHold)
-                m_pHold->Wait(INFINITE_WAIT);
-            return CGraphSound::Run();
-        }
-        void NotifyEndOfStream() override
-        {
-            CGraphSound::NotifyEndOfStream();
-            ++m_ended;
+            if (CEvent* hold = std::exchange(m_pHold, nullptr))
+                hold->Wait(INFINITE_WAIT);
+            const ePull pulled = CPcmReader::Pull(block);
+            if (pulled == ePull::End && !std::exchange(m_bEnded, true))
+                ++m_ended;
+            return pulled;
         }
 
     private:
         CEvent* m_pHold;
         std::atomic<int>& m_ended;
+        bool m_bEnded = false;
     };
-    std::atomic<int> graphs{0};
-    m_factory = [&](const std::u16string& path, const WAVEFORMATEX* required) {
-        return std::make_unique<CHeldGraph>(path, required, graphs.fetch_add(1) == 0 ? &release : nullptr, ended);
+    std::atomic<int> readers{0};
+    m_factory = [&](const std::atomic<bool>& stop) {
+        return std::make_unique<CHeldReader>(stop, readers.fetch_add(1) == 0 ? &release : nullptr, ended);
     };
     {
         CThreadPool pool(kPoolSize);
@@ -402,10 +401,22 @@ TEST_F(WorkUnitTest, AFailureOrAnAbortInsideACutFileEndsTheConversion)
 {
     const auto input = Sweep("sweep.mp3", {"-c:a", "libmp3lame", "-b:a", "128k"});
     // The third unit finds no file where the book had one.
-    std::atomic<int> graphs{0};
-    m_factory = [&](const std::u16string& path, const WAVEFORMATEX* required) {
-        const bool third = graphs.fetch_add(1) == 2;
-        return std::make_unique<CGraphSound>(third ? FromPath(m_dir / "gone.mp3") : path, required);
+    class CMovedReader : public CPcmReader {
+    public:
+        CMovedReader(const std::atomic<bool>& stop, std::u16string moved) : CPcmReader(stop), m_moved(std::move(moved)) {}
+        eReadError Open(const std::u16string&, const std::optional<sPcmFormat>& required) override
+        {
+            return CPcmReader::Open(m_moved, required);
+        }
+
+    private:
+        const std::u16string m_moved;
+    };
+    std::atomic<int> readers{0};
+    m_factory = [&](const std::atomic<bool>& stop) -> std::unique_ptr<CPcmReader> {
+        if (readers.fetch_add(1) == 2)
+            return std::make_unique<CMovedReader>(stop, FromPath(m_dir / "gone.mp3"));
+        return std::make_unique<CPcmReader>(stop);
     };
     const sConversionOutcome failed = Convert(input, m_dir / "failed.m4b", kPoolSize);
     EXPECT_EQ(failed.m_eOutcome, eOutcome::Failed);

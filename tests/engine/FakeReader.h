@@ -1,18 +1,17 @@
 #pragma once
-// A PCM source standing in for a decoding graph: it "decodes" a chosen number
-// of sine samples at a chosen pace on a thread of its own, or fails to open,
-// or never ends until it is stopped.
+// A PCM reader standing in for a file: it "decodes" a chosen number of sine
+// samples at a chosen pace, or fails to open, or fails while reading, or
+// never ends until it is stopped.
 #include <atomic>
 #include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "decode/Graph.h"
-#include "engine/GraphFactory.h"
+#include "decode/PcmReader.h"
+#include "engine/ReaderFactory.h"
 
 // Holds a source's step until a test sets it.
 using FakeGate = std::shared_ptr<std::atomic<bool>>;
@@ -20,13 +19,14 @@ inline FakeGate NewGate() { return std::make_shared<std::atomic<bool>>(false); }
 
 struct FakeSource {
     uint32_t sampleRate = 44100;
-    uint16_t channels = 2;
+    int channels = 2;
     uint64_t frames = 44100;         // samples per channel the file holds
-    int chunkFrames = 1152;          // samples per channel per delivered buffer
+    int chunkFrames = 1152;          // samples per channel per pulled block
     std::chrono::microseconds pace{0};  // pause after each buffer
     std::chrono::milliseconds openDelay{0};
     bool failOpen = false;
     bool neverEnds = false;          // delivers nothing and no end of stream
+    bool failRead = false;           // after its samples the read fails
     // When given, the open (after it is recorded) and the end of stream wait
     // until the gate is set, the conversion is aborted or the source stopped.
     FakeGate openGate;
@@ -42,11 +42,11 @@ public:
     FakeSource Get(const std::u16string& path);
     void RecordOpen(const std::u16string& path);
     std::vector<std::u16string> OpenOrder();
-    // The factory that opens the fake sources, for a conversion's context;
-    // the guard forgets the sources at its end.
+    // The factory that makes fake readers, for a conversion's context; the
+    // guard forgets the sources at its end.
     struct Installed {
         ~Installed();
-        GraphFactory Factory() const;
+        ReaderFactory Factory() const;
     };
 
 private:
@@ -55,24 +55,25 @@ private:
     std::vector<std::u16string> m_opened;
 };
 
-class CFakeGraph : public CGraphSound {
+class CFakeReader : public CPcmReader {
 public:
-    CFakeGraph(const std::u16string& path, const WAVEFORMATEX* required);
-    ~CFakeGraph() override;
+    explicit CFakeReader(const std::atomic<bool>& stop) : CPcmReader(stop) {}
 
-    HRESULT Init() override;
-    HRESULT Run() override;
-    HRESULT Stop() override;
-    HRESULT Close() override;
-    int64_t GetPosition() override { return m_position.load(); }
-    const CMediaType& ConnectedType() const override { return m_type; }
+    eReadError Open(const std::u16string& path, const std::optional<sPcmFormat>& required) override;
+    sPcmFormat Format() const override { return {m_source.sampleRate, m_source.channels}; }
+    uint32_t NativeRate() const override { return m_source.sampleRate; }
+    int64_t Duration() const override;
+    int64_t Position() const override { return m_position.load(); }
+    void SetWindow(int64_t, int64_t) override {}
+    ePull Pull(sPcmSpan& block) override;
 
 private:
-    void Stream();
+    // Waits until the gate is set, the conversion is aborted or the reader stopped.
+    void WaitFor(const FakeGate& gate) const;
 
     FakeSource m_source;
-    CMediaType m_type;
-    std::thread m_thread;
-    std::atomic<bool> m_stop{false};
+    uint64_t m_produced = 0;
+    std::vector<float> m_samples;
+    std::vector<const float*> m_planes;
     std::atomic<int64_t> m_position{0};
 };
