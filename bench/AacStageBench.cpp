@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "engine/Encoder.h"
+#include "engine/UnitEncoder.h"
 #include "engine/ConversionContext.h"
 #include "MemoryReader.h"
 
@@ -48,7 +48,7 @@ int main(int argc, char** argv)
     sInputFile input{u"memory", u"memory", 0};
     const auto start = std::chrono::steady_clock::now();
     {
-        CEncoder encoder(context, run, nullptr, input, &writer);
+        CUnitEncoder encoder(context, run, nullptr, input, &writer);
         if (!encoder.HasReader())
             return 1;
         encoder.Run();

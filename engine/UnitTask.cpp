@@ -2,7 +2,7 @@
 
 #include "base/Diagnostics.h"
 #include "base/Text.h"
-#include "engine/Encoder.h"
+#include "engine/UnitEncoder.h"
 #include "engine/FrameCopier.h"
 
 CUnitTask::CUnitTask(const sConversionContext& context, CRunState& run, int number, const sInputFile& input,
@@ -48,7 +48,7 @@ void CUnitTask::ConvertUnit()
         if (m_pCopyOf)
             source = std::make_unique<CFrameCopier>(m_run, m_input, *m_pCopyOf, &m_frames);
         else
-            source = std::make_unique<CEncoder>(m_context, m_run, FixesFormat() ? nullptr : &*m_requiredFormat,
+            source = std::make_unique<CUnitEncoder>(m_context, m_run, FixesFormat() ? nullptr : &*m_requiredFormat,
                                                 m_input, &m_frames, m_unit);
         IFrameSource& opened = *source;
         {

@@ -11,7 +11,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
-#include "engine/Encoder.h"
+#include "engine/UnitEncoder.h"
 #include "FakeReader.h"
 #include "engine/FrameQueue.h"
 
@@ -56,7 +56,7 @@ TEST_P(EncodeFailureTest, PrintsTheLibraryLineThenEndsTheConversion)
     FakeSources::Instance().Add(u"/fake/file.wav", source);
     const sInputFile input{u"/fake/file.wav", u"file", 0};
     CFrameQueue frames(StandardStreams(), m_run.StopFlag());
-    CEncoder encoder(m_context, m_run, nullptr, input, &frames);
+    CUnitEncoder encoder(m_context, m_run, nullptr, input, &frames);
     ASSERT_TRUE(encoder.HasReader());
 
     g_failingCall.store(GetParam());

@@ -3,7 +3,7 @@
 
 #include <numeric>
 
-#include "engine/Encoder.h"
+#include "engine/UnitEncoder.h"
 #include "FakeReader.h"
 #include "engine/Settings.h"
 #include "tests/support/TestSupport.h"
@@ -54,7 +54,7 @@ protected:
         FakeSources::Instance().Add(u"/fake/file.wav", source);
         sInputFile input{u"/fake/file.wav", u"file", 0};
         m_context.m_encoding = ReadEncodingChoice(m_dir / "Tavlin.ini");
-        CEncoder encoder(m_context, m_run, nullptr, input, &writer);
+        CUnitEncoder encoder(m_context, m_run, nullptr, input, &writer);
         format = encoder.Format();
         EXPECT_TRUE(encoder.HasReader());
         if (!encoder.HasReader())
@@ -93,7 +93,7 @@ TEST_F(EncoderStageTest, MonoUsesBlocksOf1024Samples)
     FakeSources::Instance().Add(u"/fake/mono.wav", source);
     sInputFile input{u"/fake/mono.wav", u"mono", 0};
     CRecordingWriter writer;
-    CEncoder encoder(m_context, m_run, nullptr, input, &writer);
+    CUnitEncoder encoder(m_context, m_run, nullptr, input, &writer);
     ASSERT_TRUE(encoder.HasReader());
     EXPECT_EQ(encoder.Queue().BlockSize(), 1024);
     encoder.Run();
@@ -175,7 +175,7 @@ TEST_F(EncoderStageTest, AbortMidFileStillHandsOnEncodedAndFlushedFramesThenEnds
     FakeSources::Instance().Add(u"/fake/long.wav", source);
     sInputFile input{u"/fake/long.wav", u"long", 0};
     CRecordingWriter writer;
-    CEncoder encoder(m_context, m_run, nullptr, input, &writer);
+    CUnitEncoder encoder(m_context, m_run, nullptr, input, &writer);
     ASSERT_TRUE(encoder.HasReader());
     std::thread aborter([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -198,7 +198,7 @@ TEST_F(EncoderStageTest, AnUnreadableFileLeavesNoReaderAndTheMessage)
     FakeSources::Instance().Add(u"/fake/broken name.mp3", broken);
     sInputFile input{u"/fake/broken name.mp3", u"x", 0};
     CRecordingWriter writer;
-    CEncoder encoder(m_context, m_run, nullptr, input, &writer);
+    CUnitEncoder encoder(m_context, m_run, nullptr, input, &writer);
     EXPECT_FALSE(encoder.HasReader());
     EXPECT_EQ(m_run.Error(), u"Can't read file /fake/broken name.mp3");
     EXPECT_EQ(encoder.Format().nChannels, 0);
@@ -226,7 +226,7 @@ TEST_F(EncoderStageTest, AFormatTheEncoderCannotTakeEndsWithAMessage)
     FakeSources::Instance().Add(u"/fake/odd.wav", odd);
     sInputFile input{u"/fake/odd.wav", u"x", 0};
     CRecordingWriter writer;
-    CEncoder encoder(m_context, m_run, nullptr, input, &writer);
+    CUnitEncoder encoder(m_context, m_run, nullptr, input, &writer);
     EXPECT_FALSE(encoder.HasReader());
     EXPECT_EQ(m_run.Error(), u"Can't encode file /fake/odd.wav");
 }

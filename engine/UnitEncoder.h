@@ -1,5 +1,5 @@
 #pragma once
-// The AAC stage of one input file: opens the file's PCM reader, decodes on a
+// The AAC stage of one work unit: opens the unit's PCM reader, decodes on a
 // thread of its own into the PCM queue, encodes the queued blocks with a fresh
 // AAC encoder, flushes it at the file's end and hands every frame with its
 // duration to the writer callback.
@@ -20,7 +20,7 @@
 #include "engine/WorkPlan.h"
 #include "base/WaveFormat.h"
 
-class CEncoder : public IFrameSource {
+class CUnitEncoder : public IFrameSource {
 public:
     // Opens the reader and the AAC encoder. The reader converts to
     // `requiredFormat`; without one (the book's first file) the format it
@@ -29,11 +29,11 @@ public:
     // complaints and the PCM queue's line; its encoding choice gives the bit
     // rate, its reader factory the reader. `unit` is the stretch of the file
     // whose frames go to the writer.
-    CEncoder(const sConversionContext& context, CRunState& run, const WAVEFORMATEX* requiredFormat,
+    CUnitEncoder(const sConversionContext& context, CRunState& run, const WAVEFORMATEX* requiredFormat,
              const sInputFile& input, IWriterCallback* writer, const sWorkUnit& unit = sWorkUnit{});
-    ~CEncoder() override;
-    CEncoder(const CEncoder&) = delete;
-    CEncoder& operator=(const CEncoder&) = delete;
+    ~CUnitEncoder() override;
+    CUnitEncoder(const CUnitEncoder&) = delete;
+    CUnitEncoder& operator=(const CUnitEncoder&) = delete;
 
     // Decodes the file into the PCM queue on a thread of its own, encodes
     // every block, flushes, then calls OnEnd.

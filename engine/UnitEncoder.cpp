@@ -1,4 +1,4 @@
-#include "engine/Encoder.h"
+#include "engine/UnitEncoder.h"
 
 #include <algorithm>
 #include <system_error>
@@ -15,7 +15,7 @@ namespace {
 constexpr uint64_t kLookaheadFrames = 2;
 }  // namespace
 
-CEncoder::CEncoder(const sConversionContext& context, CRunState& run, const WAVEFORMATEX* requiredFormat,
+CUnitEncoder::CUnitEncoder(const sConversionContext& context, CRunState& run, const WAVEFORMATEX* requiredFormat,
                    const sInputFile& input, IWriterCallback* writer, const sWorkUnit& unit)
     : m_context(context),
       m_run(run),
@@ -48,7 +48,7 @@ CEncoder::CEncoder(const sConversionContext& context, CRunState& run, const WAVE
         NarrowToUnit();
 }
 
-void CEncoder::NarrowToUnit()
+void CUnitEncoder::NarrowToUnit()
 {
     if (m_unit.Whole())
         return;
@@ -74,13 +74,13 @@ void CEncoder::NarrowToUnit()
                         end > INT64_MAX ? INT64_MAX : static_cast<int64_t>(end));
 }
 
-int64_t CEncoder::UnitStart() const
+int64_t CUnitEncoder::UnitStart() const
 {
     const uint64_t rate = m_format.nSamplesPerSec;
     return rate ? static_cast<int64_t>(m_unit.firstFrame * m_nFrameLength * 10000000ull / rate) : 0;
 }
 
-int64_t CEncoder::Duration() const
+int64_t CUnitEncoder::Duration() const
 {
     if (!m_pReader)
         return 0;
@@ -94,7 +94,7 @@ int64_t CEncoder::Duration() const
                                 m_format.nSamplesPerSec);
 }
 
-int64_t CEncoder::Position() const
+int64_t CUnitEncoder::Position() const
 {
     if (!m_pReader)
         return 0;
@@ -102,7 +102,7 @@ int64_t CEncoder::Position() const
     return std::clamp<int64_t>(position, 0, m_unit.Whole() ? INT64_MAX : Duration());
 }
 
-uint64_t CEncoder::FileSamples() const
+uint64_t CUnitEncoder::FileSamples() const
 {
     const uint64_t block = m_nFrameLength;
     const uint64_t end = m_nFirstBlock * block + (m_nSamplesIn - m_nSilence);
@@ -111,12 +111,12 @@ uint64_t CEncoder::FileSamples() const
     return std::clamp(end, keepStart, keepEnd) - keepStart;
 }
 
-CEncoder::~CEncoder()
+CUnitEncoder::~CUnitEncoder()
 {
     ReleaseReader();
 }
 
-sTrackSetup CEncoder::TrackSetup() const
+sTrackSetup CUnitEncoder::TrackSetup() const
 {
     sTrackSetup setup;
     setup.format = m_format;
@@ -128,13 +128,13 @@ sTrackSetup CEncoder::TrackSetup() const
     return setup;
 }
 
-void CEncoder::ReleaseReader()
+void CUnitEncoder::ReleaseReader()
 {
     // Run has joined the decoding thread before it returns.
     m_pReader.reset();
 }
 
-bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format)
+bool CUnitEncoder::OpenAacEncoder(const WAVEFORMATEX& format)
 {
     m_nChannels = format.nChannels;
     unsigned int frameLength = 0;
@@ -177,12 +177,12 @@ bool CEncoder::OpenAacEncoder(const WAVEFORMATEX& format)
     return true;
 }
 
-void CEncoder::Run()
+void CUnitEncoder::Run()
 {
     m_queue.SetEnd(false);
     std::thread decoding;
     try {
-        decoding = std::thread(&CEncoder::Decode, this);
+        decoding = std::thread(&CUnitEncoder::Decode, this);
     } catch (const std::system_error&) {
         // Without a decoding thread no sample and no end of stream would come.
         m_run.Fail(FormatWithPath(u"Can't read file %ls", m_strPath));
@@ -208,7 +208,7 @@ void CEncoder::Run()
     m_pWriter->OnEnd(FileSamples());
 }
 
-void CEncoder::Decode()
+void CUnitEncoder::Decode()
 {
     try {
         sPcmSpan span;
@@ -239,7 +239,7 @@ void CEncoder::Decode()
     m_queue.OnEndOfStream();
 }
 
-int CEncoder::EncodeBlock(const sPcmBlock& block)
+int CUnitEncoder::EncodeBlock(const sPcmBlock& block)
 {
     m_nSamplesIn += static_cast<uint64_t>(block.length);
     for (int c = 0; c < m_nChannels; ++c)
@@ -256,13 +256,13 @@ int CEncoder::EncodeBlock(const sPcmBlock& block)
     return 1;
 }
 
-void CEncoder::FailEncoding()
+void CUnitEncoder::FailEncoding()
 {
     // Audio the encoder lost would leave a gap in a book reported complete.
     m_run.Fail(FormatWithPath(u"Can't encode file %ls", m_strPath));
 }
 
-void CEncoder::HandOnFrame(int bytes)
+void CUnitEncoder::HandOnFrame(int bytes)
 {
     // While the encoder lags behind its input every frame lasts one frame
     // length; the frame that reaches samples in + one frame length gets the
