@@ -1,4 +1,5 @@
 #include "decode/AacFrames.h"
+#include "decode/AdtsHeader.h"
 #include "decode/ContainerFacts.h"
 
 #include <algorithm>
@@ -12,8 +13,6 @@ extern "C" {
 namespace {
 constexpr AVRational k100ns = {1, 10000000};
 constexpr int kAacLcObjectType = 2;
-constexpr int kAdtsHeader = 7;
-constexpr int kAdtsCrc = 2;
 
 const int kRates[] = {96000, 88200, 64000, 48000, 44100, 32000, 24000, 22050, 16000, 12000, 11025, 8000, 7350};
 
@@ -49,20 +48,15 @@ std::optional<Opened> OpenAac(const std::string& utf8Path)
     return opened;
 }
 
-// The AudioSpecificConfig an ADTS header stands for; empty when `data` does
-// not start with a header of one raw frame.
+// The AudioSpecificConfig of an ADTS frame of one raw frame; empty when
+// `data` does not start with the header of one.
 std::vector<uint8_t> AdtsConfig(const uint8_t* data, int size)
 {
-    if (size < kAdtsHeader || data[0] != 0xFF || (data[1] & 0xF0) != 0xF0 || (data[6] & 0x03) != 0)
+    const std::optional<sAdtsHeader> header = ReadAdtsHeader(data, size);
+    if (!header || header->rawBlocks != 1)
         return {};
-    const int objectType = (data[2] >> 6) + 1;
-    const int rateIndex = (data[2] >> 2) & 0x0F;
-    const int channels = ((data[2] & 0x01) << 2) | (data[3] >> 6);
-    return {static_cast<uint8_t>(objectType << 3 | rateIndex >> 1),
-            static_cast<uint8_t>((rateIndex & 1) << 7 | channels << 3)};
+    return header->AudioSpecificConfig();
 }
-
-int AdtsHeaderSize(const uint8_t* data) { return (data[1] & 0x01) ? kAdtsHeader : kAdtsHeader + kAdtsCrc; }
 
 std::string ToolOf(const Opened& opened)
 {
@@ -182,10 +176,11 @@ CAacFrameReader::ReadResult CAacFrameReader::Next()
     if (m_bAdts) {
         // Frames go into the book as raw frames: the header is left behind,
         // and a header of several raw frames cannot be split here.
-        if (AdtsConfig(packet.data, packet.size).empty() || packet.size <= AdtsHeaderSize(packet.data))
+        const std::optional<sAdtsHeader> header = ReadAdtsHeader(packet.data, packet.size);
+        if (!header || header->rawBlocks != 1 || packet.size <= header->headerSize)
             return ReadResult::Failed;
-        m_pData += AdtsHeaderSize(packet.data);
-        m_nSize -= AdtsHeaderSize(packet.data);
+        m_pData += header->headerSize;
+        m_nSize -= header->headerSize;
     }
     size_t sideSize = 0;
     if (const uint8_t* skip = av_packet_get_side_data(&packet, AV_PKT_DATA_SKIP_SAMPLES, &sideSize);

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "decode/AdtsHeader.h"
+
 namespace {
 std::optional<sFrameHeader> ReadMpegAudioHeader(const uint8_t* data, int size)
 {
@@ -40,19 +42,17 @@ std::optional<sFrameHeader> ReadMpegAudioHeader(const uint8_t* data, int size)
     return header;
 }
 
-std::optional<sFrameHeader> ReadAdtsHeader(const uint8_t* data, int size)
+std::optional<sFrameHeader> ReadAdtsFrameHeader(const uint8_t* data, int size)
 {
     static constexpr int kRates[13] = {96000, 88200, 64000, 48000, 44100, 32000, 24000,
                                        22050, 16000, 12000, 11025, 8000,  7350};
-    if (size < 7 || data[0] != 0xFF || (data[1] & 0xF6) != 0xF0)
-        return std::nullopt;
-    const int rateIndex = (data[2] >> 2) & 0x0F;
-    if (rateIndex >= 13)
+    const std::optional<sAdtsHeader> adts = ReadAdtsHeader(data, size);
+    if (!adts || adts->rateIndex >= 13)
         return std::nullopt;
     sFrameHeader header;
-    header.rate = kRates[rateIndex];
-    header.samples = 1024 * ((data[6] & 0x03) + 1);
-    header.size = (data[3] & 0x03) << 11 | data[4] << 3 | data[5] >> 5;
+    header.rate = kRates[adts->rateIndex];
+    header.samples = 1024 * adts->rawBlocks;
+    header.size = adts->frameSize;
     return header;
 }
 
@@ -72,7 +72,7 @@ std::optional<sFrameHeader> ReadFrameHeader(AVCodecID codec, const uint8_t* data
     if (!data)
         return std::nullopt;
     if (codec == AV_CODEC_ID_AAC)
-        return ReadAdtsHeader(data, size);
+        return ReadAdtsFrameHeader(data, size);
     if (IsMpegAudio(codec))
         return ReadMpegAudioHeader(data, size);
     return std::nullopt;
