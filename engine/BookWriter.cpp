@@ -18,9 +18,6 @@ constexpr uint32_t kMovieTimeScale = 90000;
 constexpr uint32_t kChapterTimeScale = 600;
 constexpr uint8_t kAudioProfileLevel = 255;
 constexpr uint8_t kMediaKindAudiobook = 2;
-}  // namespace
-
-namespace {
 // Units submitted beyond the one being written, per thread of the executor:
 // enough to keep every thread busy while finished units wait for the writer,
 // few enough that their frames stay a bounded amount of memory.
