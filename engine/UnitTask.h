@@ -56,7 +56,6 @@ public:
     const sWorkUnit& Unit() const { return m_unit; }
     // Whether the task gave all its frames: it finished before any stop.
     bool Complete() const { return m_bComplete.load(); }
-    int Number() const { return m_nNumber; }
     // What the frame source had to warn about; once the task has finished.
     std::u16string Warning() const;
 
