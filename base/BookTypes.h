@@ -4,15 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "base/BookDetails.h"
+
 // Tag values of one input file; also the book's metadata record.
 struct sTagInfo {
-    std::u16string m_strPerformer;
-    std::u16string m_strPublisher;
     std::u16string m_strTrackName;
-    std::u16string m_strAlbum;
-    std::u16string m_strRecordedDate;
-    std::u16string m_strGenre;
-    std::u16string m_strComment;
+    sBookDetails m_details;
 };
 
 // A chapter that an input file brings: its own chapter list, or a cue

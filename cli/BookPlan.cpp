@@ -154,12 +154,8 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     }
 
     sBookDetails& details = project.Details();
-    Override(details.m_strArtist, options.m_artist);
-    Override(details.m_strWriter, options.m_writer);
-    Override(details.m_strAlbum, options.m_album);
-    Override(details.m_strYear, options.m_year);
-    Override(details.m_strGenre, options.m_genre);
-    Override(details.m_strComment, options.m_comment);
+    for (const sDetailRow& row : DETAIL_ROWS)
+        Override(details[row.m_detail], options.m_details[static_cast<size_t>(row.m_detail)]);
 
     if (options.m_cover)
         project.SetCoverPath(AbsolutePath(*options.m_cover, workingFolder));
@@ -214,8 +210,12 @@ std::string DescribePlan(const sBookPlan& plan)
             text += std::to_string(number++) + "\t" + EscapeForDisplay(input.m_chapters[i].m_strTitle) + "\t" +
                     path + "\t" + ToUtf8(FormatChapterTime(i == 0 ? 0 : input.m_chapters[i].m_llStart)) + "\n";
     }
-    for (const sDetailField& field : DETAIL_FIELDS)
-        text += ToUtf8(field.m_szLabel) + " " + EscapeForDisplay(plan.m_details.*field.m_pDetail) + "\n";
+    // The main window's details always, the others where they are set.
+    for (const sDetailRow& row : DETAIL_ROWS) {
+        const std::u16string& value = plan.m_details[row.m_detail];
+        if (row.InMainWindow() || !value.empty())
+            text += ToUtf8(std::u16string(row.m_label)) + " " + EscapeForDisplay(value) + "\n";
+    }
     text += "Cover: ";
     if (plan.m_strCover.empty())
         text += "(none)";

@@ -1,8 +1,10 @@
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "aac/AacEncoder.h"
+#include "base/Text.h"
 #include "project/SheetText.h"
 
 namespace {
@@ -10,18 +12,10 @@ namespace {
 // The text option that `name` sets, or null.
 std::optional<std::string>* TextOption(sCliOptions& options, const std::string& name)
 {
-    if (name == "--artist")
-        return &options.m_artist;
-    if (name == "--writer")
-        return &options.m_writer;
-    if (name == "--album")
-        return &options.m_album;
-    if (name == "--year")
-        return &options.m_year;
-    if (name == "--genre")
-        return &options.m_genre;
-    if (name == "--comment")
-        return &options.m_comment;
+    if (name.starts_with("--")) {
+        if (const sDetailRow* row = FindDetailRow(std::string_view(name).substr(2)))
+            return &options.m_details[static_cast<size_t>(row->m_detail)];
+    }
     if (name == "--cover")
         return &options.m_cover;
     if (name == "--chapters-file")
@@ -50,6 +44,21 @@ unsigned long LowestBitrate()
 unsigned long HighestBitrate()
 {
     return aac::MaxBitRatePerChannel(96000);
+}
+
+// One line per detail: "--key TEXT" and its label, the first line saying
+// what they all do.
+std::string DetailOptionsHelp()
+{
+    std::string text;
+    for (const sDetailRow& row : DETAIL_ROWS) {
+        std::string option = "      --" + std::string(row.m_key) + " TEXT";
+        option.resize(std::max<size_t>(option.size() + 1, 26), ' ');
+        std::string label = ToUtf8(std::u16string(row.m_label));
+        label.pop_back();  // the colon
+        text += option + label + (text.empty() ? " (replaces what was read; an empty TEXT clears it)" : "") + "\n";
+    }
+    return text;
 }
 
 std::string BitrateRange()
@@ -183,12 +192,7 @@ std::string HelpText()
            "                          the encoding of sheets that are neither UTF-8 nor UTF-16\n"
            "                          with a byte-order mark, such as CP1251 (default: Tavlin.ini's\n"
            "                          sheet_encoding, else Windows-1252)\n"
-           "      --artist TEXT       replace a detail read from the first file's tags;\n"
-           "      --writer TEXT         an empty TEXT clears it\n"
-           "      --album TEXT\n"
-           "      --year TEXT\n"
-           "      --genre TEXT\n"
-           "      --comment TEXT\n"
+           + DetailOptionsHelp() +
            "      --cover FILE        the cover picture (instead of the one found)\n"
            "      --no-cover          no cover picture\n"
            "      --bitrate N         AAC bit rate in bit/s per channel, " + BitrateRange() + "\n"

@@ -1,9 +1,12 @@
 #pragma once
 // The command line of tavlin-cli.
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "base/BookDetails.h"
 
 struct sCliOptions {
     std::vector<std::string> m_paths;  // files and folders, as a drop brings them
@@ -13,8 +16,9 @@ struct sCliOptions {
     // The encoding of sheets that are not Unicode (a name iconv knows),
     // instead of Tavlin.ini's.
     std::optional<std::string> m_sheetEncoding;
-    // Each set detail replaces the prefilled one, also with an empty text.
-    std::optional<std::string> m_artist, m_writer, m_album, m_year, m_genre, m_comment;
+    // Each set detail replaces the prefilled one, also with an empty text;
+    // one per row of the detail table, set by "--" and the row's key.
+    std::array<std::optional<std::string>, DETAIL_COUNT> m_details;
     std::optional<std::string> m_cover;
     bool m_bNoCover = false;
     std::optional<unsigned long> m_bitrate;  // bit/s per channel

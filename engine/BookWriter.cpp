@@ -6,6 +6,7 @@
 #include "decode/AudioProbe.h"
 #include "decode/Negotiation.h"
 #include "engine/ChapterSample.h"
+#include "engine/DetailItems.h"
 #include "engine/UnitTask.h"
 #include "base/Text.h"
 #include "engine/ThreadPool.h"
@@ -357,19 +358,7 @@ void CBookWriter::CreateOutput(const sTrackSetup& setup)
     if (!setup.tool.empty())
         m_file->SetMetadataTool(setup.tool);
 
-    const sTagInfo& metadata = m_context.m_metadata;
-    const std::pair<const std::u16string*, bool (mp4::File::*)(const std::string&)> tags[] = {
-        {&metadata.m_strPerformer, &mp4::File::SetMetadataArtist},
-        {&metadata.m_strPublisher, &mp4::File::SetMetadataWriter},
-        {&metadata.m_strAlbum, &mp4::File::SetMetadataAlbum},
-        {&metadata.m_strRecordedDate, &mp4::File::SetMetadataYear},
-        {&metadata.m_strGenre, &mp4::File::SetMetadataGenre},
-        {&metadata.m_strComment, &mp4::File::SetMetadataComment},
-    };
-    for (const auto& [text, setter] : tags) {
-        if (!text->empty())
-            ((*m_file).*setter)(ToUtf8(*text));
-    }
+    WriteDetails(*m_file, m_context.m_metadata.m_details);
     if (const sCoverData& cover = m_context.m_cover; cover.Size() != 0)
         m_file->SetMetadataCoverArt(cover.m_data.data(), cover.Size());
     m_file->SetMetadataMediaKind(kMediaKindAudiobook);

@@ -9,6 +9,7 @@ namespace {
 // Type indicators of a `data` item.
 constexpr uint32_t DATA_UTF8 = 1;
 constexpr uint32_t DATA_SIGNED_INT = 21;
+constexpr const char* FREEFORM_SPACE = "com.apple.iTunes";
 }  // namespace
 
 std::string CutUtf8(const std::string& text, size_t maxBytes)
@@ -22,15 +23,31 @@ std::string CutUtf8(const std::string& text, size_t maxBytes)
     return text.substr(0, cut);
 }
 
-void MetadataItems::SetText(const std::string& type, const std::string& text)
+void MetadataItems::Set(Item item)
 {
-    for (auto& item : m_texts) {
-        if (item.type == type) {
-            item.text = text;
+    for (auto& existing : m_items) {
+        if (existing.type == item.type && existing.name == item.name) {
+            existing = std::move(item);
             return;
         }
     }
-    m_texts.push_back({type, text});
+    m_items.push_back(std::move(item));
+}
+
+void MetadataItems::SetText(const std::string& type, const std::string& text)
+{
+    Set({type, {}, DATA_UTF8, text});
+}
+
+void MetadataItems::SetFreeform(const std::string& name, const std::string& text)
+{
+    Set({"----", name, DATA_UTF8, text});
+}
+
+void MetadataItems::SetNumber(const std::string& type, int16_t value)
+{
+    const auto bits = static_cast<uint16_t>(value);
+    Set({type, {}, DATA_SIGNED_INT, std::string{static_cast<char>(bits >> 8), static_cast<char>(bits & 0xFF)}});
 }
 
 void MetadataItems::SetCover(const uint8_t* data, size_t size)
@@ -54,23 +71,41 @@ bool MetadataItems::AddChapter(uint64_t start100ns, const std::string& title)
 
 bool MetadataItems::Empty() const
 {
-    return m_texts.empty() && m_cover.empty() && !m_hasMediaKind && m_chapters.empty();
+    return m_items.empty() && m_cover.empty() && !m_hasMediaKind && m_chapters.empty();
 }
 
 void MetadataItems::WriteItemList(BoxWriter& out) const
 {
-    auto item = [&out](const std::string& type, uint32_t dataType, const void* data, size_t size) {
-        const size_t box = out.Begin(type);
-        const size_t dataBox = out.Begin("data");
+    const auto data = [&out](uint32_t dataType, const void* bytes, size_t size) {
+        const size_t box = out.Begin("data");
         out.U32(dataType);  // version 0 and the type indicator
         out.U32(0);         // locale
-        out.Bytes(data, size);
-        out.End(dataBox);
+        out.Bytes(bytes, size);
+        out.End(box);
+    };
+    const auto item = [&out, &data](const std::string& type, uint32_t dataType, const void* bytes, size_t size) {
+        const size_t box = out.Begin(type);
+        data(dataType, bytes, size);
+        out.End(box);
+    };
+    const auto fullBoxText = [&out](const char* type, const std::string& text) {
+        const size_t box = out.BeginFull(type, 0, 0);
+        out.Bytes(text.data(), text.size());
         out.End(box);
     };
     const size_t ilst = out.Begin("ilst");
-    for (const auto& text : m_texts)
-        item(text.type, DATA_UTF8, text.text.data(), text.text.size());
+    for (const Item& entry : m_items) {
+        if (entry.name.empty()) {
+            item(entry.type, entry.dataType, entry.data.data(), entry.data.size());
+            continue;
+        }
+        // A freeform item: its space and its name, then its data.
+        const size_t box = out.Begin(entry.type);
+        fullBoxText("mean", FREEFORM_SPACE);
+        fullBoxText("name", entry.name);
+        data(entry.dataType, entry.data.data(), entry.data.size());
+        out.End(box);
+    }
     if (m_hasMediaKind)
         item("stik", DATA_SIGNED_INT, &m_mediaKind, 1);
     if (!m_cover.empty()) {
@@ -85,7 +120,7 @@ void MetadataItems::WriteUserData(BoxWriter& out) const
     if (Empty())
         return;
     const size_t udta = out.Begin("udta");
-    if (!m_texts.empty() || !m_cover.empty() || m_hasMediaKind) {
+    if (!m_items.empty() || !m_cover.empty() || m_hasMediaKind) {
         const size_t meta = out.BeginFull("meta", 0, 0);
         const size_t hdlr = out.BeginFull("hdlr", 0, 0);
         out.U32(0);

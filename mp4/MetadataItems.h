@@ -13,6 +13,12 @@ class MetadataItems {
 public:
     // Sets or replaces the UTF-8 text item `type` (a four-byte code such as "\xA9" "ART").
     void SetText(const std::string& type, const std::string& text);
+    // Sets or replaces the freeform item `----` named `name` of the
+    // "com.apple.iTunes" space, which players read for details that have no
+    // four-byte item of their own.
+    void SetFreeform(const std::string& name, const std::string& text);
+    // Sets or replaces a 16-bit signed integer item.
+    void SetNumber(const std::string& type, int16_t value);
     void SetCover(const uint8_t* data, size_t size);
     void SetMediaKind(uint8_t kind);
     // False when the list already holds the most entries it can (255).
@@ -26,17 +32,21 @@ public:
     static constexpr size_t MAX_TITLE_BYTES = 255;
 
 private:
-    struct TextItem {
+    // One `ilst` entry: its type, its name when freeform, and its `data`.
+    struct Item {
         std::string type;
-        std::string text;
+        std::string name;
+        uint32_t dataType;
+        std::string data;
     };
+    void Set(Item item);
     struct Chapter {
         uint64_t start100ns;
         std::string title;
     };
     void WriteItemList(BoxWriter& out) const;
 
-    std::vector<TextItem> m_texts;
+    std::vector<Item> m_items;
     std::vector<uint8_t> m_cover;
     bool m_hasMediaKind = false;
     uint8_t m_mediaKind = 0;

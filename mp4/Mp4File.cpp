@@ -192,12 +192,26 @@ bool File::SetTrackESConfiguration(TrackId id, const uint8_t* config, uint32_t s
 }
 
 bool File::SetMetadataTool(const std::string& text) { return m_impl->SetText("\xA9too", text); }
-bool File::SetMetadataArtist(const std::string& text) { return m_impl->SetText("\xA9" "ART", text); }
-bool File::SetMetadataWriter(const std::string& text) { return m_impl->SetText("\xA9wrt", text); }
-bool File::SetMetadataAlbum(const std::string& text) { return m_impl->SetText("\xA9" "alb", text); }
-bool File::SetMetadataYear(const std::string& text) { return m_impl->SetText("\xA9" "day", text); }
-bool File::SetMetadataGenre(const std::string& text) { return m_impl->SetText("\xA9gen", text); }
-bool File::SetMetadataComment(const std::string& text) { return m_impl->SetText("\xA9" "cmt", text); }
+bool File::SetMetadataText(const std::string& type, const std::string& text)
+{
+    return type.size() == 4 && m_impl->SetText(type.c_str(), text);
+}
+
+bool File::SetMetadataFreeform(const std::string& name, const std::string& text)
+{
+    if (m_impl->closed || name.empty() || text.empty())
+        return false;
+    m_impl->metadata.SetFreeform(name, text);
+    return true;
+}
+
+bool File::SetMetadataNumber(const std::string& type, int16_t value)
+{
+    if (m_impl->closed || type.size() != 4)
+        return false;
+    m_impl->metadata.SetNumber(type, value);
+    return true;
+}
 
 bool File::SetMetadataCoverArt(const uint8_t* data, uint32_t size)
 {

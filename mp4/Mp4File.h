@@ -54,12 +54,12 @@ public:
 
     // Tag items, UTF-8 text. An empty text sets nothing.
     bool SetMetadataTool(const std::string& text);
-    bool SetMetadataArtist(const std::string& text);
-    bool SetMetadataWriter(const std::string& text);
-    bool SetMetadataAlbum(const std::string& text);
-    bool SetMetadataYear(const std::string& text);
-    bool SetMetadataGenre(const std::string& text);
-    bool SetMetadataComment(const std::string& text);
+    // The item `type`, a four-byte code such as "\xA9" "ART".
+    bool SetMetadataText(const std::string& type, const std::string& text);
+    // A freeform item (`----`) named `name` in the "com.apple.iTunes" space.
+    bool SetMetadataFreeform(const std::string& name, const std::string& text);
+    // A 16-bit integer item such as the movement number "\xA9mvi".
+    bool SetMetadataNumber(const std::string& type, int16_t value);
     // The picture's bytes unchanged; size 0 sets nothing.
     bool SetMetadataCoverArt(const uint8_t* data, uint32_t size);
     bool SetMetadataMediaKind(uint8_t kind);  // `stik`: 2 = audiobook

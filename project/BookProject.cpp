@@ -132,7 +132,7 @@ void CBookProject::AddAudioBatch(std::vector<std::u16string> paths, std::vector<
     // One read for the whole batch: the tag reader starts one helper
     // process for it, not one per file, which reads tags and chapters alike.
     std::vector<sFileFacts> facts = m_readTags.ReadFiles(paths);
-    m_details = DetailsFromTags(facts.front().m_tags);
+    m_details = facts.front().m_tags.m_details;
     for (const sSheetTarget& target : targets) {
         if (IsSameFile(target.m_strAudio, paths.front()))
             PrefillFromSheet(*target.m_pSheet);
@@ -184,10 +184,10 @@ bool CBookProject::TakeSheetChapters(sItem& row, const sSheetFile& file, const s
 
 void CBookProject::PrefillFromSheet(const sChapterSheet& sheet)
 {
-    if (m_details.m_strArtist.empty())
-        m_details.m_strArtist = sheet.m_strPerformer;
-    if (m_details.m_strAlbum.empty())
-        m_details.m_strAlbum = sheet.m_strTitle;
+    if (m_details[eDetail::Artist].empty())
+        m_details[eDetail::Artist] = sheet.m_strPerformer;
+    if (m_details[eDetail::Album].empty())
+        m_details[eDetail::Album] = sheet.m_strTitle;
 }
 
 void CBookProject::SetChapterFile(const std::u16string& path)

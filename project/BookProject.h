@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "project/BookDetails.h"
+#include "base/BookDetails.h"
 #include "project/BookProjectView.h"
 #include "project/ChapterSheet.h"
 #include "project/CollectedFiles.h"

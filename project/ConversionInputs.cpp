@@ -41,12 +41,7 @@ std::vector<sInputFile> BuildInputFiles(const std::vector<std::unique_ptr<sItem>
 sTagInfo BuildMetadata(const sTagInfo& firstRowTags, const sBookDetails& details)
 {
     sTagInfo metadata = firstRowTags;
-    metadata.m_strPerformer = details.m_strArtist;
-    metadata.m_strPublisher = details.m_strWriter;
-    metadata.m_strAlbum = details.m_strAlbum;
-    metadata.m_strRecordedDate = details.m_strYear;
-    metadata.m_strGenre = details.m_strGenre;
-    metadata.m_strComment = details.m_strComment;
+    metadata.m_details = details;
     return metadata;
 }
 

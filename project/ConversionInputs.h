@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "project/BookDetails.h"
+#include "base/BookDetails.h"
 #include "base/BookTypes.h"
 #include "project/Item.h"
 

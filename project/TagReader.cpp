@@ -67,13 +67,15 @@ sTagInfo ParseTagReport(std::u16string_view report)
 {
     const std::u16string_view general = CutBeforeAudioSection(report);
     sTagInfo tags;
-    ExtractField(general, u"Album", tags.m_strAlbum);
     ExtractField(general, u"Track name", tags.m_strTrackName);
-    ExtractField(general, u"Performer", tags.m_strPerformer);
-    ExtractField(general, u"Genre", tags.m_strGenre);
-    ExtractField(general, u"Recorded date", tags.m_strRecordedDate);
-    ExtractField(general, u"Comment", tags.m_strComment);
-    ExtractField(general, u"Publisher", tags.m_strPublisher);
+    // A detail takes the first of its labels that the report fills.
+    for (const sDetailRow& row : DETAIL_ROWS) {
+        std::u16string& value = tags.m_details[row.m_detail];
+        for (std::u16string_view label : row.m_tagLabels) {
+            if (!label.empty() && ExtractField(general, label, value) && !value.empty())
+                break;
+        }
+    }
     return tags;
 }
 

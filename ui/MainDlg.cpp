@@ -134,10 +134,12 @@ CMainDlg::CMainDlg(TagReader readTags, QWidget* parent)
     CreateControls();
     SetTabOrder();
     // The user's edits of a detail go into the project as they are typed.
-    for (const sDetailField& field : DETAIL_FIELDS) {
-        connect(DetailField(field.m_nId), &QLineEdit::textChanged, this,
-                [this, member = field.m_pDetail](const QString& text) {
-                    m_project.Details().*member = text.toStdU16String();
+    for (const sDetailRow& row : DETAIL_ROWS) {
+        if (!row.InMainWindow())
+            continue;
+        connect(DetailField(row.m_nControlId), &QLineEdit::textChanged, this,
+                [this, detail = row.m_detail](const QString& text) {
+                    m_project.Details()[detail] = text.toStdU16String();
                 });
     }
     m_project.SetView(this);
@@ -423,8 +425,10 @@ void CMainDlg::OnRowsCleared()
 
 void CMainDlg::OnDetailsChanged()
 {
-    for (const sDetailField& field : DETAIL_FIELDS)
-        DetailField(field.m_nId)->setText(Q(m_project.Details().*field.m_pDetail));
+    for (const sDetailRow& row : DETAIL_ROWS) {
+        if (row.InMainWindow())
+            DetailField(row.m_nControlId)->setText(Q(m_project.Details()[row.m_detail]));
+    }
     repaint();
 }
 

@@ -48,7 +48,7 @@ TEST(DescribePlan, EveryChapterStaysOneLineOfThreeFields)
 {
     sBookPlan plan;
     plan.m_context.m_files.push_back({u"/b/01\tx.mp3", u"Title\nwith\x1b]0;owned\x07 break", 1});
-    plan.m_details.m_strArtist = u"A\nB";
+    plan.m_details[eDetail::Artist] = u"A\nB";
     plan.m_strCover = u"/b/c\n.png";
     plan.m_strOutput = u"/b/out\r.m4b";
     const std::string text = DescribePlan(plan);

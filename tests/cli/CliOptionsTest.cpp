@@ -22,12 +22,12 @@ TEST(CliOptions, EveryOptionInBothSpellings)
     const sCliOptions& o = parse.m_options;
     EXPECT_EQ(o.m_output, "out.m4b");
     EXPECT_EQ(o.m_nChapterMode, 0);
-    EXPECT_EQ(o.m_artist, "A");
-    EXPECT_EQ(o.m_writer, "W");
-    EXPECT_EQ(o.m_album, "");  // set, and empty
-    EXPECT_EQ(o.m_year, "1999");
-    EXPECT_EQ(o.m_genre, "G");
-    EXPECT_EQ(o.m_comment, "x=y");
+    EXPECT_EQ(o.m_details[size_t(eDetail::Artist)], "A");
+    EXPECT_EQ(o.m_details[size_t(eDetail::Writer)], "W");
+    EXPECT_EQ(o.m_details[size_t(eDetail::Album)], "");  // set, and empty
+    EXPECT_EQ(o.m_details[size_t(eDetail::Year)], "1999");
+    EXPECT_EQ(o.m_details[size_t(eDetail::Genre)], "G");
+    EXPECT_EQ(o.m_details[size_t(eDetail::Comment)], "x=y");
     EXPECT_EQ(o.m_cover, "c.png");
     EXPECT_EQ(o.m_bitrate, 48000ul);
     EXPECT_EQ(o.m_sheetEncoding, "CP1251");
@@ -40,7 +40,7 @@ TEST(CliOptions, DefaultsLeaveDetailsUnset)
     const sCliParse parse = Parse({"Book"});
     ASSERT_EQ(parse.m_action, eCliAction::Convert);
     EXPECT_EQ(parse.m_options.m_nChapterMode, 1);
-    EXPECT_FALSE(parse.m_options.m_artist.has_value());
+    EXPECT_FALSE(parse.m_options.m_details[size_t(eDetail::Artist)].has_value());
     EXPECT_FALSE(parse.m_options.m_output.has_value());
     EXPECT_FALSE(parse.m_options.m_bitrate.has_value());
 }

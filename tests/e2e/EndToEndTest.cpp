@@ -105,8 +105,8 @@ TEST_F(EndToEndTest, FormatsAndOddNamesConvertIntoOneCleanBook)
         Add(input);
         total += InputSeconds(input);
     }
-    m_metadata.m_strPerformer = u"Perf\u00f6rmer";
-    m_metadata.m_strAlbum = u"Album";
+    m_metadata.m_details[eDetail::Artist] = u"Perf\u00f6rmer";
+    m_metadata.m_details[eDetail::Album] = u"Album";
     Convert();
     ASSERT_EQ(m_strError, u"");
 

@@ -60,12 +60,12 @@ protected:
         file->SetAudioProfileLevel(255);
         file->SetTrackESConfiguration(audio, adts.audioSpecificConfig.data(), 2);
         file->SetMetadataTool("Lavc59.37.100 aac");
-        file->SetMetadataArtist("Ann Artist");
-        file->SetMetadataWriter("Walt Writer");
-        file->SetMetadataAlbum("Äpfel");
-        file->SetMetadataYear("1999");
-        file->SetMetadataGenre("Hörbuch");
-        file->SetMetadataComment("A comment");
+        file->SetMetadataText("\xA9" "ART", "Ann Artist");
+        file->SetMetadataText("\xA9wrt", "Walt Writer");
+        file->SetMetadataText("\xA9" "alb", "Äpfel");
+        file->SetMetadataText("\xA9" "day", "1999");
+        file->SetMetadataText("\xA9gen", "Hörbuch");
+        file->SetMetadataText("\xA9" "cmt", "A comment");
         file->SetMetadataCoverArt(cover.data(), static_cast<uint32_t>(cover.size()));
         file->SetMetadataMediaKind(2);
 

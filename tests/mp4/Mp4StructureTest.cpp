@@ -54,12 +54,12 @@ struct SmallBook {
         file->SetAudioProfileLevel(0x0F);
         file->SetTrackESConfiguration(audioTrack, ASC_STEREO_44100.data(), 2);
         file->SetMetadataTool("Lavc59.37.100 aac");
-        file->SetMetadataArtist("Ann Artist");
-        file->SetMetadataWriter("Walt Writer");
-        file->SetMetadataAlbum("Äpfel & Birnen");
-        file->SetMetadataYear("circa 1901");
-        file->SetMetadataGenre("Rock");
-        file->SetMetadataComment("line one\nline two");
+        file->SetMetadataText("\xA9" "ART", "Ann Artist");
+        file->SetMetadataText("\xA9wrt", "Walt Writer");
+        file->SetMetadataText("\xA9" "alb", "Äpfel & Birnen");
+        file->SetMetadataText("\xA9" "day", "circa 1901");
+        file->SetMetadataText("\xA9gen", "Rock");
+        file->SetMetadataText("\xA9" "cmt", "line one\nline two");
         file->SetMetadataCoverArt(cover.data(), static_cast<uint32_t>(cover.size()));
         file->SetMetadataMediaKind(2);
         file->AddNeroChapter(0, "One");
@@ -310,7 +310,7 @@ TEST(Mp4Structure, NoCttsWithoutOffsetsAndNoTagsWhenNoneSet)
         ASSERT_TRUE(file);
         const auto track = file->AddAudioTrack(48000, 1024, mp4::MPEG4_AUDIO_TYPE);
         // Empty texts and an empty cover set nothing.
-        EXPECT_FALSE(file->SetMetadataArtist(""));
+        EXPECT_FALSE(file->SetMetadataText("\xA9" "ART", ""));
         EXPECT_FALSE(file->SetMetadataCoverArt(nullptr, 0));
         const uint8_t frame[4] = {1, 2, 3, 4};
         for (int i = 0; i < 10; ++i)

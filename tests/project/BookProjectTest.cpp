@@ -44,7 +44,7 @@ sTagInfo Tags(std::u16string track, std::u16string performer)
 {
     sTagInfo tags;
     tags.m_strTrackName = std::move(track);
-    tags.m_strPerformer = std::move(performer);
+    tags.m_details[eDetail::Artist] = std::move(performer);
     return tags;
 }
 
@@ -112,7 +112,7 @@ TEST_F(BookProjectTest, DroppingAFolderGivesRowsCoverAndBookName)
     EXPECT_EQ(Names(m_project), (Paths{u"01", u"02"}));
     EXPECT_EQ(m_project.BookName(), u"Book One");
     EXPECT_EQ(m_project.Cover().GetCoverPath(), P("Book One/Cover.JPG"));
-    EXPECT_EQ(m_project.Details().m_strArtist, u"Reader A");
+    EXPECT_EQ(m_project.Details()[eDetail::Artist], u"Reader A");
     // The window hears of the details before the rows.
     EXPECT_EQ(Heard(), (Calls{"cleared", "details", "row 0 #1", "row 1 #2", "batch", "cover"}));
     // The drop's files are read at once, each once (the first also gives the details).
@@ -156,13 +156,13 @@ TEST_F(BookProjectTest, PicturesAloneKeepRowsAudioReplacesThem)
     MakeFile("b/x.mp3");
     MakeFile("pics/front.png");
     m_project.Drop({P("a/01.mp3"), P("a/02.mp3")});
-    m_project.Details().m_strArtist = u"typed";
+    m_project.Details()[eDetail::Artist] = u"typed";
     Heard();
 
     m_project.Drop({P("pics/front.png")});
     EXPECT_EQ(Heard(), Calls{"cover"});
     EXPECT_EQ(Names(m_project), (Paths{u"01", u"02"}));
-    EXPECT_EQ(m_project.Details().m_strArtist, u"typed");  // no audio: no prefill
+    EXPECT_EQ(m_project.Details()[eDetail::Artist], u"typed");  // no audio: no prefill
     EXPECT_EQ(m_project.Cover().GetCoverPath(), P("pics/front.png"));
 
     m_project.Drop({P("b/x.mp3")});
@@ -189,11 +189,11 @@ TEST_F(BookProjectTest, EachBatchOverwritesAllDetailsAlsoWithEmptyValues)
     MakeFile("one/01.mp3");
     MakeFile("two/01.mp3");
     sTagInfo full = Tags(u"T", u"Artist");
-    full.m_strPublisher = u"Writer";
-    full.m_strAlbum = u"Album";
-    full.m_strRecordedDate = u"1999";
-    full.m_strGenre = u"Speech";
-    full.m_strComment = u"Note";
+    full.m_details[eDetail::Writer] = u"Writer";
+    full.m_details[eDetail::Album] = u"Album";
+    full.m_details[eDetail::Year] = u"1999";
+    full.m_details[eDetail::Genre] = u"Speech";
+    full.m_details[eDetail::Comment] = u"Note";
     m_tags.m_byName[u"01.mp3"] = full;
     m_project.Drop({P("one")});
     EXPECT_EQ(m_project.Details(), (sBookDetails{u"Artist", u"Writer", u"Album", u"1999", u"Speech", u"Note"}));

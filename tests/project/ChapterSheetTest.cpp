@@ -71,8 +71,8 @@ TEST_F(ChapterSheetTest, CueTracksBecomeTheChaptersOfItsFileAtTheirFrames)
     EXPECT_TRUE(m_project.ChapterProblems().empty()) << ToUtf8(m_project.ChapterProblems().front());
     ASSERT_EQ(m_project.Rows().size(), 1u);
     // The file has no tags: the sheet's performer and title fill in.
-    EXPECT_EQ(m_project.Details().m_strArtist, u"Ann Reader");
-    EXPECT_EQ(m_project.Details().m_strAlbum, u"The Book");
+    EXPECT_EQ(m_project.Details()[eDetail::Artist], u"Ann Reader");
+    EXPECT_EQ(m_project.Details()[eDetail::Album], u"The Book");
 
     EXPECT_EQ(m_project.RowText(0, 1), u"Opening (4 chapters)");
     const std::vector<sInputFile> inputs = m_project.BuildConversion(u"", {}).m_files;
@@ -240,7 +240,7 @@ TEST_P(WrittenSheetTest, GivesItsChaptersAndSaysWhatWasDone)
     for (const std::u16string& notice : sheet.m_notices)
         notices.push_back(FromPath(path) + notice);
     EXPECT_EQ(m_project.ChapterNotices(), notices);
-    EXPECT_EQ(m_project.Details().m_strAlbum, sheet.m_strAlbum);
+    EXPECT_EQ(m_project.Details()[eDetail::Album], sheet.m_strAlbum);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -24,8 +24,8 @@ TagReader TrackNames(std::u16string first)
         sTagInfo tags;
         if (path.ends_with(u"/01.mp3"))
             tags.m_strTrackName = first;
-        tags.m_strPerformer = u"From Tag";
-        tags.m_strAlbum = u"Tag Album";
+        tags.m_details[eDetail::Artist] = u"From Tag";
+        tags.m_details[eDetail::Album] = u"Tag Album";
         return tags;
     };
 }
@@ -70,20 +70,20 @@ TEST(ConversionInputs, MetadataTakesAllSixFieldsAlsoWhenEmpty)
 {
     sTagInfo row0;
     row0.m_strTrackName = u"First Track";
-    row0.m_strPerformer = u"P";
-    row0.m_strPublisher = u"W";
-    row0.m_strAlbum = u"A";
-    row0.m_strRecordedDate = u"Y";
-    row0.m_strGenre = u"G";
-    row0.m_strComment = u"C";
+    row0.m_details[eDetail::Artist] = u"P";
+    row0.m_details[eDetail::Writer] = u"W";
+    row0.m_details[eDetail::Album] = u"A";
+    row0.m_details[eDetail::Year] = u"Y";
+    row0.m_details[eDetail::Genre] = u"G";
+    row0.m_details[eDetail::Comment] = u"C";
     const sBookDetails details{u"Artist", u"", u"Album", u"", u"Genre", u""};
     const sTagInfo metadata = BuildMetadata(row0, details);
-    EXPECT_EQ(metadata.m_strPerformer, u"Artist");
-    EXPECT_EQ(metadata.m_strPublisher, u"");
-    EXPECT_EQ(metadata.m_strAlbum, u"Album");
-    EXPECT_EQ(metadata.m_strRecordedDate, u"");
-    EXPECT_EQ(metadata.m_strGenre, u"Genre");
-    EXPECT_EQ(metadata.m_strComment, u"");
+    EXPECT_EQ(metadata.m_details[eDetail::Artist], u"Artist");
+    EXPECT_EQ(metadata.m_details[eDetail::Writer], u"");
+    EXPECT_EQ(metadata.m_details[eDetail::Album], u"Album");
+    EXPECT_EQ(metadata.m_details[eDetail::Year], u"");
+    EXPECT_EQ(metadata.m_details[eDetail::Genre], u"Genre");
+    EXPECT_EQ(metadata.m_details[eDetail::Comment], u"");
     EXPECT_EQ(metadata.m_strTrackName, u"First Track");
 }
 
@@ -145,17 +145,17 @@ TEST(ConversionInputs, ProjectBuildsEverythingFromRowsDetailsAndCover)
 
     CBookProject project(TrackNames(u"Prologue"));
     project.Drop({FromPath(dir / "Book")});
-    project.Details().m_strWriter = u"Typed Writer";
-    project.Details().m_strAlbum = u"";
+    project.Details()[eDetail::Writer] = u"Typed Writer";
+    project.Details()[eDetail::Album] = u"";
 
     const sConversionContext inputs = project.BuildConversion(u"/out/Book.m4b", {});
     ASSERT_EQ(inputs.m_files.size(), 2u);
     EXPECT_EQ(inputs.m_files[0].m_strTitle, u"Prologue");
     EXPECT_EQ(inputs.m_files[1].m_strTitle, u"02");
     EXPECT_EQ(inputs.m_files[1].m_nSize, 2u);
-    EXPECT_EQ(inputs.m_metadata.m_strPerformer, u"From Tag");  // prefilled, untouched
-    EXPECT_EQ(inputs.m_metadata.m_strPublisher, u"Typed Writer");
-    EXPECT_EQ(inputs.m_metadata.m_strAlbum, u"");
+    EXPECT_EQ(inputs.m_metadata.m_details[eDetail::Artist], u"From Tag");  // prefilled, untouched
+    EXPECT_EQ(inputs.m_metadata.m_details[eDetail::Writer], u"Typed Writer");
+    EXPECT_EQ(inputs.m_metadata.m_details[eDetail::Album], u"");
     EXPECT_EQ(inputs.m_metadata.m_strTrackName, u"Prologue");
     EXPECT_EQ(inputs.m_cover.m_data, (std::vector<uint8_t>{0xFF, 0xD8, 0xFF}));
 

@@ -73,14 +73,14 @@ TEST_F(MediaInfoTags, Id3v2Mp3)
     const sTagInfo tags = ReadTags(path, m_library);
     const std::string report = Dump(m_library.Report(path));
     EXPECT_EQ(tags.m_strTrackName, u"Chapter: One") << report;
-    EXPECT_EQ(tags.m_strPerformer, u"Jane Reader") << report;
-    EXPECT_EQ(tags.m_strAlbum, u"Long Book") << report;
-    EXPECT_EQ(tags.m_strGenre, u"Speech") << report;
-    EXPECT_EQ(tags.m_strRecordedDate, u"2004") << report;
-    EXPECT_EQ(tags.m_strPublisher, u"House \u00e9") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Artist], u"Jane Reader") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Album], u"Long Book") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Genre], u"Speech") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Year], u"2004") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Writer], u"House \u00e9") << report;
     // The tool stores the comment so that the report labels it "comment";
     // the case-sensitive search for "Comment" does not find it.
-    EXPECT_EQ(tags.m_strComment, u"") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Comment], u"") << report;
 }
 
 TEST_F(MediaInfoTags, WindowsMediaAudio)
@@ -89,13 +89,13 @@ TEST_F(MediaInfoTags, WindowsMediaAudio)
     const sTagInfo tags = ReadTags(path, m_library);
     const std::string report = Dump(m_library.Report(path));
     EXPECT_EQ(tags.m_strTrackName, u"Chapter: One") << report;
-    EXPECT_EQ(tags.m_strPerformer, u"Jane Reader") << report;
-    EXPECT_EQ(tags.m_strAlbum, u"Long Book") << report;
-    EXPECT_EQ(tags.m_strGenre, u"Speech") << report;
-    EXPECT_EQ(tags.m_strPublisher, u"House \u00e9") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Artist], u"Jane Reader") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Album], u"Long Book") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Genre], u"Speech") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Writer], u"House \u00e9") << report;
     // The comment is reported as "Description" and the date under "date".
-    EXPECT_EQ(tags.m_strComment, u"") << report;
-    EXPECT_EQ(tags.m_strRecordedDate, u"") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Comment], u"") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Year], u"") << report;
 }
 
 TEST_F(MediaInfoTags, WaveInfoChunk)
@@ -104,13 +104,13 @@ TEST_F(MediaInfoTags, WaveInfoChunk)
     const sTagInfo tags = ReadTags(path, m_library);
     const std::string report = Dump(m_library.Report(path));
     EXPECT_EQ(tags.m_strTrackName, u"Chapter: One") << report;
-    EXPECT_EQ(tags.m_strGenre, u"Speech") << report;
-    EXPECT_EQ(tags.m_strRecordedDate, u"2004") << report;
-    EXPECT_EQ(tags.m_strComment, u"Read aloud") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Genre], u"Speech") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Year], u"2004") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Comment], u"Read aloud") << report;
     // A wave file's artist is reported as "Director" and its album as
     // "Original source form/Name": neither label is searched.
-    EXPECT_EQ(tags.m_strPerformer, u"") << report;
-    EXPECT_EQ(tags.m_strAlbum, u"") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Artist], u"") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Album], u"") << report;
 }
 
 TEST_F(MediaInfoTags, FileWithoutTagsOrUnreadableGivesEmptyRecord)
@@ -118,13 +118,13 @@ TEST_F(MediaInfoTags, FileWithoutTagsOrUnreadableGivesEmptyRecord)
     const std::u16string plain = Make("plain.mp3", {"-c:a", "libmp3lame"});
     const sTagInfo tags = ReadTags(plain, m_library);
     EXPECT_EQ(tags.m_strTrackName, u"");
-    EXPECT_EQ(tags.m_strAlbum, u"");
-    EXPECT_EQ(tags.m_strPerformer, u"");
+    EXPECT_EQ(tags.m_details[eDetail::Album], u"");
+    EXPECT_EQ(tags.m_details[eDetail::Artist], u"");
     EXPECT_FALSE(m_library.Report(plain).empty());  // the library was there
 
     const sTagInfo missing = ReadTags(FromPath(m_dir / "missing.mp3"), m_library);
     EXPECT_EQ(missing.m_strTrackName, u"");
-    EXPECT_EQ(missing.m_strAlbum, u"");
+    EXPECT_EQ(missing.m_details[eDetail::Album], u"");
 }
 
 TEST_F(MediaInfoTags, AlbumArtistAndTrackNumberAreNeitherAlbumNorTrackName)
@@ -135,7 +135,7 @@ TEST_F(MediaInfoTags, AlbumArtistAndTrackNumberAreNeitherAlbumNorTrackName)
     const sTagInfo tags = ReadTags(path, m_library);
     const std::string report = Dump(m_library.Report(path));
     ASSERT_NE(report.find("Album/Performer"), std::string::npos) << report;
-    EXPECT_EQ(tags.m_strAlbum, u"") << report;
+    EXPECT_EQ(tags.m_details[eDetail::Album], u"") << report;
     EXPECT_EQ(tags.m_strTrackName, u"") << report;
 }
 
@@ -143,7 +143,7 @@ TEST_F(MediaInfoTags, FolderNamedLikeALabelDoesNotLeakIntoTags)
 {
     fs::create_directories(m_dir / "Album 1");
     const std::u16string path = Make("Album 1/plain.mp3", {"-c:a", "libmp3lame"});
-    EXPECT_EQ(ReadTags(path, m_library).m_strAlbum, u"");
+    EXPECT_EQ(ReadTags(path, m_library).m_details[eDetail::Album], u"");
 }
 
 TEST_F(MediaInfoTags, NonAsciiPathIsOpenedUnderAnyLocale)
@@ -154,7 +154,7 @@ TEST_F(MediaInfoTags, NonAsciiPathIsOpenedUnderAnyLocale)
     for (const char* locale : {"C", "C.UTF-8"}) {
         if (!std::setlocale(LC_CTYPE, locale))
             continue;
-        EXPECT_EQ(ReadTags(path, m_library).m_strPerformer, u"Jane Reader") << locale;
+        EXPECT_EQ(ReadTags(path, m_library).m_details[eDetail::Artist], u"Jane Reader") << locale;
     }
     std::setlocale(LC_CTYPE, saved.c_str());
 }
@@ -184,14 +184,14 @@ TEST_F(MediaInfoTags, MissingLibraryGivesEmptyRecordAndIsRetriedLater)
     const sTagInfo none = ReadTags(path, library);
     EXPECT_FALSE(library.IsLoaded());
     EXPECT_EQ(none.m_strTrackName, u"");
-    EXPECT_EQ(none.m_strPerformer, u"");
-    EXPECT_EQ(none.m_strAlbum, u"");
+    EXPECT_EQ(none.m_details[eDetail::Artist], u"");
+    EXPECT_EQ(none.m_details[eDetail::Album], u"");
 
     // The library appears under that name; the next read loads it.
     const std::string real = InstalledLibraryFile();
     ASSERT_FALSE(real.empty()) << "MediaInfo is not installed";
     fs::create_symlink(real, stand_in);
-    EXPECT_EQ(ReadTags(path, library).m_strPerformer, u"Jane Reader");
+    EXPECT_EQ(ReadTags(path, library).m_details[eDetail::Artist], u"Jane Reader");
     EXPECT_TRUE(library.IsLoaded());
 }
 

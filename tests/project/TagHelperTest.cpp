@@ -75,7 +75,7 @@ void ExpectNeighboursKeepTheirTags(const std::vector<sFileFacts>& files)
     ASSERT_EQ(files.size(), 3u);
     for (size_t i : {0u, 2u}) {
         EXPECT_EQ(files[i].m_tags.m_strTrackName, i == 0 ? u"One" : u"Three");
-        EXPECT_EQ(files[i].m_tags.m_strPerformer, u"Reader");
+        EXPECT_EQ(files[i].m_tags.m_details[eDetail::Artist], u"Reader");
         EXPECT_GT(files[i].m_chapters.m_llDuration, 0);
     }
     EXPECT_EQ(files[1].m_tags.m_strTrackName, u"");

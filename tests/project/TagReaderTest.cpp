@@ -77,13 +77,13 @@ TEST(ExtractField, CarriageReturnLineEndsAndEdgeValues)
 TEST(TagReport, LabelsAfterTheAudioHeadingAreIgnored)
 {
     const sTagInfo tags = ParseTagReport(REPORT);
-    EXPECT_EQ(tags.m_strAlbum, u"The Album");
+    EXPECT_EQ(tags.m_details[eDetail::Album], u"The Album");
     EXPECT_EQ(tags.m_strTrackName, u"Part: One");
-    EXPECT_EQ(tags.m_strPerformer, u"Reader");
-    EXPECT_EQ(tags.m_strRecordedDate, u"2001");
-    EXPECT_EQ(tags.m_strGenre, u"");
-    EXPECT_EQ(tags.m_strComment, u"");
-    EXPECT_EQ(tags.m_strPublisher, u"");
+    EXPECT_EQ(tags.m_details[eDetail::Artist], u"Reader");
+    EXPECT_EQ(tags.m_details[eDetail::Year], u"2001");
+    EXPECT_EQ(tags.m_details[eDetail::Genre], u"");
+    EXPECT_EQ(tags.m_details[eDetail::Comment], u"");
+    EXPECT_EQ(tags.m_details[eDetail::Writer], u"");
 }
 
 TEST(TagReport, CutKeepsTheLastGeneralLineWhole)
@@ -91,14 +91,14 @@ TEST(TagReport, CutKeepsTheLastGeneralLineWhole)
     EXPECT_EQ(CutBeforeAudioSection(u"General\nComment : c\n\nAudio\nX : y\n"), u"General\nComment : c\n");
     EXPECT_EQ(CutBeforeAudioSection(u"General\r\nComment : c\r\n\r\nAudio\r\n"), u"General\r\nComment : c\r\n");
     EXPECT_EQ(CutBeforeAudioSection(u"General\nComment : c\n"), u"General\nComment : c\n");
-    EXPECT_EQ(ParseTagReport(u"General\nComment : c\n\nAudio\n").m_strComment, u"c");
-    EXPECT_EQ(ParseTagReport(u"General\r\nComment : c\r\n\r\nAudio\r\n").m_strComment, u"c");
+    EXPECT_EQ(ParseTagReport(u"General\nComment : c\n\nAudio\n").m_details[eDetail::Comment], u"c");
+    EXPECT_EQ(ParseTagReport(u"General\r\nComment : c\r\n\r\nAudio\r\n").m_details[eDetail::Comment], u"c");
 }
 
 TEST(TagReport, EmptyReportGivesEmptyRecord)
 {
     const sTagInfo tags = ParseTagReport(u"");
-    EXPECT_TRUE(tags.m_strAlbum.empty() && tags.m_strTrackName.empty() && tags.m_strPerformer.empty() &&
-                tags.m_strGenre.empty() && tags.m_strRecordedDate.empty() && tags.m_strComment.empty() &&
-                tags.m_strPublisher.empty());
+    EXPECT_TRUE(tags.m_details[eDetail::Album].empty() && tags.m_strTrackName.empty() && tags.m_details[eDetail::Artist].empty() &&
+                tags.m_details[eDetail::Genre].empty() && tags.m_details[eDetail::Year].empty() && tags.m_details[eDetail::Comment].empty() &&
+                tags.m_details[eDetail::Writer].empty());
 }
