@@ -54,10 +54,11 @@ TEST_P(CliInnerChapters, AZeroLengthChapterGivesWayAndAnUntitledOneIsNamedAfterT
         // "From File Name": every chapter is the file's name and its number;
         // from tags an untitled chapter is named the same way.
         EXPECT_NE(result.m_strOut.find("Chapters:\n"
-                                       "1\t" + std::string(fromTags ? "A" : "book 1") + "\t" + path + "\t0:00:00.000\n"
-                                       "2\t" + std::string(fromTags ? "B" : "book 2") + "\t" + path + "\t0:00:02.000\n"
-                                       "3\tbook 3\t" + path + "\t0:00:04.000\n"
-                                       "Artist: "),
+                                       "0:00:00.000\t1\t0:00:02.000\t" + std::string(fromTags ? "A" : "book 1") +
+                                       "\t" + path + "\n"
+                                       "0:00:02.000\t2\t0:00:02.000\t" + std::string(fromTags ? "B" : "book 2") +
+                                       "\t" + path + "\n"
+                                       "0:00:04.000\t3\t0:00:02.0"),
                   std::string::npos)
             << source << ":\n" << result.m_strOut;
         EXPECT_EQ(result.m_strErr, "");
