@@ -38,7 +38,7 @@ CBookWriter::~CBookWriter()
 
 void CBookWriter::WriteBook()
 {
-    m_copyOf = ChooseCopy();
+    m_copyOf = ChooseCopiedStream(m_context.m_files, m_context.m_encoding);
     CreateTasks(PlanUnits());
     WriteFrames();
     // Finished here, on the job thread, so that a failure to finish the file
@@ -137,12 +137,12 @@ void CBookWriter::WaitForJobs()
     m_jobsChanged.wait(lock, [this] { return m_nJobs == 0; });
 }
 
-std::optional<sAacStream> CBookWriter::ChooseCopy() const
+std::optional<sAacStream> ChooseCopiedStream(const std::vector<sInputFile>& files, const sEncodingChoice& encoding)
 {
-    if (m_context.m_files.empty() || !m_context.m_encoding.MayCopyFrames())
+    if (files.empty() || !encoding.MayCopyFrames())
         return std::nullopt;
     std::vector<std::string> paths;
-    for (const sInputFile& input : m_context.m_files)
+    for (const sInputFile& input : files)
         paths.push_back(ToUtf8(input.m_strPath));
     return CommonAacStream(paths);
 }

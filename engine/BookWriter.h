@@ -33,6 +33,11 @@ class CUnitTask;
 // of the files not yet opened (`totalSize` - `sizes`). Wraps at 2^32.
 uint32_t EstimateTotal(uint32_t durations, uint32_t sizes, uint32_t totalSize);
 
+// The stream whose frames a book of `files` copies: every file is AAC-LC
+// alike, and `encoding` asks for no bit rate and no re-encoding. Otherwise
+// nothing. Reads the files' headers.
+std::optional<sAacStream> ChooseCopiedStream(const std::vector<sInputFile>& files, const sEncodingChoice& encoding);
+
 class CBookWriter {
 public:
     // Writes the book that `context` describes; `run` is the conversion's
@@ -67,9 +72,6 @@ public:
     void GetProgress(int& position, int& total) const;
 
 private:
-    // The stream whose frames the book copies: every file is AAC-LC alike,
-    // and no bit rate or re-encoding was asked for. Otherwise nothing.
-    std::optional<sAacStream> ChooseCopy() const;
     // The work units of the book; reads every file's rate and stated
     // playing time.
     std::vector<sWorkUnit> PlanUnits();

@@ -10,6 +10,7 @@
 #include "decode/AacFrames.h"
 #include "decode/AudioProbe.h"
 #include "decode/Negotiation.h"
+#include "engine/BookWriter.h"
 #include "engine/ChapterTimeline.h"
 #include "mp4/MetadataItems.h"
 
@@ -23,18 +24,13 @@ uint32_t FindRateAndLeads(const std::vector<sInputFile>& files, const sEncodingC
                           std::vector<uint64_t>& leads)
 {
     leads.assign(files.size(), 0);
-    std::vector<std::string> paths;
-    for (const sInputFile& file : files)
-        paths.push_back(ToUtf8(file.m_strPath));
-    if (encoding.MayCopyFrames()) {
-        if (const std::optional<sAacStream> stream = CommonAacStream(paths)) {
-            for (size_t i = 0; i < paths.size(); ++i) {
-                CAacFrameReader reader;
-                if (reader.Open(paths[i]))
-                    leads[i] = reader.Delay();
-            }
-            return stream->m_nSampleRate;
+    if (const std::optional<sAacStream> stream = ChooseCopiedStream(files, encoding)) {
+        for (size_t i = 0; i < files.size(); ++i) {
+            CAacFrameReader reader;
+            if (reader.Open(ToUtf8(files[i].m_strPath)))
+                leads[i] = reader.Delay();
         }
+        return stream->m_nSampleRate;
     }
     const std::atomic<bool> noStop{false};
     const std::optional<sAudioProbe> probe = ProbeAudio(files.front().m_strPath, noStop);
