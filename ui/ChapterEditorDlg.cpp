@@ -45,6 +45,7 @@ CChapterEditorDlg::CChapterEditorDlg(CBookProject& project, const sEncodingChoic
     m_table->setHorizontalHeaderLabels({QStringLiteral("#"), QStringLiteral("Start"), QStringLiteral("Length"),
                                         QStringLiteral("Title"), QStringLiteral("File")});
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -92,6 +93,10 @@ void CChapterEditorDlg::Reload()
         m_table->setItem(row, COLUMN_FILE, ReadOnlyCell(Q(chapter.m_strPath)));
     }
     m_table->resizeColumnsToContents();
+    // Room to type a longer title than the ones listed.
+    const int titleWidth = DialogUnitsOf(font()).X(120);
+    if (m_table->columnWidth(COLUMN_TITLE) < titleWidth)
+        m_table->setColumnWidth(COLUMN_TITLE, titleWidth);
     m_bFilling = false;
     const std::u16string warning = TooManyChaptersText(m_chapters.size());
     m_warning->setText(Q(warning));
