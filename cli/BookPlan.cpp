@@ -171,8 +171,21 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
         return Failure(EXIT_USAGE, NO_BOOK_NAME);
     }
 
-    plan.m_context = project.BuildConversion(
-        plan.m_strOutput, ReadEncodingChoice(options.m_settingsFile, options.m_bitrate, options.m_bReencode));
+    const sEncodingChoice encoding = ReadEncodingChoice(options.m_settingsFile, options.m_bitrate, options.m_bReencode);
+    if (options.m_bDryRun || !options.m_chapterTitles.empty()) {
+        plan.m_chapters = project.BookChapters(encoding);
+        for (const auto& [number, title] : options.m_chapterTitles) {
+            if (static_cast<size_t>(number) > plan.m_chapters.size())
+                return Failure(EXIT_USAGE, "--chapter-title " + std::to_string(number) + "=...: the book has " +
+                                               std::to_string(plan.m_chapters.size()) + " chapters");
+            sBookChapter& chapter = plan.m_chapters[static_cast<size_t>(number) - 1];
+            chapter.m_strTitle = FromUtf8(title);
+            const std::u16string refused = project.RenameChapter(chapter.m_nFile, chapter.m_nMark, chapter.m_strTitle);
+            if (!refused.empty())
+                return Failure(EXIT_USAGE, "--chapter-title " + std::to_string(number) + ": " + ToUtf8(refused));
+        }
+    }
+    plan.m_context = project.BuildConversion(plan.m_strOutput, encoding);
     plan.m_leftOutChapters = ChaptersPastStatedEnd(project.Rows(), project.ChapterSource());
     plan.m_strCover = project.Cover().GetCoverPath();
     plan.m_details = project.Details();
@@ -200,16 +213,13 @@ std::string DescribePlan(const sBookPlan& plan)
     for (const std::u16string& notice : plan.m_sheetNotices)
         text += "Note: " + EscapeForDisplay(notice) + "\n";
     text += "Chapters:\n";
-    int number = 1;
-    for (const sInputFile& input : plan.m_context.m_files) {
-        const std::string path = EscapeForDisplay(input.m_strPath);
-        if (input.m_chapters.empty())
-            text += std::to_string(number++) + "\t" + EscapeForDisplay(input.m_strTitle) + "\t" + path + "\n";
-        // Where each chapter starts in its file; the first starts with the file.
-        for (size_t i = 0; i < input.m_chapters.size(); ++i)
-            text += std::to_string(number++) + "\t" + EscapeForDisplay(input.m_chapters[i].m_strTitle) + "\t" +
-                    path + "\t" + ToUtf8(FormatChapterTime(i == 0 ? 0 : input.m_chapters[i].m_llStart)) + "\n";
-    }
+    // One line a chapter, its start in the book first.
+    for (const sBookChapter& chapter : plan.m_chapters)
+        text += ToUtf8(FormatBookTime(chapter.m_start)) + "\t" + std::to_string(chapter.m_nNumber) + "\t" +
+                ToUtf8(FormatBookTime(chapter.m_length)) + "\t" + EscapeForDisplay(chapter.m_strTitle) + "\t" +
+                EscapeForDisplay(chapter.m_strPath) + "\n";
+    if (const std::u16string warning = TooManyChaptersText(plan.m_chapters.size()); !warning.empty())
+        text += "Warning: " + ToUtf8(warning) + "\n";
     // The main window's details always, the others where they are set.
     for (const sDetailRow& row : DETAIL_ROWS) {
         const std::u16string& value = plan.m_details[row.m_detail];

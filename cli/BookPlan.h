@@ -22,6 +22,9 @@ struct sBookPlan {
     sBookDetails m_details;
     // What was done about the chapter sheets that their user may not expect.
     std::vector<std::u16string> m_sheetNotices;
+    // Every chapter of the book, for --dry-run; also listed when titles are
+    // given by number.
+    std::vector<sBookChapter> m_chapters;
     // Chapters inside the files that start at or past their file's stated end.
     std::vector<sLeftOutChapter> m_leftOutChapters;
 };
@@ -34,8 +37,9 @@ struct sBookPlan {
 sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder,
                    TagReader readTags = MediaInfoTagReader(), ChapterReader readChapters = {});
 
-// The sheets' notices ("Note: ..."), the chapters (number, title, file, and
-// for a file of several chapters where each starts in it), the details, the
+// The sheets' notices ("Note: ..."), the chapters (where each starts in the
+// book, its number, length, title and file; a warning where there are more
+// than a player's chapter list holds), the details, the
 // cover and the output, as --dry-run prints them; control characters in names and tags are escaped,
 // so every chapter stays one line of tab-separated fields.
 std::string DescribePlan(const sBookPlan& plan);

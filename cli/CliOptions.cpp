@@ -30,7 +30,7 @@ std::optional<std::string>* TextOption(sCliOptions& options, const std::string& 
 bool TakesValue(const std::string& name)
 {
     sCliOptions probe;
-    return TextOption(probe, name) || name == "--chapters" || name == "--bitrate";
+    return TextOption(probe, name) || name == "--chapters" || name == "--bitrate" || name == "--chapter-title";
 }
 
 // The rates the encoder can honour at some sample rate; the top is its limit
@@ -78,6 +78,24 @@ std::optional<unsigned long> ParseBitrate(const std::string& text)
     if (value < LowestBitrate() || value > HighestBitrate())
         return std::nullopt;
     return value;
+}
+
+// The chapter number and title of "N=TEXT"; nullopt unless N is a number
+// from 1 and TEXT holds more than spaces.
+std::optional<std::pair<int, std::string>> ParseChapterTitle(const std::string& text)
+{
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos || equals == 0 || equals > 6)
+        return std::nullopt;
+    for (size_t i = 0; i < equals; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(text[i])))
+            return std::nullopt;
+    }
+    const int number = std::stoi(text.substr(0, equals));
+    std::string title = text.substr(equals + 1);
+    if (number < 1 || title.find_first_not_of(" \t") == std::string::npos)
+        return std::nullopt;
+    return std::make_pair(number, std::move(title));
 }
 
 sCliParse UsageError(std::string message)
@@ -140,6 +158,12 @@ sCliParse ParseCommandLine(const std::vector<std::string>& arguments)
             if (!options.m_bitrate)
                 return UsageError("--bitrate takes a whole number of bit/s per channel from " + BitrateRange() +
                                   ", not \"" + *value + "\"");
+        } else if (argument == "--chapter-title") {
+            std::optional<std::pair<int, std::string>> title = ParseChapterTitle(*value);
+            if (!title)
+                return UsageError("--chapter-title takes N=TEXT, the chapter's number in the book (from 1, as "
+                                  "--dry-run shows it) and a title that is not empty, not \"" + *value + "\"");
+            options.m_chapterTitles.push_back(std::move(*title));
         } else if (argument == "--reencode") {
             options.m_bReencode = true;
         } else if (argument == "--no-cover") {
@@ -188,6 +212,9 @@ std::string HelpText()
            "      --chapters-file FILE\n"
            "                          chapters of a one-file book: a .cue sheet or lines\n"
            "                          \"[H:]MM:SS[.mmm] Title\" (a .cue's FILE line is not looked at)\n"
+           "      --chapter-title N=TEXT\n"
+           "                          title chapter N of the book (numbered as --dry-run shows\n"
+           "                          them) TEXT; may be given for several chapters\n"
            "      --sheet-encoding NAME\n"
            "                          the encoding of sheets that are neither UTF-8 nor UTF-16\n"
            "                          with a byte-order mark, such as CP1251 (default: Tavlin.ini's\n"
@@ -200,7 +227,8 @@ std::string HelpText()
            "      --reencode          encode the book even when every file is AAC-LC alike\n"
            "                          (M4A, M4B, .aac); without it, and without a bit rate here\n"
            "                          or in Tavlin.ini, such files' frames are copied as they are\n"
-           "      --dry-run           show chapters, details and cover; convert nothing\n"
+           "      --dry-run           show the chapters (start in the book, number, length,\n"
+           "                          title, file), details and cover; convert nothing\n"
            "  -q, --quiet             no progress display\n"
            "  -h, --help              this help\n"
            "      --version           the version\n"

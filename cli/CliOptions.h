@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/BookDetails.h"
@@ -13,6 +14,9 @@ struct sCliOptions {
     std::optional<std::string> m_output;
     int m_nChapterMode = 1;  // 1: track-name tag, 0: file name
     std::optional<std::string> m_chaptersFile;  // a .cue sheet or chapter list for a one-file book
+    // Titles given to chapters by their number in the book (1 for the
+    // first), in the order given; a later one for the same number wins.
+    std::vector<std::pair<int, std::string>> m_chapterTitles;
     // The encoding of sheets that are not Unicode (a name iconv knows),
     // instead of Tavlin.ini's.
     std::optional<std::string> m_sheetEncoding;

@@ -6,6 +6,7 @@
 #include "decode/AudioProbe.h"
 #include "decode/Negotiation.h"
 #include "engine/ChapterSample.h"
+#include "engine/ChapterTimeline.h"
 #include "engine/DetailItems.h"
 #include "engine/UnitTask.h"
 #include "base/Text.h"
@@ -16,7 +17,6 @@ namespace {
 // sharing the file gains.
 constexpr uint32_t kMinUnitSeconds = 30;
 constexpr uint32_t kMovieTimeScale = 90000;
-constexpr uint32_t kChapterTimeScale = 600;
 constexpr uint8_t kAudioProfileLevel = 255;
 constexpr uint8_t kMediaKindAudiobook = 2;
 // Units submitted beyond the one being written, per thread of the executor:
@@ -39,7 +39,7 @@ CBookWriter::~CBookWriter()
 
 void CBookWriter::WriteBook()
 {
-    m_copyOf = ChooseCopy();
+    m_copyOf = ChooseCopiedStream(m_context.m_files, m_context.m_encoding);
     CreateTasks(PlanUnits());
     WriteFrames();
     // Finished here, on the job thread, so that a failure to finish the file
@@ -138,12 +138,12 @@ void CBookWriter::WaitForJobs()
     m_jobsChanged.wait(lock, [this] { return m_nJobs == 0; });
 }
 
-std::optional<sAacStream> CBookWriter::ChooseCopy() const
+std::optional<sAacStream> ChooseCopiedStream(const std::vector<sInputFile>& files, const sEncodingChoice& encoding)
 {
-    if (m_context.m_files.empty() || !m_context.m_encoding.MayCopyFrames())
+    if (files.empty() || !encoding.MayCopyFrames())
         return std::nullopt;
     std::vector<std::string> paths;
-    for (const sInputFile& input : m_context.m_files)
+    for (const sInputFile& input : files)
         paths.push_back(ToUtf8(input.m_strPath));
     return CommonAacStream(paths);
 }
@@ -251,34 +251,18 @@ void CBookWriter::WriteFrames()
 void CBookWriter::AddFileChapters(const sInputFile& input, uint64_t fileStart, uint64_t chapterStart,
                                   uint64_t chapterEnd)
 {
-    // Presentation positions and titles of the file's chapters. The first
-    // starts where the file before it ended; a chapter inside the file where
-    // its audio is: the file's own audio starts at `fileStart`. A chapter that
-    // would not last a chapter-track tick (its file decoded shorter than it
-    // said) is left to the one before it.
-    std::vector<std::pair<uint64_t, const std::u16string*>> chapters = {
-        {chapterStart, input.m_chapters.empty() ? &input.m_strTitle : &input.m_chapters.front().m_strTitle}};
-    for (size_t i = 1; i < input.m_chapters.size(); ++i) {
-        const sChapterMark& mark = input.m_chapters[i];
-        const uint64_t start = fileStart + ToSamples(mark.m_llStart);
-        const bool tooClose = ToChapterTicks(start) <= ToChapterTicks(chapters.back().first);
-        if (!tooClose && ToChapterTicks(start) < ToChapterTicks(chapterEnd)) {
-            chapters.emplace_back(start, &mark.m_strTitle);
-            continue;
-        }
-        // Said, not lost in silence: the file's audio ends before the
-        // chapter (its container stated it longer), or the chapter before
-        // it takes its place.
-        const uint64_t fileEnd = chapterEnd > fileStart ? chapterEnd - fileStart : 0;
-        m_leftOut.push_back({input.m_strPath, mark.m_strTitle, mark.m_llStart, To100ns(fileEnd), tooClose});
-    }
+    const uint32_t rate = m_format.nSamplesPerSec;
+    const std::vector<sPlacedChapter> chapters =
+        PlaceFileChapters(input, fileStart, chapterStart, chapterEnd, rate, m_leftOut);
     // Bounds are converted from the running total, so truncation does not
     // add up.
     for (size_t i = 0; i < chapters.size(); ++i) {
-        const uint64_t start = chapters[i].first;
-        const uint64_t end = i + 1 < chapters.size() ? chapters[i + 1].first : chapterEnd;
-        AddChapter(*chapters[i].second, ToChapterTicks(end) - ToChapterTicks(start),
-                   static_cast<uint64_t>(To100ns(start)));
+        const uint64_t start = chapters[i].start;
+        const uint64_t end = i + 1 < chapters.size() ? chapters[i + 1].start : chapterEnd;
+        const std::u16string& title =
+            input.m_chapters.empty() ? input.m_strTitle : input.m_chapters[chapters[i].mark].m_strTitle;
+        AddChapter(title, ToChapterTicks(end, rate) - ToChapterTicks(start, rate),
+                   static_cast<uint64_t>(SamplesTo100ns(start, rate)));
     }
 }
 
@@ -316,22 +300,6 @@ void CBookWriter::OnWriteFailure()
         return;
     m_bWriteFailed = true;
     m_run.Fail(FormatWithPath(u"Couldn't write output file %ls\n", m_context.m_strOutput));
-}
-
-uint64_t CBookWriter::ToChapterTicks(uint64_t samples) const
-{
-    return m_format.nSamplesPerSec ? samples * kChapterTimeScale / m_format.nSamplesPerSec : 0;
-}
-
-int64_t CBookWriter::To100ns(uint64_t samples) const
-{
-    return m_format.nSamplesPerSec ? static_cast<int64_t>(samples * 10000000ull / m_format.nSamplesPerSec) : 0;
-}
-
-uint64_t CBookWriter::ToSamples(int64_t time100ns) const
-{
-    const uint64_t time = time100ns > 0 ? static_cast<uint64_t>(time100ns) : 0;
-    return (time * m_format.nSamplesPerSec + 5000000) / 10000000;
 }
 
 void CBookWriter::CreateOutput(const sTrackSetup& setup)

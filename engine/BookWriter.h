@@ -33,6 +33,11 @@ class CUnitTask;
 // of the files not yet opened (`totalSize` - `sizes`). Wraps at 2^32.
 uint32_t EstimateTotal(uint32_t durations, uint32_t sizes, uint32_t totalSize);
 
+// The stream whose frames a book of `files` copies: every file is AAC-LC
+// alike, and `encoding` asks for no bit rate and no re-encoding. Otherwise
+// nothing. Reads the files' headers.
+std::optional<sAacStream> ChooseCopiedStream(const std::vector<sInputFile>& files, const sEncodingChoice& encoding);
+
 class CBookWriter {
 public:
     // Writes the book that `context` describes; `run` is the conversion's
@@ -67,9 +72,6 @@ public:
     void GetProgress(int& position, int& total) const;
 
 private:
-    // The stream whose frames the book copies: every file is AAC-LC alike,
-    // and no bit rate or re-encoding was asked for. Otherwise nothing.
-    std::optional<sAacStream> ChooseCopy() const;
     // The work units of the book; reads every file's rate and stated
     // playing time.
     std::vector<sWorkUnit> PlanUnits();
@@ -93,7 +95,8 @@ private:
     void WriteFrames();
     void WriteFrame(const sEncodedFrame& frame);
     // Writes the chapters of one file whose own audio starts at `fileStart`
-    // (presentation samples); they run from `chapterStart` to `chapterEnd`.
+    // (presentation samples); they run from `chapterStart` to `chapterEnd`
+    // (see PlaceFileChapters).
     void AddFileChapters(const sInputFile& input, uint64_t fileStart, uint64_t chapterStart, uint64_t chapterEnd);
     // Writes one chapter sample of `duration` 1/600 s starting at `start100ns`.
     bool AddChapter(const std::u16string& title, uint64_t duration, uint64_t start100ns);
@@ -102,12 +105,6 @@ private:
     void FinishOutput(bool complete);
     // A failed write stops the conversion with a message, once.
     void OnWriteFailure();
-    // Chapter-track time (1/600 s) of an audio-track position.
-    uint64_t ToChapterTicks(uint64_t samples) const;
-    // A number of audio-track samples in 100 ns units, truncated.
-    int64_t To100ns(uint64_t samples) const;
-    // Audio-track samples of a time in 100 ns units, rounded.
-    uint64_t ToSamples(int64_t time100ns) const;
 
     const sConversionContext& m_context;
     CRunState& m_run;

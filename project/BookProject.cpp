@@ -294,6 +294,35 @@ void CBookProject::SetChapterSource(int source)
     m_pView->OnChapterSourceChanged();
 }
 
+std::vector<sBookChapter> CBookProject::BookChapters(const sEncodingChoice& encoding) const
+{
+    std::vector<int64_t> durations;
+    for (const auto& row : m_rows)
+        durations.push_back(row->m_llDuration);
+    return ListBookChapters(BuildInputFiles(m_rows, m_nChapterSource), durations, encoding);
+}
+
+std::u16string CBookProject::RenameChapter(size_t row, size_t mark, std::u16string title)
+{
+    if (title.find_first_not_of(u" \t") == std::u16string::npos)
+        return u"A chapter needs a title: an empty one would leave players nothing to show.";
+    if (row >= m_rows.size() || mark >= m_rows[row]->ChapterTitles(m_nChapterSource).size())
+        return u"There is no such chapter.";
+    m_rows[row]->m_editedTitles[mark] = std::move(title);
+    m_pView->OnRowChanged(row);
+    return {};
+}
+
+void CBookProject::ResetTitles()
+{
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        if (m_rows[row]->m_editedTitles.empty())
+            continue;
+        m_rows[row]->m_editedTitles.clear();
+        m_pView->OnRowChanged(row);
+    }
+}
+
 void CBookProject::SetCoverPath(std::u16string path)
 {
     m_cover.SetText(std::move(path));

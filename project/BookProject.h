@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/BookDetails.h"
+#include "project/BookChapters.h"
 #include "project/BookProjectView.h"
 #include "project/ChapterSheet.h"
 #include "project/CollectedFiles.h"
@@ -54,6 +55,18 @@ public:
     // title comes from.
     void SetChapterSource(int source);
     int ChapterSource() const { return m_nChapterSource; }
+    // Every chapter of the book, in order, with its title (edited or from the
+    // chapter source) and where it starts in a book made as `encoding` says.
+    // Reads the files' headers.
+    std::vector<sBookChapter> BookChapters(const sEncodingChoice& encoding) const;
+    // Gives chapter `mark` of row `row` the title `title`, kept with the row
+    // under every chapter source until the row is deleted or ResetTitles.
+    // Returns why a title is refused (a title with nothing but spaces), or
+    // empty when it is taken.
+    std::u16string RenameChapter(size_t row, size_t mark, std::u16string title);
+    // Forgets every edited title: the chapter source names every chapter.
+    void ResetTitles();
+
     // Row `row`'s text in list column `column` under the chapter source.
     std::u16string RowText(size_t row, int column) const { return m_rows[row]->GetColumnText(column, m_nChapterSource); }
 

@@ -34,6 +34,16 @@ std::u16string sItem::GetColumnText(int column, int source) const
 
 std::vector<std::u16string> sItem::ChapterTitles(int source) const
 {
+    std::vector<std::u16string> titles = SourceTitles(source);
+    for (const auto& [mark, title] : m_editedTitles) {
+        if (mark < titles.size())
+            titles[mark] = title;
+    }
+    return titles;
+}
+
+std::vector<std::u16string> sItem::SourceTitles(int source) const
+{
     const bool fromFileName = source == CHAPTERS_FROM_FILENAME;
     // One chapter keeps the row's title, unless (from tags) it has its own.
     if (m_chapters.size() <= 1 && (fromFileName || m_chapters.empty() || m_chapters.front().m_strTitle.empty()))

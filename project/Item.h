@@ -1,6 +1,8 @@
 #pragma once
 // One row of the file list and one chapter of the book.
+#include <cstddef>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -38,7 +40,8 @@ struct sItem : sLVItem {
     // The titles of the file's chapters from `source`: one for a file
     // without chapters of its own. From file names, a file's chapters are its
     // name and their number; from tags, their own titles (an empty one is
-    // named as from file names).
+    // named as from file names). A title the user edited replaces the one
+    // from `source`, whichever it is.
     std::vector<std::u16string> ChapterTitles(int source) const;
 
     std::u16string m_strPath;  // full path of the audio file
@@ -48,4 +51,11 @@ struct sItem : sLVItem {
     // file is one chapter.
     std::vector<sChapterMark> m_chapters;
     int64_t m_llDuration = 0;  // 100 ns units; 0 when not known
+    // Titles the user gave the file's chapters, by their place in the file;
+    // they go with the row.
+    std::map<size_t, std::u16string> m_editedTitles;
+
+private:
+    // The titles from `source` alone.
+    std::vector<std::u16string> SourceTitles(int source) const;
 };

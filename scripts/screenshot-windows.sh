@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Pictures of every window under a virtual X display: the empty main window,
-# the window with a generated book and its cover, the About box, and the
+# the window with a generated book and its cover, the About box, the chapter dialog and the
 # progress dialog during a real conversion of that book.
 # Usage: scripts/screenshot-windows.sh [BUILD_DIR] [OUTPUT_DIR]
 set -euo pipefail

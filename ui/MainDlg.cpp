@@ -1,5 +1,7 @@
 #include "ui/MainDlg.h"
 
+#include <optional>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -17,6 +19,7 @@
 #include "ui/AboutDlg.h"
 #include "ui/AboutToResizeEvent.h"
 #include "ui/AppIcon.h"
+#include "ui/ChapterEditorDlg.h"
 #include "engine/Converter.h"
 #include "engine/Settings.h"
 #include "ui/CoverComboBox.h"
@@ -212,6 +215,9 @@ void CMainDlg::CreateMenu()
     }
     m_commands[m_project.ChapterSource() != CHAPTERS_FROM_FILENAME ? ID_CHAPTERS_TAG : ID_CHAPTERS_FILENAME]
         ->setChecked(true);
+    chapters->addSeparator();
+    connect(add(chapters, ID_EDIT_CHAPTERS, "&Edit Chapters...\tCtrl+E", "Ctrl+E"), &QAction::triggered, this,
+            [this] { OnEditChapters(); });
 
     QMenu* help = m_menu->addMenu(QStringLiteral("&Help"));
     connect(add(help, ID_APP_ABOUT, "&About Tavlin...", nullptr), &QAction::triggered, this, [this] { OnAbout(); });
@@ -359,6 +365,7 @@ void CMainDlg::EnableStart()
 {
     m_pStart->setEnabled(m_project.CanStart());
     m_commands[ID_START_CONVERSION]->setEnabled(m_project.CanStart());
+    m_commands[ID_EDIT_CHAPTERS]->setEnabled(m_project.CanStart());
 }
 
 void CMainDlg::reject() { done(MAIN_DIALOG_END_CODE); }
@@ -370,6 +377,18 @@ void CMainDlg::OnAbout()
 }
 
 void CMainDlg::OnNew() { m_project.New(); }
+
+void CMainDlg::OnEditChapters()
+{
+    if (!m_project.CanStart())
+        return;
+    std::optional<CChapterEditorDlg> editor;
+    {
+        const CWaitCursor wait;  // the files' headers are read for the starts
+        editor.emplace(m_project, ReadEncodingChoice(m_settingsFile), this);
+    }
+    editor->exec();
+}
 
 void CMainDlg::OnChapterSource(int command)
 {

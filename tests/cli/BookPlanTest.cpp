@@ -44,10 +44,11 @@ TEST(DisplayText, ControlCharactersAreEscaped)
     EXPECT_NE(EscapeForDisplay(u"\xd83d\n").find("\\n"), std::string::npos);
 }
 
-TEST(DescribePlan, EveryChapterStaysOneLineOfThreeFields)
+TEST(DescribePlan, EveryChapterStaysOneLineOfFiveFields)
 {
     sBookPlan plan;
-    plan.m_context.m_files.push_back({u"/b/01\tx.mp3", u"Title\nwith\x1b]0;owned\x07 break", 1});
+    plan.m_chapters.push_back({1, 0, 33000000, u"Title\nwith\x1b]0;owned\x07 break", u"/b/01\tx.mp3"});
+    plan.m_chapters.push_back({2, std::nullopt, std::nullopt, u"Later", u"/b/02.mp3"});
     plan.m_details[eDetail::Artist] = u"A\nB";
     plan.m_strCover = u"/b/c\n.png";
     plan.m_strOutput = u"/b/out\r.m4b";
@@ -55,11 +56,25 @@ TEST(DescribePlan, EveryChapterStaysOneLineOfThreeFields)
     EXPECT_EQ(text.find('\x1b'), std::string::npos);
     EXPECT_EQ(text.find('\x07'), std::string::npos);
     EXPECT_EQ(text.find('\r'), std::string::npos);
-    const std::string chapter = "1\tTitle\\nwith\\u001B]0;owned\\u0007 break\t/b/01\\tx.mp3\n";
-    EXPECT_EQ(text.substr(0, text.find("Artist")), "Chapters:\n" + chapter);
+    const std::string chapters = "0:00:00.000\t1\t0:00:03.300\tTitle\\nwith\\u001B]0;owned\\u0007 break\t/b/01\\tx.mp3\n"
+                                 "unknown\t2\tunknown\tLater\t/b/02.mp3\n";
+    EXPECT_EQ(text.substr(0, text.find("Artist")), "Chapters:\n" + chapters);
     EXPECT_NE(text.find("Artist: A\\nB\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Cover: /b/c\\n.png (unreadable: no cover)\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Output: /b/out\\r.m4b\n"), std::string::npos) << text;
+}
+
+// The Nero chapter list, which many players read, holds 255 chapters.
+TEST(DescribePlan, AListLongerThanAPlayerHoldsIsWarnedOf)
+{
+    sBookPlan plan;
+    for (int number = 1; number <= 255; ++number)
+        plan.m_chapters.push_back({number, number * 10000000ll, 10000000, u"c", u"/b/a.mp3"});
+    EXPECT_EQ(DescribePlan(plan).find("Warning"), std::string::npos);
+    plan.m_chapters.push_back({256, 2560000000ll, 10000000, u"c", u"/b/a.mp3"});
+    EXPECT_NE(DescribePlan(plan).find("\nWarning: 256 chapters: players that read the Nero chapter list show only "
+                                      "the first 255\nArtist: "),
+              std::string::npos);
 }
 
 TEST(PlanBook, MissingBookNameIsReportedBeforeAnyTagIsRead)

@@ -129,9 +129,9 @@ TEST_F(CliBook, DryRunListsEverythingAndWritesNothing)
     ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
     const std::string root = (m_dir / "Book One").string();
     EXPECT_EQ(result.m_strOut, "Chapters:\n"
-                               "1\tOpening\t" + root + "/01.mp3\n"
-                               "2\t02\t" + root + "/02.mp3\n"
-                               "3\t03\t" + root + "/extra/03.wav\n"
+                               "0:00:00.000\t1\t0:00:01.044\tOpening\t" + root + "/01.mp3\n"
+                               "0:00:01.044\t2\t0:00:01.068\t02\t" + root + "/02.mp3\n"
+                               "0:00:02.113\t3\t0:00:01.023\t03\t" + root + "/extra/03.wav\n"
                                "Artist: Jane Reader\n"
                                "Writer: Ann Writer\n"
                                "Album: First Book\n"
@@ -496,9 +496,10 @@ TEST(CliChapterSheets, ACueSheetAndAChapterListPlaceChaptersInsideTheFile)
 
     sCliResult result = RunCli(dir.Path(), {"--dry-run", "Cued"});
     ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
-    EXPECT_TRUE(Contains(result.m_strOut, "Chapters:\n1\tOpening\t" + wav + "\t0:00:00.000\n2\tSecond\t" + wav +
-                                              "\t0:00:00.800\n3\tThird\t" + wav + "\t0:00:01.906\n4\tLast\t" + wav +
-                                              "\t0:00:02.853\nArtist: Ann Reader\n"))
+    EXPECT_TRUE(Contains(result.m_strOut, "Chapters:\n0:00:00.000\t1\t0:00:00.800\tOpening\t" + wav +
+                                              "\n0:00:00.800\t2\t0:00:01.106\tSecond\t" + wav +
+                                              "\n0:00:01.906\t3\t0:00:00.946\tThird\t" + wav +
+                                              "\n0:00:02.853\t4\t0:00:01.266\tLast\t" + wav + "\nArtist: Ann Reader\n"))
         << result.m_strOut;
 
     result = RunCli(dir.Path(), {"-q", "Cued"});
@@ -522,8 +523,9 @@ TEST(CliChapterSheets, ACueSheetAndAChapterListPlaceChaptersInsideTheFile)
     ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
     EXPECT_TRUE(result.m_strOut.starts_with("Note: " + (dir / "list.txt").string() +
                                             ", line 1: the first chapter starts at 0:00:00.300; it is moved to "
-                                            "the start of \"book.wav\"\nChapters:\n1\t\u0413\u043b\u0430\u0432\u0430\t" +
-                                            wav + "\t0:00:00.000\n2\tTwo\t" + wav + "\t0:00:00.800\n"))
+                                            "the start of \"book.wav\"\nChapters:\n0:00:00.000\t1\t0:00:00.800\t"
+                                            "\u0413\u043b\u0430\u0432\u0430\t" + wav + "\n0:00:00.800\t2\t0:00:03.320\tTwo\t" +
+                                            wav + "\n"))
         << result.m_strOut;
     result = listRun("KOI-NONE");
     EXPECT_EQ(result.m_nExitCode, 2);

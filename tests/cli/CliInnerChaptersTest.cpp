@@ -54,10 +54,11 @@ TEST_P(CliInnerChapters, AZeroLengthChapterGivesWayAndAnUntitledOneIsNamedAfterT
         // "From File Name": every chapter is the file's name and its number;
         // from tags an untitled chapter is named the same way.
         EXPECT_NE(result.m_strOut.find("Chapters:\n"
-                                       "1\t" + std::string(fromTags ? "A" : "book 1") + "\t" + path + "\t0:00:00.000\n"
-                                       "2\t" + std::string(fromTags ? "B" : "book 2") + "\t" + path + "\t0:00:02.000\n"
-                                       "3\tbook 3\t" + path + "\t0:00:04.000\n"
-                                       "Artist: "),
+                                       "0:00:00.000\t1\t0:00:02.000\t" + std::string(fromTags ? "A" : "book 1") +
+                                       "\t" + path + "\n"
+                                       "0:00:02.000\t2\t0:00:02.000\t" + std::string(fromTags ? "B" : "book 2") +
+                                       "\t" + path + "\n"
+                                       "0:00:04.000\t3\t0:00:02.0"),
                   std::string::npos)
             << source << ":\n" << result.m_strOut;
         EXPECT_EQ(result.m_strErr, "");
@@ -98,4 +99,41 @@ TEST(CliInnerChapterPastTheAudio, IsToldInTheDryRunAndInTheRunWhichKeepsTheOther
     ASSERT_EQ(chapters.size(), 2u);
     EXPECT_EQ(chapters[0].title, "A");
     EXPECT_EQ(chapters[1].title, "B");
+}
+
+// --chapter-title numbers the chapters as --dry-run lists them, inner ones too.
+TEST(CliChapterTitles, ATitleGivenByNumberShowsInTheDryRunAndReachesTheBook)
+{
+    ts::TempDir dir;
+    fs::create_directories(dir / "Book");
+    ts::GenerateTone(dir / "Book/1.wav", 1.0, 44100, 1);
+    ts::GenerateToneWithMetadata(dir / "Book/2.m4b", 4.0, ts::FfmetadataChapters({{0, 2000, "A"}, {2000, 4000, "B"}}),
+                                 {"-c:a", "aac"});
+    const std::vector<std::string> titles = {"--chapter-title", "3=Renamed", "--chapter-title=1=First"};
+    std::vector<std::string> arguments = titles;
+    arguments.insert(arguments.end(), {"--dry-run", "Book"});
+    sCliResult result = RunCli(dir.Path(), arguments);
+    ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    const std::string m4b = (dir / "Book/2.m4b").string();
+    // The silence that fills the WAV's last frame and the M4B's priming open
+    // chapter 2; chapter 3 starts 2 s into the M4B's own audio.
+    EXPECT_NE(result.m_strOut.find("Chapters:\n0:00:00.000\t1\t0:00:01.000\tFirst\t" + (dir / "Book/1.wav").string() +
+                                   "\n0:00:01.000\t2\t0:00:02.044\tA\t" + m4b +
+                                   "\n0:00:03.044\t3\t0:00:02.000\tRenamed\t" + m4b + "\n"),
+              std::string::npos)
+        << result.m_strOut;
+
+    arguments = titles;
+    arguments.insert(arguments.end(), {"-q", "Book"});
+    result = RunCli(dir.Path(), arguments);
+    ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    std::vector<std::string> inBook;
+    for (const ts::ProbedChapter& chapter : ts::ProbeChapters(dir / "Book.m4b"))
+        inBook.push_back(chapter.title);
+    EXPECT_EQ(inBook, (std::vector<std::string>{"First", "A", "Renamed"}));
+
+    result = RunCli(dir.Path(), {"--chapter-title", "4=Past", "--dry-run", "Book"});
+    EXPECT_EQ(result.m_nExitCode, 2);
+    EXPECT_NE(result.m_strErr.find("--chapter-title 4=...: the book has 3 chapters"), std::string::npos)
+        << result.m_strErr;
 }

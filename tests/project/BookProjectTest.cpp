@@ -275,3 +275,30 @@ TEST(Item, ChapterSourceStartsWithTheTag)
 {
     EXPECT_EQ(CBookProject().ChapterSource(), CHAPTERS_FROM_TAG);
 }
+
+TEST_F(BookProjectTest, AnEditedTitleStaysWithItsRowUnderEitherSourceUntilReset)
+{
+    for (const char* name : {"0", "1", "2"})
+        MakeFile(std::string("d/") + name + ".mp3");
+    m_tags.m_byName = {{u"0.mp3", Tags(u"Zero", u"")}, {u"1.mp3", Tags(u"One", u"")}, {u"2.mp3", Tags(u"Two", u"")}};
+    m_project.Drop({P("d")});
+    EXPECT_EQ(m_project.RenameChapter(1, 0, u"Renamed"), u"");
+    EXPECT_NE(m_project.RenameChapter(2, 0, u" "), u"");  // refused, with the reason
+    EXPECT_NE(m_project.RenameChapter(2, 1, u"No such"), u"");
+    const auto titles = [&] {
+        Paths shown;
+        for (size_t row = 0; row < m_project.Rows().size(); ++row)
+            shown.push_back(m_project.RowText(row, 1));
+        return shown;
+    };
+    EXPECT_EQ(titles(), (Paths{u"Zero", u"Renamed", u"Two"}));
+    m_project.SetChapterSource(CHAPTERS_FROM_FILENAME);
+    EXPECT_EQ(titles(), (Paths{u"0", u"Renamed", u"2"}));
+    EXPECT_EQ(m_project.BuildConversion(P("b.m4b"), {}).m_files[1].m_strTitle, u"Renamed");
+
+    // The title goes with its row, not with its place in the list.
+    m_project.DeleteRows({0});
+    EXPECT_EQ(titles(), (Paths{u"Renamed", u"2"}));
+    m_project.ResetTitles();
+    EXPECT_EQ(titles(), (Paths{u"1", u"2"}));
+}

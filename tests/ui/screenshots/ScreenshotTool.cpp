@@ -1,6 +1,7 @@
 // Takes pictures of the windows as a user sees them, for looking at after a
 // change: the empty main window, the window with a book (also at its minimum
-// size), the About box and the progress dialog during a real conversion.
+// size), the About box, the chapter dialog and the progress dialog during a
+// real conversion.
 // Dialogs are answered by script. Usage: ui_screenshots BOOK_FOLDER OUTPUT_DIR
 #include <QApplication>
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <cstdio>
 
 #include "ui/AboutDlg.h"
+#include "ui/ChapterEditorDlg.h"
 #include "ui/MainDlg.h"
 #include "ui/ProgressDlg.h"
 #include "ui/UserDialogs.h"
@@ -92,6 +94,21 @@ int main(int argc, char* argv[])
         about.show();
         Settle(300);
         ok &= Save(about, out, "about.png");
+    }
+
+    {
+        // Chapters > Edit Chapters, grabbed once it is open.
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* editor = dynamic_cast<CChapterEditorDlg*>(QApplication::activeModalWidget())) {
+                poll.stop();
+                Settle(300);
+                ok &= Save(*editor, out, "chapters.png");
+                editor->accept();
+            }
+        });
+        poll.start(50);
+        dialog.Command(ID_EDIT_CHAPTERS)->trigger();
     }
 
     // The progress dialog once its bar has moved.
