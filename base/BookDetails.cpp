@@ -22,15 +22,15 @@ const std::array<sDetailRow, DETAIL_COUNT> DETAIL_ROWS{{
     {eDetail::Description, "description", u"Description:", 0, true,
      {u"DESCRIPTION", u"LongDescription", u"Description", u"Comment"},
      {M{"desc"}, M{"ldes"}, M{FREEFORM, "DESCRIPTION"}}},
-    {eDetail::Publisher, "publisher", u"Publisher:", 0, false, {u"Publisher"}, {M{FREEFORM, "PUBLISHER"}}},
+    {eDetail::Publisher, "publisher", u"Publisher:", 0, false, {u"Publisher", u"pub"}, {M{FREEFORM, "PUBLISHER"}}},
     {eDetail::Language, "language", u"Language:", 0, false, {u"LANGUAGE", u"Language"},
      {M{FREEFORM, "LANGUAGE"}}},
     {eDetail::AlbumArtist, "album-artist", u"Album artist:", 0, false, {u"Album/Performer"}, {M{"aART"}}},
     {eDetail::Subtitle, "subtitle", u"Subtitle:", 0, false, {u"SUBTITLE", u"Track_More"},
      {M{FREEFORM, "SUBTITLE"}}},
     {eDetail::Copyright, "copyright", u"Copyright:", 0, false, {u"Copyright"}, {M{"cprt"}}},
-    {eDetail::SortTitle, "sort-title", u"Sort title:", 0, false, {u"Album/Sorted by", u"TSOA"}, {M{"soal"}}},
-    {eDetail::SortArtist, "sort-artist", u"Sort artist:", 0, false, {u"Performer/Sorted by", u"TSOP"}, {M{"soar"}}},
+    {eDetail::SortTitle, "sort-title", u"Sort title:", 0, false, {u"Album/Sorted by", u"ALBUMSORT"}, {M{"soal"}}},
+    {eDetail::SortArtist, "sort-artist", u"Sort artist:", 0, false, {u"Performer/Sorted by", u"ARTISTSORT"}, {M{"soar"}}},
 }};
 
 const sDetailRow& DetailRow(eDetail detail)

@@ -15,6 +15,7 @@
 #include "ui/DialogLayout.h"
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QPushButton;
@@ -53,6 +54,8 @@ public:
     void OnAbout();
     void OnBrowseCover();
     void OnChapterSource(int command);
+    // Opens the dialog of the details without a field here; OK stores them.
+    void OnMoreDetails();
     void StartConversion();
     // Shows the current cover choice in the picture.
     void RefreshCover();
@@ -93,6 +96,8 @@ private:
     void CreateMenu();
     void CreateControls();
     void SetTabOrder();
+    void CreateMoreDetails();
+    void ShowOtherDetails();
     void LayoutControls(int clientWidth, int clientHeight);
     void EnableStart();
     // False when the cover cannot go into the book and the user would
@@ -125,6 +130,7 @@ private:
     C_ComboBox* m_cbCover = nullptr;
     CPictureBoxCtrl* m_picture = nullptr;
     QPushButton* m_pStart = nullptr;
+    QLabel* m_pOtherDetails = nullptr;  // which details without a field here are set
     std::map<int, QAction*> m_commands;
     std::vector<sControlRule> m_rules;
     int m_nInitialWidth = 0;
