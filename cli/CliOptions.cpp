@@ -85,7 +85,8 @@ std::optional<unsigned long> ParseBitrate(const std::string& text)
 }
 
 // The text of a description file: UTF-8 without its byte-order mark, line
-// breaks as line feeds. None when the file cannot be read.
+// breaks as line feeds, without the line break that ends the last line.
+// None when the file cannot be read.
 std::optional<std::string> ReadDescriptionFile(const std::string& path)
 {
     std::error_code error;
@@ -110,6 +111,8 @@ std::optional<std::string> ReadDescriptionFile(const std::string& path)
             text += content[i];
         }
     }
+    while (text.ends_with('\n'))
+        text.pop_back();
     return text;
 }
 
