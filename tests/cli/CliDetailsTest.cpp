@@ -13,43 +13,15 @@
 #include "base/Text.h"
 #include "project/MediaInfoLibrary.h"
 #include "project/TagReader.h"
+#include "tests/support/DetailItems.h"
 #include "tests/support/Probe.h"
 #include "tests/support/TestSupport.h"
 
 namespace fs = std::filesystem;
 using namespace clitest;
+using testsupport::DetailTestValue;
 
 namespace {
-
-// Each item of an MP4 file as "type=value" lines, line breaks in values as
-// "\n"; freeform items as "----:MEAN:NAME".
-constexpr const char* MUTAGEN_ITEMS = R"(
-import sys
-from mutagen.mp4 import MP4
-for key, values in MP4(sys.argv[1]).tags.items():
-    for v in values:
-        v = v.decode('utf-8') if isinstance(v, bytes) else str(v)
-        print(key + '=' + v.replace('\\', '\\\\').replace('\n', '\\n'))
-)";
-
-std::string Escaped(std::string text)
-{
-    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
-        text.replace(at, 1, "\\n");
-    return text;
-}
-
-// The text each row is set to; "3" is a whole number, so the part also goes
-// into the number item.
-std::string ValueOf(const sDetailRow& row)
-{
-    switch (row.m_detail) {
-    case eDetail::Year: return "2004";
-    case eDetail::SeriesPart: return "3";
-    case eDetail::Description: return "First line\n  Second line \xc3\xa9";
-    default: return "Value of " + std::string(row.m_key);
-    }
-}
 
 // ffprobe's key for the four-byte items it names (FFmpeg's mov reader);
 // none for the ones it leaves out (the narrator and movement items).
@@ -66,16 +38,6 @@ std::string ProbeKey(const sMp4Item& item)
     return it == KEYS.end() ? std::string() : it->second;
 }
 
-std::string MutagenKey(const sMp4Item& item)
-{
-    if (item.Freeform())
-        return "----:com.apple.iTunes:" + std::string(item.m_name);
-    std::string key(item.m_type);
-    if (static_cast<unsigned char>(key[0]) == 0xA9)
-        key.replace(0, 1, "\xC2\xA9");  // "©" in UTF-8
-    return key;
-}
-
 std::string Lower(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -90,20 +52,20 @@ protected:
         const fs::path& dir = s_dir->Path();
         testsupport::GenerateTone(dir / "01.wav", 0.3, 44100, 1);
         // The description comes from a file with Windows line ends.
-        std::string description = ValueOf(DetailRow(eDetail::Description));
+        std::string description = DetailTestValue(DetailRow(eDetail::Description));
         for (size_t at = description.find('\n'); at != std::string::npos; at = description.find('\n', at + 2))
             description.replace(at, 1, "\r\n");
         testsupport::WriteText(dir / "about.txt", description + "\r\n");
         std::vector<std::string> arguments{"-q", "-o", "book.m4b", "--description-file", "about.txt"};
         for (const sDetailRow& row : DETAIL_ROWS) {
             if (row.m_detail != eDetail::Description)
-                arguments.push_back("--" + std::string(row.m_key) + "=" + ValueOf(row));
+                arguments.push_back("--" + std::string(row.m_key) + "=" + DetailTestValue(row));
         }
         arguments.push_back("01.wav");
         s_run = new sCliResult(RunCli(dir, arguments));
         const fs::path book = dir / "book.m4b";
         s_probe = new testsupport::ProbedFormat(testsupport::ProbeFormat(book));
-        s_mutagen = new std::string(testsupport::Run({"/usr/bin/python3", "-c", MUTAGEN_ITEMS, book.string()}).output);
+        s_mutagen = new std::string(testsupport::Mp4Items(book));
         CMediaInfoLibrary library("libmediainfo.so.0");
         s_mediaInfo = new sTagInfo(ReadTags(FromPath(book), library));
     }
@@ -136,16 +98,15 @@ TEST_P(CliDetails, ReachEveryItemOfItsRow)
     ASSERT_EQ(s_run->m_nExitCode, 0) << s_run->m_strErr;
     ASSERT_TRUE(s_probe->ok);
     const sDetailRow& row = GetParam();
-    const std::string value = ValueOf(row);
+    const std::string value = DetailTestValue(row);
     int items = 0;
     for (const sMp4Item& item : row.m_items) {
         if (item.m_type.empty())
             continue;
         ++items;
-        const std::string stored =
-            item.m_value == eMp4Value::WholeNumber ? std::to_string(*WholeNumber(FromUtf8(value))) : value;
-        EXPECT_NE(s_mutagen->find(MutagenKey(item) + "=" + Escaped(stored) + "\n"), std::string::npos)
-            << MutagenKey(item) << " in\n" << *s_mutagen;
+        const std::string stored = testsupport::ItemText(item, value);
+        EXPECT_NE(s_mutagen->find(testsupport::Mp4ItemLine(item, value)), std::string::npos)
+            << testsupport::Mp4ItemLine(item, value) << "in\n" << *s_mutagen;
         if (const std::string key = ProbeKey(item); !key.empty()) {
             const auto it = s_probe->tags.find(Lower(key));
             ASSERT_NE(it, s_probe->tags.end()) << key;
@@ -160,7 +121,7 @@ TEST_P(CliDetails, ReachEveryItemOfItsRow)
     for (size_t at = reported.find('\n'); at != std::string::npos; at = reported.find('\n', at))
         reported.replace(at, 1, " / ");
     if (row.m_detail == eDetail::Writer)
-        reported = ValueOf(DetailRow(eDetail::Publisher));
+        reported = DetailTestValue(DetailRow(eDetail::Publisher));
     EXPECT_EQ(ToUtf8(s_mediaInfo->m_details[row.m_detail]), reported);
 }
 
