@@ -16,7 +16,7 @@ const std::array<sDetailRow, DETAIL_COUNT> DETAIL_ROWS{{
      {u"NARRATOR", u"nrt", u"Conductor", u"Composer"},
      {M{"\xA9nrt"}, M{FREEFORM, "NARRATOR"}}},
     {eDetail::Series, "series", u"Series:", 0, false, {u"SERIES", u"mvn"},
-     {M{FREEFORM, "SERIES"}, M{"\xA9mvn"}}},
+     {M{FREEFORM, "SERIES"}, M{"\xA9mvn", {}, eMp4Value::TextWithWholePart}}},
     {eDetail::SeriesPart, "series-part", u"Part in series:", 0, false, {u"SERIES-PART", u"mvi"},
      {M{FREEFORM, "SERIES-PART"}, M{"\xA9mvi", {}, eMp4Value::WholeNumber}}},
     {eDetail::Description, "description", u"Description:", 0, true,

@@ -13,7 +13,6 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <tuple>
 
 #include "ui/AboutDlg.h"
 #include "ui/AboutToResizeEvent.h"
@@ -324,12 +323,12 @@ void CMainDlg::CreateMoreDetails()
     m_pOtherDetails = new QLabel(m_client);
     m_pOtherDetails->setObjectName(IdName(ID_OTHER_DETAILS));
     m_pOtherDetails->setFocusPolicy(Qt::NoFocus);
-    for (auto [widget, rect, rules] :
-         {std::tuple<QWidget*, sLayoutRect, int>{button, du.Rect(125, 213, 60, 12), MOVE_RIGHT_DOWN},
-          std::tuple<QWidget*, sLayoutRect, int>{m_pOtherDetails, du.Rect(8, 351, 177, 8), GROW_X_MOVE_DOWN}}) {
+    auto place = [this](QWidget* widget, const sLayoutRect& rect, int rules) {
         widget->setGeometry(rect.x, rect.y, rect.width, rect.height);
         m_rules.push_back({widget, rect, rules});
-    }
+    };
+    place(button, du.Rect(125, 213, 60, 12), MOVE_RIGHT_DOWN);
+    place(m_pOtherDetails, du.Rect(8, 351, 177, 8), GROW_X_MOVE_DOWN);
     // Window-wide, also while an edit field has the focus.
     auto* action = new QAction(this);
     action->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));

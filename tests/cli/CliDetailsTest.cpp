@@ -146,3 +146,16 @@ TEST(CliDetailsOptions, UnreadableDescriptionFileIsAUsageErrorNamingIt)
     const sCliResult shown = RunCli(dir.Path(), {"--dry-run", "--description-file", "about.txt", "01.wav"});
     EXPECT_NE(shown.m_strOut.find("\nDescription: One\\nTwo\n"), std::string::npos) << shown.m_strOut;
 }
+
+TEST(CliDetailsOptions, MovementItemsOnlyWithAWholePart)
+{
+    testsupport::TempDir dir;
+    testsupport::GenerateTone(dir / "01.wav", 0.1, 44100, 1);
+    const sCliResult result =
+        RunCli(dir.Path(), {"-q", "-o", "book.m4b", "--series", "Saga", "--series-part", "2.5", "01.wav"});
+    ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    const std::string items = testsupport::Mp4Items(dir / "book.m4b");
+    EXPECT_NE(items.find("----:com.apple.iTunes:SERIES=Saga\n"), std::string::npos) << items;
+    EXPECT_NE(items.find("----:com.apple.iTunes:SERIES-PART=2.5\n"), std::string::npos) << items;
+    EXPECT_EQ(items.find("\xC2\xA9mv"), std::string::npos) << items;
+}
