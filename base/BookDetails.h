@@ -42,6 +42,9 @@ struct sBookDetails {
 enum class eMp4Value {
     Text,         // a UTF-8 `data` item
     WholeNumber,  // a 16-bit integer `data` item; written only when the text is a whole number
+    // A UTF-8 `data` item written only when the part in series is a whole
+    // number: Apple's movement name goes with its movement number.
+    TextWithWholePart,
 };
 
 // One MP4 item a detail is written to: a four-byte item type ("\xA9" "ART"),

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <iterator>
 
 #include "aac/AacEncoder.h"
 #include "base/Text.h"
@@ -22,6 +24,8 @@ std::optional<std::string>* TextOption(sCliOptions& options, const std::string& 
         return &options.m_chaptersFile;
     if (name == "--sheet-encoding")
         return &options.m_sheetEncoding;
+    if (name == "--description-file")
+        return &options.m_descriptionFile;
     if (name == "-o" || name == "--output")
         return &options.m_output;
     return nullptr;
@@ -96,6 +100,38 @@ std::optional<std::pair<int, std::string>> ParseChapterTitle(const std::string& 
     if (number < 1 || title.find_first_not_of(" \t") == std::string::npos)
         return std::nullopt;
     return std::make_pair(number, std::move(title));
+}
+
+// The text of a description file: UTF-8 without its byte-order mark, line
+// breaks as line feeds, without the line break that ends the last line.
+// None when the file cannot be read.
+std::optional<std::string> ReadDescriptionFile(const std::string& path)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        return std::nullopt;
+    std::string_view content = bytes;
+    if (content.starts_with("\xEF\xBB\xBF"))
+        content.remove_prefix(3);
+    std::string text;
+    for (size_t i = 0; i < content.size(); ++i) {
+        if (content[i] == '\r') {
+            text += '\n';
+            if (i + 1 < content.size() && content[i + 1] == '\n')
+                ++i;
+        } else {
+            text += content[i];
+        }
+    }
+    while (text.ends_with('\n'))
+        text.pop_back();
+    return text;
 }
 
 sCliParse UsageError(std::string message)
@@ -179,6 +215,14 @@ sCliParse ParseCommandLine(const std::vector<std::string>& arguments)
     if (options.m_sheetEncoding && !IsKnownSheetEncoding(*options.m_sheetEncoding))
         return UsageError("--sheet-encoding takes an encoding that iconv knows (for example CP1251; "
                           "iconv --list names them all), not \"" + *options.m_sheetEncoding + "\"");
+    if (options.m_descriptionFile) {
+        std::optional<std::string>& description = options.m_details[static_cast<size_t>(eDetail::Description)];
+        if (description)
+            return UsageError("--description and --description-file exclude each other");
+        description = ReadDescriptionFile(*options.m_descriptionFile);
+        if (!description)
+            return UsageError("cannot read the description file \"" + *options.m_descriptionFile + "\"");
+    }
     if (options.m_cover && options.m_bNoCover)
         return UsageError("--cover and --no-cover exclude each other");
     // The book's file is written out of order (its index goes in last), so
@@ -220,6 +264,8 @@ std::string HelpText()
            "                          with a byte-order mark, such as CP1251 (default: Tavlin.ini's\n"
            "                          sheet_encoding, else Windows-1252)\n"
            + DetailOptionsHelp() +
+           "      --description-file FILE\n"
+           "                          the description from a UTF-8 text file, its lines kept\n"
            "      --cover FILE        the cover picture (instead of the one found)\n"
            "      --no-cover          no cover picture\n"
            "      --bitrate N         AAC bit rate in bit/s per channel, " + BitrateRange() + "\n"

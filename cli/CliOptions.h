@@ -23,6 +23,9 @@ struct sCliOptions {
     // Each set detail replaces the prefilled one, also with an empty text;
     // one per row of the detail table, set by "--" and the row's key.
     std::array<std::optional<std::string>, DETAIL_COUNT> m_details;
+    // "--description-file FILE": the description is that file's text, read
+    // while parsing (its line breaks kept).
+    std::optional<std::string> m_descriptionFile;
     std::optional<std::string> m_cover;
     bool m_bNoCover = false;
     std::optional<unsigned long> m_bitrate;  // bit/s per channel

@@ -5,6 +5,7 @@
 
 void WriteDetails(mp4::File& file, const sBookDetails& details)
 {
+    const bool wholePart = WholeNumber(details[eDetail::SeriesPart]).has_value();
     for (const sDetailRow& row : DETAIL_ROWS) {
         const std::u16string& text = details[row.m_detail];
         if (text.empty())
@@ -19,7 +20,7 @@ void WriteDetails(mp4::File& file, const sBookDetails& details)
             } else if (item.m_value == eMp4Value::WholeNumber) {
                 if (const std::optional<int> number = WholeNumber(text))
                     file.SetMetadataNumber(type, static_cast<int16_t>(*number));
-            } else {
+            } else if (item.m_value == eMp4Value::Text || wholePart) {
                 file.SetMetadataText(type, utf8);
             }
         }

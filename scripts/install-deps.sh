@@ -8,7 +8,7 @@ packages=(
     libavcodec-dev libavformat-dev libavutil-dev libswresample-dev libswscale-dev
     libinih-dev libmediainfo-dev qt6-base-dev
     libgtest-dev libgmock-dev
-    ffmpeg mediainfo xvfb xauth
+    ffmpeg mediainfo python3-mutagen xvfb xauth
 )
 
 missing=()

@@ -25,6 +25,7 @@
 #include "ui/CoverComboBox.h"
 #include "ui/DialogFont.h"
 #include "ui/ListFiles.h"
+#include "ui/MoreDetailsDlg.h"
 #include "project/LeftOutChapters.h"
 #include "project/OutputPath.h"
 #include "ui/PictureBoxCtrl.h"
@@ -48,6 +49,10 @@ constexpr int MOVE_RIGHT_DOWN = RESIZE_MOVE_X | RESIZE_MOVE_Y;
 constexpr int GROW_X_MOVE_DOWN = RESIZE_SIZE_X | RESIZE_MOVE_Y;
 
 QString IdName(int id) { return QString::number(id); }
+
+// The "More Details…" button and the line naming the other details set.
+constexpr int ID_MORE_DETAILS = 1026;
+constexpr int ID_OTHER_DETAILS = 1027;
 
 QString Q(const std::u16string& text) { return QString::fromStdU16String(text); }
 
@@ -135,6 +140,7 @@ CMainDlg::CMainDlg(TagReader readTags, QWidget* parent)
 
     CreateMenu();
     CreateControls();
+    CreateMoreDetails();
     SetTabOrder();
     // The user's edits of a detail go into the project as they are typed.
     for (const sDetailRow& row : DETAIL_ROWS) {
@@ -308,6 +314,47 @@ void CMainDlg::SetTabOrder()
             setTabOrder(previous, widget);
         previous = widget;
     }
+    setTabOrder(previous, Control(ID_MORE_DETAILS));
+}
+
+void CMainDlg::CreateMoreDetails()
+{
+    // Above the right end of the details' fields, and a line below them; the
+    // six fields keep their places.
+    const sDialogUnits du = DialogUnitsOf(font());
+    auto* button = new QPushButton(QStringLiteral("More Details\u2026"), m_client);
+    button->setObjectName(IdName(ID_MORE_DETAILS));
+    button->setAutoDefault(true);
+    connect(button, &QPushButton::clicked, this, [this] { OnMoreDetails(); });
+    m_pOtherDetails = new QLabel(m_client);
+    m_pOtherDetails->setObjectName(IdName(ID_OTHER_DETAILS));
+    m_pOtherDetails->setFocusPolicy(Qt::NoFocus);
+    auto place = [this](QWidget* widget, const sLayoutRect& rect, int rules) {
+        widget->setGeometry(rect.x, rect.y, rect.width, rect.height);
+        m_rules.push_back({widget, rect, rules});
+    };
+    place(button, du.Rect(125, 213, 60, 12), MOVE_RIGHT_DOWN);
+    place(m_pOtherDetails, du.Rect(8, 351, 177, 8), GROW_X_MOVE_DOWN);
+    // Window-wide, also while an edit field has the focus.
+    auto* action = new QAction(this);
+    action->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, [this] { OnMoreDetails(); });
+    addAction(action);
+}
+
+void CMainDlg::OnMoreDetails()
+{
+    CMoreDetailsDlg dialog(m_project.Details(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_project.Details() = dialog.Details();
+    ShowOtherDetails();
+}
+
+void CMainDlg::ShowOtherDetails()
+{
+    m_pOtherDetails->setText(Q(OtherDetailsSummary(m_project.Details())));
 }
 
 void CMainDlg::LayoutControls(int clientWidth, int clientHeight)
@@ -448,6 +495,7 @@ void CMainDlg::OnDetailsChanged()
         if (row.InMainWindow())
             DetailField(row.m_nControlId)->setText(Q(m_project.Details()[row.m_detail]));
     }
+    ShowOtherDetails();
     repaint();
 }
 

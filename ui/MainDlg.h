@@ -15,6 +15,7 @@
 #include "ui/DialogLayout.h"
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QPushButton;
@@ -56,6 +57,8 @@ public:
     void OnChapterSource(int command);
     // Chapters > Edit Chapters: the chapter dialog, modal.
     void OnEditChapters();
+    // Opens the dialog of the details without a field here; OK stores them.
+    void OnMoreDetails();
     void StartConversion();
     // Shows the current cover choice in the picture.
     void RefreshCover();
@@ -96,6 +99,8 @@ private:
     void CreateMenu();
     void CreateControls();
     void SetTabOrder();
+    void CreateMoreDetails();
+    void ShowOtherDetails();
     void LayoutControls(int clientWidth, int clientHeight);
     void EnableStart();
     // False when the cover cannot go into the book and the user would
@@ -128,6 +133,7 @@ private:
     C_ComboBox* m_cbCover = nullptr;
     CPictureBoxCtrl* m_picture = nullptr;
     QPushButton* m_pStart = nullptr;
+    QLabel* m_pOtherDetails = nullptr;  // which details without a field here are set
     std::map<int, QAction*> m_commands;
     std::vector<sControlRule> m_rules;
     int m_nInitialWidth = 0;

@@ -2,6 +2,7 @@
 // ffmpeg tool writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <dlfcn.h>
 #include <filesystem>
@@ -194,6 +195,138 @@ TEST_F(MediaInfoTags, MissingLibraryGivesEmptyRecordAndIsRetriedLater)
     EXPECT_EQ(ReadTags(path, library).m_details[eDetail::Artist], u"Jane Reader");
     EXPECT_TRUE(library.IsLoaded());
 }
+
+namespace {
+
+// The details that audiobook taggers add, as one container carries them:
+// tags for the ffmpeg tool, or MP4 items that mutagen adds afterwards as
+// other tagging tools write them.
+struct sAddedDetails {
+    const char* m_file;
+    std::vector<std::string> m_ffmpeg;
+    std::vector<std::string> m_mp4Items;      // "TYPE=VALUE"; "----:NAME=VALUE" for a freeform item
+    std::vector<eDetail> m_notInGeneral;      // reported in the audio section, which is not read
+    bool m_bNarratorOnly = false;             // carries the narrator and nothing else
+};
+
+void PrintTo(const sAddedDetails& tags, std::ostream* out) { *out << tags.m_file; }
+
+std::u16string AddedValue(eDetail detail)
+{
+    switch (detail) {
+    case eDetail::Narrator: return u"Nora Reader";
+    case eDetail::Series: return u"The Long Series";
+    case eDetail::SeriesPart: return u"2.5";
+    case eDetail::Description: return u"First line\nSecond line";
+    case eDetail::Publisher: return u"House \u00e9";
+    case eDetail::Language: return u"eng";
+    case eDetail::AlbumArtist: return u"Ann Author";
+    case eDetail::Subtitle: return u"A Subtitle";
+    case eDetail::Copyright: return u"2004 House";
+    case eDetail::SortTitle: return u"Long Book, The";
+    case eDetail::SortArtist: return u"Reader, Jane";
+    default: return {};
+    }
+}
+
+std::string Added(eDetail detail) { return ToUtf8(AddedValue(detail)); }
+
+std::vector<std::string> Metadata(const std::vector<std::pair<std::string, eDetail>>& keys)
+{
+    std::vector<std::string> args;
+    for (const auto& [key, detail] : keys)
+        args.insert(args.end(), {"-metadata", key + "=" + Added(detail)});
+    return args;
+}
+
+std::vector<std::string> Plus(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+constexpr const char* MUTAGEN_TAG = R"(
+import sys
+from mutagen.mp4 import MP4, MP4FreeForm
+f = MP4(sys.argv[1])
+for item in sys.argv[2:]:
+    key, value = item.split('=', 1)
+    if key.startswith('----:'):
+        f['----:com.apple.iTunes:' + key[5:]] = [MP4FreeForm(value.encode())]
+    else:
+        f[key] = [value]
+f.save()
+)";
+
+const std::vector<std::pair<std::string, eDetail>> VORBIS_KEYS{
+    {"NARRATOR", eDetail::Narrator},   {"SERIES", eDetail::Series},        {"SERIES-PART", eDetail::SeriesPart},
+    {"DESCRIPTION", eDetail::Description}, {"PUBLISHER", eDetail::Publisher}, {"LANGUAGE", eDetail::Language},
+    {"ALBUMARTIST", eDetail::AlbumArtist}, {"SUBTITLE", eDetail::Subtitle}, {"COPYRIGHT", eDetail::Copyright},
+    {"ALBUMSORT", eDetail::SortTitle}, {"ARTISTSORT", eDetail::SortArtist}};
+
+const sAddedDetails ADDED_DETAILS[] = {
+    // ID3: the tool writes TXXX frames for the names it has no frame for,
+    // and TPUB, TPE2, TCOP, TSOA, TSOP and TLAN for the ones it has.
+    {"added.mp3",
+     Plus(Metadata({{"NARRATOR", eDetail::Narrator}, {"SERIES", eDetail::Series},
+                    {"SERIES-PART", eDetail::SeriesPart}, {"DESCRIPTION", eDetail::Description},
+                    {"publisher", eDetail::Publisher}, {"language", eDetail::Language},
+                    {"album_artist", eDetail::AlbumArtist}, {"TIT3", eDetail::Subtitle},
+                    {"copyright", eDetail::Copyright}, {"album-sort", eDetail::SortTitle},
+                    {"artist-sort", eDetail::SortArtist}}),
+          {"-c:a", "libmp3lame"}),
+     {},
+     {eDetail::Language}},
+    // ID3 frames of the narrator: the conductor frame (TPE3) and the composer's.
+    {"conductor.mp3", Plus(Metadata({{"TPE3", eDetail::Narrator}}), {"-c:a", "libmp3lame"}), {}, {}, true},
+    {"composer.mp3", Plus(Metadata({{"TCOM", eDetail::Narrator}}), {"-c:a", "libmp3lame"}), {}, {}, true},
+    {"added.flac", Plus(Metadata(VORBIS_KEYS), {"-c:a", "flac"}), {}, {eDetail::Language}},
+    {"added.ogg", Plus(Metadata(VORBIS_KEYS), {"-c:a", "libvorbis"}), {}, {eDetail::Language}},
+    {"added.m4a",
+     {"-c:a", "aac"},
+     {"\xc2\xa9nrt=" + Added(eDetail::Narrator), "\xc2\xa9mvn=" + Added(eDetail::Series),
+      "----:SERIES-PART=" + Added(eDetail::SeriesPart), "ldes=" + Added(eDetail::Description),
+      "\xc2\xa9pub=" + Added(eDetail::Publisher), "----:LANGUAGE=" + Added(eDetail::Language),
+      "aART=" + Added(eDetail::AlbumArtist), "----:SUBTITLE=" + Added(eDetail::Subtitle),
+      "cprt=" + Added(eDetail::Copyright), "soal=" + Added(eDetail::SortTitle),
+      "soar=" + Added(eDetail::SortArtist)},
+     {}},
+};
+
+class MediaInfoAddedDetails : public MediaInfoTags, public ::testing::WithParamInterface<sAddedDetails> {};
+
+}  // namespace
+
+TEST_P(MediaInfoAddedDetails, ArriveThroughTheReportsLabels)
+{
+    const sAddedDetails& added = GetParam();
+    const std::u16string path = Make(added.m_file, added.m_ffmpeg);
+    if (!added.m_mp4Items.empty()) {
+        const auto tagged = testsupport::Run(
+            Plus({"/usr/bin/python3", "-c", MUTAGEN_TAG, ToUtf8(path)}, added.m_mp4Items));
+        ASSERT_EQ(tagged.exitCode, 0) << tagged.output;
+    }
+    const sTagInfo tags = ReadTags(path, m_library);
+    const std::string report = Dump(m_library.Report(path));
+    for (const sDetailRow& row : DETAIL_ROWS) {
+        if (row.InMainWindow() || (added.m_bNarratorOnly && row.m_detail != eDetail::Narrator))
+            continue;
+        std::u16string expected = AddedValue(row.m_detail);
+        // The report turns a line break into " / ".
+        if (const size_t at = expected.find(u'\n'); at != std::u16string::npos)
+            expected.replace(at, 1, u" / ");
+        if (std::ranges::find(added.m_notInGeneral, row.m_detail) != added.m_notInGeneral.end())
+            expected.clear();
+        EXPECT_EQ(ToUtf8(tags.m_details[row.m_detail]), ToUtf8(expected)) << row.m_key << "\n" << report;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, MediaInfoAddedDetails, ::testing::ValuesIn(ADDED_DETAILS),
+                         [](const ::testing::TestParamInfo<sAddedDetails>& info) {
+                             std::string name = info.param.m_file;
+                             std::replace(name.begin(), name.end(), '.', '_');
+                             return name;
+                         });
 
 TEST(MediaInfoLibraryName, EnvironmentOverridesTheDefault)
 {

@@ -14,7 +14,9 @@ std::map<std::string, std::string> Fields(const std::string& line)
     for (size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
         if (c == '\\' && i + 1 < line.size()) {
-            *current += line[++i];
+            // The compact writer's escapes of line breaks and tabs.
+            const char escaped = line[++i];
+            *current += escaped == 'n' ? '\n' : escaped == 'r' ? '\r' : escaped == 't' ? '\t' : escaped;
         } else if (c == '=' && current == &key) {
             current = &value;
         } else if (c == '|') {

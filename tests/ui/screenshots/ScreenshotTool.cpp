@@ -1,7 +1,7 @@
 // Takes pictures of the windows as a user sees them, for looking at after a
 // change: the empty main window, the window with a book (also at its minimum
-// size), the About box, the chapter dialog and the progress dialog during a
-// real conversion.
+// size), the More Details dialog, the About box, the chapter dialog and the
+// progress dialog during a real conversion.
 // Dialogs are answered by script. Usage: ui_screenshots BOOK_FOLDER OUTPUT_DIR
 #include <QApplication>
 #include <QDir>
@@ -12,6 +12,7 @@
 #include "ui/AboutDlg.h"
 #include "ui/ChapterEditorDlg.h"
 #include "ui/MainDlg.h"
+#include "ui/MoreDetailsDlg.h"
 #include "ui/ProgressDlg.h"
 #include "ui/UserDialogs.h"
 
@@ -88,6 +89,16 @@ int main(int argc, char* argv[])
     Settle(300);
     ok &= Save(dialog, out, "main-minimum.png");
     dialog.resize(normal);
+
+    {
+        sBookDetails details = dialog.Project().Details();
+        details[eDetail::Narrator] = u"Ann Narrator";
+        details[eDetail::Description] = u"The first line of the description.\nAnd its second line.";
+        CMoreDetailsDlg more(details, &dialog);
+        more.show();
+        Settle(300);
+        ok &= Save(more, out, "more-details.png");
+    }
 
     {
         CAboutDlg about(&dialog);
