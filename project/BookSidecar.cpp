@@ -1,6 +1,7 @@
 #include "project/BookSidecar.h"
 
 #include <filesystem>
+#include <initializer_list>
 #include <string_view>
 
 #include "base/Text.h"

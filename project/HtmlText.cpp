@@ -1,6 +1,7 @@
 #include "project/HtmlText.h"
 
 #include <array>
+#include <cstdint>
 #include <utility>
 
 #include "project/PathText.h"

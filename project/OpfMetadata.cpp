@@ -8,7 +8,6 @@
 #include "base/Text.h"
 #include "project/ChapterSheet.h"
 #include "project/HtmlText.h"
-#include "project/PathText.h"
 
 namespace {
 
