@@ -234,7 +234,7 @@ std::string DescribePlan(const sBookPlan& plan)
     else if (plan.m_context.m_cover.Size() == 0)
         text += EscapeForDisplay(plan.m_strCover) + " (unreadable: no cover)";
     else
-        text += EscapeForDisplay(plan.m_strCover);
+        text += EscapeForDisplay(plan.m_strCover) + (IsEmbeddedCover(plan.m_strCover) ? " (embedded)" : "");
     text += "\nOutput: " +
             (plan.m_strOutput.empty() ? std::string("(unknown: no -o FILE and no folder to name the book after)")
                                       : EscapeForDisplay(plan.m_strOutput)) +

@@ -20,7 +20,8 @@ struct sBookPlan {
     std::u16string m_strOutput;  // absolute path of the book; empty in a dry run that cannot name it
     std::u16string m_strCover;   // the cover path chosen (may be empty)
     sBookDetails m_details;
-    // What was done about the chapter sheets that their user may not expect.
+    // What was done about the chapter sheets that their user may not expect,
+    // and the files of details beside the audio that could not be read.
     std::vector<std::u16string> m_sheetNotices;
     // Every chapter of the book, for --dry-run; also listed when titles are
     // given by number.

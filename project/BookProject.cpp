@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <functional>
 
+#include "decode/AttachedPicture.h"
 #include "project/BatchNames.h"
+#include "project/BookSidecar.h"
 #include "project/OutputPath.h"
 #include "project/PathText.h"
 #include "project/SheetFiles.h"
@@ -48,7 +50,7 @@ void CBookProject::Drop(const std::vector<std::u16string>& paths)
     // Audio replaces the book; pictures alone keep the rows.
     if (!files.m_audio.empty())
         ClearRows();
-    AddCollected(files);
+    AddCollected(files, !files.m_audio.empty());
 }
 
 void CBookProject::AddFiles(const std::vector<std::u16string>& paths)
@@ -56,10 +58,10 @@ void CBookProject::AddFiles(const std::vector<std::u16string>& paths)
     sCollectedFiles files;
     for (const std::u16string& path : paths)
         files.CollectPath(path);
-    AddCollected(files);
+    AddCollected(files, false);
 }
 
-void CBookProject::AddCollected(const sCollectedFiles& files)
+void CBookProject::AddCollected(const sCollectedFiles& files, bool newBook)
 {
     ForgetSheetProblems(files.m_sheets);
     const size_t problemsBefore = m_chapterProblems.size();
@@ -83,11 +85,21 @@ void CBookProject::AddCollected(const sCollectedFiles& files)
             m_pView->OnRowChanged(static_cast<size_t>(std::distance(row, m_rows.rend()) - 1));
         }
     }
-    if (m_chapterProblems.size() != problemsBefore)
+    if (m_chapterProblems.size() != problemsBefore || (!files.m_audio.empty() && !m_detailNotices.empty()))
         m_pView->OnChapterProblems();
     if (!files.m_images.empty()) {
         m_cover.TakePictures(files.m_images);
         m_pView->OnCoverChanged();
+    } else if (!files.m_audio.empty() && (newBook || m_cover.GetCoverPath().empty())) {
+        // Only now, and only up to the first file with a picture: a batch
+        // with a picture file beside it opens none of its files for this.
+        for (size_t row = m_rows.size() - files.m_audio.size(); row < m_rows.size(); ++row) {
+            if (ReadAttachedPicture(m_rows[row]->m_strPath, 0).m_bFound) {
+                m_cover.TakePictures({m_rows[row]->m_strPath});
+                m_pView->OnCoverChanged();
+                break;
+            }
+        }
     }
 }
 
@@ -133,6 +145,10 @@ void CBookProject::AddAudioBatch(std::vector<std::u16string> paths, std::vector<
     // process for it, not one per file, which reads tags and chapters alike.
     std::vector<sFileFacts> facts = m_readTags.ReadFiles(paths);
     m_details = facts.front().m_tags.m_details;
+    // The files beside the audio are stronger than the first file's tags.
+    sSidecarDetails sidecar = ReadSidecarDetails(paths.front(), m_strSheetEncoding);
+    OverlayDetails(m_details, sidecar.m_details);
+    m_detailNotices = std::move(sidecar.m_notices);
     for (const sSheetTarget& target : targets) {
         if (IsSameFile(target.m_strAudio, paths.front()))
             PrefillFromSheet(*target.m_pSheet);
@@ -223,7 +239,9 @@ std::vector<std::u16string> CBookProject::ChapterProblems() const
 
 std::vector<std::u16string> CBookProject::ChapterNotices() const
 {
-    return SheetMessages(true);
+    std::vector<std::u16string> notices = SheetMessages(true);
+    notices.insert(notices.end(), m_detailNotices.begin(), m_detailNotices.end());
+    return notices;
 }
 
 std::vector<std::u16string> CBookProject::SheetMessages(bool notices) const
@@ -248,6 +266,7 @@ void CBookProject::ClearRows()
 {
     m_rows.clear();
     m_chapterProblems.clear();
+    m_detailNotices.clear();
     m_pView->OnRowsCleared();
 }
 
@@ -278,8 +297,10 @@ void CBookProject::DeleteRows(std::vector<size_t> indices)
     }
     // A problem goes with the last row of the file it is for, and every
     // problem with the last row.
-    if (m_rows.empty())
+    if (m_rows.empty()) {
         m_chapterProblems.clear();
+        m_detailNotices.clear();
+    }
     std::erase_if(m_chapterProblems, [&](const sChapterProblem& problem) {
         const auto isAudio = [&](const std::u16string& path) { return IsSameFile(path, problem.m_strAudio); };
         return !problem.m_strAudio.empty() && std::any_of(deleted.begin(), deleted.end(), isAudio) &&

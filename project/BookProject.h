@@ -89,7 +89,10 @@ public:
     // What was done about the chapter sheets of the list that their user may
     // not expect (another file taken for a missing one, a first chapter
     // moved to the start of its file), each naming its sheet and line. They
-    // stop nothing, and go as the problems go.
+    // stop nothing, and go as the problems go. After them, the files of
+    // details beside the last batch's audio that could not be read (a
+    // metadata.opf that is not well-formed, with its line), until the next
+    // batch or until every row is gone.
     std::vector<std::u16string> ChapterNotices() const;
 
     // A conversion can start exactly while there are rows.
@@ -143,10 +146,12 @@ private:
         bool m_bTaken = false;
     };
 
-    // Appends the audio (prefilling the details from its first file), gives
-    // the sheets' chapters to their files and hands the pictures to the
-    // cover field.
-    void AddCollected(const sCollectedFiles& files);
+    // Appends the audio (prefilling the details from its first file and the
+    // files beside it), gives the sheets' chapters to their files and hands
+    // the pictures to the cover field. Without pictures, the picture inside
+    // the first of the audio files that has one becomes the cover field's
+    // line, for a `newBook` or an empty cover field.
+    void AddCollected(const sCollectedFiles& files, bool newBook);
     void AddAudioBatch(std::vector<std::u16string> paths, std::vector<sSheetTarget>& targets);
     // The files of the sheets at `paths`, read into `sheets`; problems kept.
     std::vector<sSheetTarget> ReadSheets(const std::vector<std::u16string>& paths, std::vector<sChapterSheet>& sheets);
@@ -166,6 +171,7 @@ private:
     TagReader m_readTags;
     ChapterReader m_readChapters;
     std::vector<sChapterProblem> m_chapterProblems;
+    std::vector<std::u16string> m_detailNotices;  // of the files beside the last batch
     std::string m_strSheetEncoding;
     IBookProjectView m_noView;
     IBookProjectView* m_pView = &m_noView;

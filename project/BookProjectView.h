@@ -26,7 +26,8 @@ public:
     virtual void OnChapterSourceChanged() {}
     // Row `row` took the chapters of a chapter sheet: its Chapter text changed.
     virtual void OnRowChanged(size_t /*row*/) {}
-    // Chapter sheets just added have problems or notices
+    // Chapter sheets just added have problems or notices, or files of
+    // details beside a batch's audio could not be read
     // (CBookProject::ChapterProblems, ChapterNotices).
     virtual void OnChapterProblems() {}
 };

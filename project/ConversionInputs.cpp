@@ -1,14 +1,13 @@
 #include "project/ConversionInputs.h"
 
-#include <cerrno>
 #include <cstdint>
-#include <fcntl.h>
-#include <new>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include "base/FileDescriptor.h"
 #include "base/Text.h"
+#include "decode/AttachedPicture.h"
+#include "project/CollectedFiles.h"
+#include "project/CoverChoice.h"
+#include "project/WholeFile.h"
 
 std::vector<sInputFile> BuildInputFiles(const std::vector<const sItem*>& rows, int source)
 {
@@ -47,40 +46,27 @@ sTagInfo BuildMetadata(const sTagInfo& firstRowTags, const sBookDetails& details
 
 sCoverData ReadCoverBytes(const std::u16string& path)
 {
-    if (path.empty())
-        return {};
-    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never
-    // come; anything but a regular file is refused right after opening.
-    CFileDescriptor file(::open(ToPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat st {};
-    if (file.Get() < 0 || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<uint64_t>(st.st_size) > MAX_COVER_BYTES)
-        return {};
     sCoverData cover;
-    try {
-        cover.m_data.resize(static_cast<size_t>(st.st_size));
-    } catch (const std::bad_alloc&) {
-        return {};
+    if (IsEmbeddedCover(path)) {
+        // Opening a FIFO named like audio would wait for a writer.
+        if (IsRegularFile(path))
+            cover.m_data = ReadAttachedPicture(path, MAX_COVER_BYTES).m_bytes;
+        return cover;
     }
-    size_t done = 0;
-    while (done < cover.m_data.size()) {
-        const ssize_t got = ::read(file.Get(), cover.m_data.data() + done, cover.m_data.size() - done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return {};
-        if (got == 0)
-            break;  // the file shrank since its size was taken
-        done += static_cast<size_t>(got);
-    }
-    cover.m_data.resize(done);
+    sWholeFile file = ReadWholeFile(path, MAX_COVER_BYTES);
+    if (file.m_result == eWholeFile::Read)
+        cover.m_data = std::move(file.m_bytes);
     return cover;
 }
 
 bool IsCoverTooLarge(const std::u16string& path)
 {
+    if (path.empty())
+        return false;
+    if (IsEmbeddedCover(path))
+        return IsRegularFile(path) && ReadAttachedPicture(path, 0).m_nSize > MAX_COVER_BYTES;
     struct stat st {};
-    return !path.empty() && ::stat(ToPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+    return ::stat(ToPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
            static_cast<uint64_t>(st.st_size) > MAX_COVER_BYTES;
 }
 

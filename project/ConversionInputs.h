@@ -26,11 +26,14 @@ sTagInfo BuildMetadata(const sTagInfo& firstRowTags, const sBookDetails& details
 // hold the memory (up to 4 GiB) for nothing.
 inline constexpr uint64_t MAX_COVER_BYTES = 64ull << 20;
 
-// The whole file, bytes unchanged. Empty for an empty path, anything but a
-// regular file, a file that cannot be opened or read, a file larger than
-// MAX_COVER_BYTES, and when the memory for it cannot be had.
+// The whole file, bytes unchanged; for an audio file the picture stored inside
+// it (IsEmbeddedCover). Empty for an empty path, anything but a regular file,
+// a file that cannot be opened or read, an audio file without a picture, a
+// picture larger than MAX_COVER_BYTES, and when the memory for it cannot be
+// had.
 sCoverData ReadCoverBytes(const std::u16string& path);
-// True when `path` is a regular file larger than MAX_COVER_BYTES.
+// True when `path` is a regular file larger than MAX_COVER_BYTES, or an audio
+// file whose picture is.
 bool IsCoverTooLarge(const std::u16string& path);
 // What both front ends say of such a cover, `shown` naming it.
 std::u16string CoverTooLargeText(std::u16string_view shown);

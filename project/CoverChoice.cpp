@@ -1,7 +1,21 @@
 #include "project/CoverChoice.h"
 
 #include "project/BatchNames.h"
+#include "project/CollectedFiles.h"
 #include "project/PathText.h"
+
+bool IsEmbeddedCover(std::u16string_view path)
+{
+    return ClassifyPath(path) == eFileKind::Audio;
+}
+
+std::u16string CoverLineText(std::u16string_view path)
+{
+    std::u16string text(LastPathComponent(path));
+    if (IsEmbeddedCover(path))
+        text += u" (embedded)";
+    return text;
+}
 
 int FindImage(const std::vector<std::u16string>& paths, std::u16string_view word)
 {
@@ -52,7 +66,7 @@ void CCoverChoice::Select(int line)
         return;
     }
     m_nSelected = line;
-    m_strText = std::u16string(LastPathComponent(m_paths[line]));
+    m_strText = CoverLineText(m_paths[line]);
 }
 
 std::u16string CCoverChoice::GetCoverPath() const
@@ -65,6 +79,6 @@ std::vector<std::u16string> CCoverChoice::LineTexts() const
     std::vector<std::u16string> texts;
     texts.reserve(m_paths.size());
     for (const std::u16string& path : m_paths)
-        texts.emplace_back(LastPathComponent(path));
+        texts.push_back(CoverLineText(path));
     return texts;
 }

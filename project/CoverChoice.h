@@ -1,9 +1,17 @@
 #pragma once
 // The cover field's content: the pictures of the last batch as lines, the
-// selected line, and the typed or browsed text.
+// selected line, and the typed or browsed text. A line or text that names an
+// audio file stands for the picture stored inside that file.
 #include <string>
 #include <string_view>
 #include <vector>
+
+// True when the cover path `path` names an audio file: the cover is the
+// picture stored inside it.
+bool IsEmbeddedCover(std::u16string_view path);
+// How a cover path is shown on a line: its last component, with
+// " (embedded)" after an audio file's.
+std::u16string CoverLineText(std::u16string_view path);
 
 // Index of the first path whose lower-cased last component contains `word`,
 // or -1.
@@ -29,7 +37,7 @@ public:
     std::u16string GetCoverPath() const;
 
     const std::vector<std::u16string>& Paths() const { return m_paths; }
-    // The text of each line: the last component of its path.
+    // The text of each line: CoverLineText of its path.
     std::vector<std::u16string> LineTexts() const;
     int Selected() const { return m_nSelected; }
     const std::u16string& Text() const { return m_strText; }

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     libavcodec-dev libavformat-dev libavutil-dev libswresample-dev libswscale-dev
-    libinih-dev libmediainfo-dev qt6-base-dev
+    libinih-dev libmediainfo-dev libexpat1-dev qt6-base-dev
     libgtest-dev libgmock-dev
     ffmpeg mediainfo python3-mutagen xvfb xauth
 )

@@ -6,7 +6,6 @@
 #include <QScrollBar>
 #include <QStyle>
 
-#include "project/PathText.h"
 
 C_ComboBox::C_ComboBox(CCoverChoice& choice, QWidget* parent) : QComboBox(parent), m_choice(choice)
 {
@@ -28,8 +27,7 @@ C_ComboBox::C_ComboBox(CCoverChoice& choice, QWidget* parent) : QComboBox(parent
 
 void C_ComboBox::AddImage(const std::u16string& path)
 {
-    const std::u16string name(LastPathComponent(path));
-    addItem(QString::fromStdU16String(name), QString::fromStdU16String(path));
+    addItem(QString::fromStdU16String(CoverLineText(path)), QString::fromStdU16String(path));
 }
 
 void C_ComboBox::FitDropDownWidth()

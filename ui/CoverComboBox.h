@@ -30,7 +30,8 @@ protected:
 private:
     // Makes the drop-down list wide enough for its longest line.
     void FitDropDownWidth();
-    // Appends the line of one picture: its file name, with the path as data.
+    // Appends the line of one picture: its file name (" (embedded)" after an
+    // audio file's), with the path as data.
     void AddImage(const std::u16string& path);
     void NotifySelChange();
 

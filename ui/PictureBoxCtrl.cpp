@@ -3,6 +3,8 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include "project/ConversionInputs.h"
+#include "project/CoverChoice.h"
 #include "ui/CoverFit.h"
 
 QImage BuildCoverPicture(const QImage& image, int boxWidth, int boxHeight)
@@ -53,7 +55,11 @@ void CPictureBoxCtrl::SetImage(const QString& path)
         return;
     }
     QImage image;
-    if (!path.isEmpty()) {
+    if (IsEmbeddedCover(path.toStdU16String())) {
+        // The picture inside an audio file, as the book will get it.
+        const sCoverData cover = ReadCoverBytes(path.toStdU16String());
+        image.loadFromData(cover.m_data.data(), static_cast<int>(cover.m_data.size()));
+    } else if (!path.isEmpty()) {
         QImageReader reader(path);
         reader.setAutoTransform(false);
         image = reader.read();

@@ -10,8 +10,9 @@ class CPictureBoxCtrl : public QWidget {
 public:
     explicit CPictureBoxCtrl(QWidget* parent = nullptr);
 
-    // Prepares the picture for `path`; a null string empties the box. A
-    // missing or undecodable file leaves a black picture.
+    // Prepares the picture for `path` (for an audio file, the picture inside
+    // it); a null string empties the box. A missing or undecodable file
+    // leaves a black picture.
     void SetImage(const QString& path);
 
     // The prepared picture (null while empty), the size of the box.

@@ -145,6 +145,15 @@ void GenerateToneWithMetadata(const std::filesystem::path& file, double seconds,
     ASSERT_EQ(r.exitCode, 0) << r.output;
 }
 
+void EmbedCover(const std::filesystem::path& mp3, const std::filesystem::path& picture,
+                const std::filesystem::path& out)
+{
+    const auto r = Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", mp3.string(), "-i", picture.string(), "-map",
+                        "0", "-map", "1", "-c", "copy", "-id3v2_version", "3", "-metadata:s:v",
+                        "comment=Cover (front)", out.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+}
+
 std::vector<int16_t> DecodeMono(const std::filesystem::path& file, const std::filesystem::path& scratch,
                                 const std::vector<std::string>& filter)
 {

@@ -63,6 +63,11 @@ std::string FfmetadataChapters(const std::vector<MetadataChapter>& chapters);
 void GenerateToneWithMetadata(const std::filesystem::path& file, double seconds, const std::string& metadata,
                               const std::vector<std::string>& codecArgs);
 
+// Copies the MP3 `mp3` into `out` with `picture` stored inside it as its
+// front cover (an ID3v2.3 APIC frame), through the ffmpeg tool.
+void EmbedCover(const std::filesystem::path& mp3, const std::filesystem::path& picture,
+                const std::filesystem::path& out);
+
 // Interleaved 16-bit sine samples, generated in code.
 std::vector<int16_t> SineSamples(size_t framesPerChannel, int channels, int sampleRate, double frequency,
                                  double amplitude = 0.5);
