@@ -10,6 +10,8 @@ std::string FormatDuration(long seconds);
 // "[#####.........]  12/345 s   3%  elapsed 0:05  left 2:10"; the time
 // left is "--:--" until some audio is done.
 std::string FormatProgressLine(int position, int total, double elapsedSeconds);
+// "[#####.........]" for `position` of `total`.
+std::string FormatProgressBar(int position, int total);
 
 class CProgressDisplay {
 public:
@@ -18,6 +20,8 @@ public:
     CProgressDisplay(std::FILE* out, bool inPlace);
     // `total` 0: nothing known yet, nothing shown.
     void Update(int position, int total, double elapsedSeconds);
+    // Shows `line` for that position, as Update shows its own.
+    void Show(const std::string& line, int position, int total, double elapsedSeconds);
     // Ends the redrawn line.
     void Finish();
 
