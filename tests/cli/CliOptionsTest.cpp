@@ -16,7 +16,7 @@ TEST(CliOptions, EveryOptionInBothSpellings)
 {
     const sCliParse parse = Parse({"-o", "out.m4b", "--chapters=filename", "--artist", "A", "--writer=W", "--album",
                                    "", "--year", "1999", "--genre", "G", "--comment=x=y", "--cover", "c.png",
-                                   "--bitrate", "48000", "--sheet-encoding=CP1251", "--dry-run", "-q", "Book",
+                                   "--bitrate", "48000", "--sheet-encoding=CP1251", "--each", "--force", "--dry-run", "-q", "Book",
                                    "extra.mp3"});
     ASSERT_EQ(parse.m_action, eCliAction::Convert) << parse.m_strError;
     const sCliOptions& o = parse.m_options;
@@ -31,7 +31,7 @@ TEST(CliOptions, EveryOptionInBothSpellings)
     EXPECT_EQ(o.m_cover, "c.png");
     EXPECT_EQ(o.m_bitrate, 48000ul);
     EXPECT_EQ(o.m_sheetEncoding, "CP1251");
-    EXPECT_TRUE(o.m_bDryRun && o.m_bQuiet);
+    EXPECT_TRUE(o.m_bDryRun && o.m_bQuiet && o.m_bEach && o.m_bForce);
     EXPECT_EQ(o.m_paths, (std::vector<std::string>{"Book", "extra.mp3"}));
 }
 
@@ -75,6 +75,7 @@ TEST(CliOptions, UsageErrors)
         {"--cover", "c.png", "--no-cover", "Book"},
         {"-o", "-", "Book"},  // the book cannot go to standard output
         {"--sheet-encoding", "NO-SUCH-CODE-PAGE", "Book"},
+        {"--force", "Book"},  // a single book always replaces its file
     };
     for (const auto& arguments : bad) {
         const sCliParse parse = Parse(arguments);
