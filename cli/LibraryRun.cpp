@@ -16,6 +16,7 @@
 #include "cli/StopSignals.h"
 #include "engine/ThreadPool.h"
 #include "project/Library.h"
+#include "project/LibrarySummary.h"
 #include "project/PathText.h"
 
 namespace fs = std::filesystem;
@@ -24,21 +25,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr double SECONDS_PER_100NS = 1e-7;
-
 double SecondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
-
-// One line of the summary.
-struct sBookSummary {
-    std::string m_strName;
-    std::string m_strChapters = "-";
-    std::string m_strLength = "-";
-    std::string m_strTime = "-";
-    std::string m_strResult;
-};
 
 // Why `given` cannot be the folder the books go to, or empty.
 std::string OutputFolderProblem(const std::string& given, const std::u16string& absolute)
@@ -57,38 +47,6 @@ bool OutputExists(const sLibraryBook& book)
 {
     std::error_code error;
     return fs::exists(ToPath(book.m_strOutput), error);
-}
-
-std::string LengthText(int64_t length100ns)
-{
-    return FormatDuration(static_cast<long>(length100ns * SECONDS_PER_100NS + 0.5));
-}
-
-// The summary as a table of aligned columns.
-std::string SummaryTable(const std::vector<sBookSummary>& rows)
-{
-    const std::vector<std::string sBookSummary::*> columns{&sBookSummary::m_strName, &sBookSummary::m_strChapters,
-                                                           &sBookSummary::m_strLength, &sBookSummary::m_strTime,
-                                                           &sBookSummary::m_strResult};
-    std::vector<sBookSummary> all{{"Book", "Chapters", "Length", "Time", "Result"}};
-    all.insert(all.end(), rows.begin(), rows.end());
-    std::vector<size_t> widths(columns.size(), 0);
-    for (const sBookSummary& row : all) {
-        for (size_t c = 0; c < columns.size(); ++c)
-            widths[c] = std::max(widths[c], (row.*columns[c]).size());
-    }
-    std::string text;
-    for (const sBookSummary& row : all) {
-        std::string line;
-        for (size_t c = 0; c < columns.size(); ++c) {
-            const std::string& cell = row.*columns[c];
-            line += cell;
-            if (c + 1 < columns.size())
-                line += std::string(widths[c] - cell.size() + 2, ' ');
-        }
-        text += line + "\n";
-    }
-    return text;
 }
 
 // Plans one book on a thread of its own while another converts. The thread
@@ -221,8 +179,9 @@ int ListBooks(const std::vector<sLibraryBook>& books, const sCliOptions& options
             text += "Cannot be made: " + plan.m_strError + "\nOutput: " + EscapeForDisplay(book.m_strOutput) + "\n";
             failed = true;
         } else {
-            text += "Chapters: " + std::to_string(ChapterCount(plan)) + "\nLength: " + LengthText(plan.m_llLength) +
-                    "\n" + DescribeDetails(plan);
+            sLibraryResult shown;
+            shown.SetBook(ChapterCount(plan), plan.m_llLength);
+            text += "Chapters: " + shown.m_strChapters + "\nLength: " + shown.m_strLength + "\n" + DescribeDetails(plan);
         }
         if (OutputExists(book))
             text += options.m_bForce ? "(exists: made again)\n" : "(exists: skipped)\n";
@@ -239,7 +198,7 @@ int ConvertBooks(const std::vector<sLibraryBook>& books, const sCliOptions& opti
     CThreadPool pool;
     CPlanAhead ahead;
     CLibraryProgress progress(books.size(), options.m_bQuiet);
-    std::vector<sBookSummary> summary;
+    std::vector<sLibraryResult> summary;
     const Clock::time_point started = Clock::now();
     std::optional<Clock::time_point> lastEnded;  // when the last conversion ended
     double idleSeconds = 0;
@@ -249,7 +208,7 @@ int ConvertBooks(const std::vector<sLibraryBook>& books, const sCliOptions& opti
     size_t skipped = 0;
     for (size_t i = 0; i < books.size(); ++i) {
         const sLibraryBook& book = books[i];
-        sBookSummary& row = summary.emplace_back();
+        sLibraryResult& row = summary.emplace_back();
         row.m_strName = EscapeForDisplay(book.m_strName);
         if (stopSignal != 0 || (stopSignal = CaughtStopSignal()) != 0) {
             row.m_strResult = "not started";
@@ -280,8 +239,7 @@ int ConvertBooks(const std::vector<sLibraryBook>& books, const sCliOptions& opti
             fail(FromUtf8(plan.m_strError));
             continue;
         }
-        row.m_strChapters = std::to_string(ChapterCount(plan));
-        row.m_strLength = LengthText(plan.m_llLength);
+        row.SetBook(ChapterCount(plan), plan.m_llLength);
         std::error_code error;
         fs::create_directories(ToPath(plan.m_strOutput).parent_path(), error);
         if (error) {
@@ -300,7 +258,7 @@ int ConvertBooks(const std::vector<sLibraryBook>& books, const sCliOptions& opti
         const sBookRun run = RunConversion(std::move(plan.m_context), pool,
                                            [&](int position, int total) { progress.Update(position, total); });
         lastEnded = Clock::now();
-        row.m_strTime = FormatDuration(static_cast<long>(SecondsSince(bookStarted) + 0.5));
+        row.SetTime(SecondsSince(bookStarted));
         const sConversionOutcome& outcome = run.m_outcome;
         progress.EndBook(!run.m_bAborted && outcome.m_eOutcome == eOutcome::Completed);
         for (const std::u16string& warning : outcome.m_warnings) {
@@ -323,7 +281,7 @@ int ConvertBooks(const std::vector<sLibraryBook>& books, const sCliOptions& opti
         }
     }
     progress.Pause();
-    std::string table = SummaryTable(summary);
+    std::string table = LibrarySummaryTable(summary);
     char footer[160];
     std::snprintf(footer, sizeof footer, "%zu books: %zu made, %zu skipped, %zu failed or not made in %s; %.2f s between books\n",
                   books.size(), made, skipped, books.size() - made - skipped,

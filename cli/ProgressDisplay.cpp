@@ -9,18 +9,6 @@ constexpr double PLAIN_LINE_INTERVAL = 30.0;
 
 }  // namespace
 
-std::string FormatDuration(long seconds)
-{
-    if (seconds < 0)
-        seconds = 0;
-    char text[32];
-    if (seconds >= 3600)
-        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60, seconds % 60);
-    else
-        std::snprintf(text, sizeof text, "%ld:%02ld", seconds / 60, seconds % 60);
-    return text;
-}
-
 std::string FormatProgressBar(int position, int total)
 {
     const int done = std::clamp(position, 0, std::max(total, 0));

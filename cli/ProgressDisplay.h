@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-// "m:ss", or "h:mm:ss" from an hour on.
-std::string FormatDuration(long seconds);
+#include "base/Text.h"  // FormatDuration
+
 
 // "[#####.........]  12/345 s   3%  elapsed 0:05  left 2:10"; the time
 // left is "--:--" until some audio is done.
