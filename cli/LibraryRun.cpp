@@ -43,12 +43,6 @@ std::string OutputFolderProblem(const std::string& given, const std::u16string& 
     return {};
 }
 
-bool OutputExists(const sLibraryBook& book)
-{
-    std::error_code error;
-    return fs::exists(ToPath(book.m_strOutput), error);
-}
-
 // Plans one book on a thread of its own while another converts. The thread
 // never takes the stop signals: they reach the main thread.
 class CPlanAhead {
@@ -183,7 +177,7 @@ int ListBooks(const std::vector<sLibraryBook>& books, const sCliOptions& options
             shown.SetBook(ChapterCount(plan), plan.m_llLength);
             text += "Chapters: " + shown.m_strChapters + "\nLength: " + shown.m_strLength + "\n" + DescribeDetails(plan);
         }
-        if (OutputExists(book))
+        if (LibraryBookExists(book))
             text += options.m_bForce ? "(exists: made again)\n" : "(exists: skipped)\n";
         std::fputs((text + "\n").c_str(), stdout);
     }
@@ -193,7 +187,7 @@ int ListBooks(const std::vector<sLibraryBook>& books, const sCliOptions& options
 int ConvertBooks(const std::vector<sLibraryBook>& books, const sCliOptions& options,
                  const std::u16string& workingFolder)
 {
-    const auto toMake = [&](size_t index) { return options.m_bForce || !OutputExists(books[index]); };
+    const auto toMake = [&](size_t index) { return options.m_bForce || !LibraryBookExists(books[index]); };
     CStopSignals signals;
     CThreadPool pool;
     CPlanAhead ahead;

@@ -190,3 +190,9 @@ std::vector<sLibraryBook> FindLibraryBooks(const std::vector<std::u16string>& ro
     }
     return books;
 }
+
+bool LibraryBookExists(const sLibraryBook& book)
+{
+    std::error_code error;
+    return fs::exists(ToPath(book.m_strOutput), error);
+}

@@ -28,3 +28,6 @@ struct sLibraryBook {
 // being searched, contribute nothing.
 std::vector<sLibraryBook> FindLibraryBooks(const std::vector<std::u16string>& roots,
                                            const std::u16string& outputFolder = {});
+
+// True when the book's output exists: a library run skips the book.
+bool LibraryBookExists(const sLibraryBook& book);

@@ -34,12 +34,6 @@ sPlannedLibraryBook PlanLibraryBookFolder(const sLibraryBook& book, const sLibra
     return planned;
 }
 
-bool LibraryBookExists(const sLibraryBook& book)
-{
-    std::error_code error;
-    return std::filesystem::exists(ToPath(book.m_strOutput), error);
-}
-
 CLibraryJob::CLibraryJob(std::vector<sLibraryBook> books, sLibrarySettings settings, CThreadPool& pool)
     : m_books(std::move(books)), m_settings(std::move(settings)), m_pool(pool)
 {

@@ -40,9 +40,6 @@ struct sPlannedLibraryBook {
 };
 sPlannedLibraryBook PlanLibraryBookFolder(const sLibraryBook& book, const sLibrarySettings& settings);
 
-// True when the book's output exists: the run skips it.
-bool LibraryBookExists(const sLibraryBook& book);
-
 class CLibraryJob final : public IConversionJob {
 public:
     CLibraryJob(std::vector<sLibraryBook> books, sLibrarySettings settings, CThreadPool& pool);
