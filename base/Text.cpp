@@ -150,3 +150,15 @@ std::u16string FormatChapterTime(int64_t time100ns)
                   static_cast<long long>(milliseconds % 1000));
     return FromUtf8(text);
 }
+
+std::string FormatDuration(long seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    char text[32];
+    if (seconds >= 3600)
+        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    else
+        std::snprintf(text, sizeof text, "%ld:%02ld", seconds / 60, seconds % 60);
+    return text;
+}

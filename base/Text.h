@@ -20,5 +20,8 @@ std::u16string FromPath(const std::filesystem::path& path);
 // Replaces the first "%ls" in `pattern` by `value`.
 std::u16string FormatWithPath(std::u16string_view pattern, std::u16string_view value);
 
+// "m:ss", or "h:mm:ss" from an hour on.
+std::string FormatDuration(long seconds);
+
 // "H:MM:SS.mmm" of a time in 100 ns units (milliseconds truncated).
 std::u16string FormatChapterTime(int64_t time100ns);

@@ -17,6 +17,8 @@ namespace {
 
 constexpr const char* NO_BOOK_NAME = "no folder given to name the book after; choose the book's file with -o FILE";
 
+}  // namespace
+
 // Absolute, without "." steps and without a trailing separator, so that a
 // folder given as "." or "Book/" is named after the folder itself. A ".."
 // step is left to the file system: after a link it leads to the link
@@ -52,6 +54,8 @@ std::u16string AbsolutePath(const std::string& given, const std::u16string& work
         kept /= parts[i];
     return FromPath(kept);
 }
+
+namespace {
 
 // Why the -o value cannot name the book's file, or empty when it can. A
 // folder (also one still to be made, written with a trailing separator)
@@ -94,6 +98,11 @@ void Override(std::u16string& detail, const std::optional<std::string>& value)
         detail = FromUtf8(*value);
 }
 
+// The plan of the book that `project` holds after a drop, written to `output`
+// (empty: a dry run without a name).
+sBookPlan PlanDroppedBook(CBookProject& project, const sCliOptions& options, const std::u16string& workingFolder,
+                          const std::u16string& chaptersFile, const std::u16string& output);
+
 }  // namespace
 
 sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFolder, TagReader readTags,
@@ -134,6 +143,34 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     CBookProject project(std::move(readTags), std::move(readChapters));
     project.SetSheetEncoding(options.m_sheetEncoding.value_or(std::string()));
     project.Drop(paths);
+    std::u16string output;
+    if (options.m_output)
+        output = AbsolutePath(*options.m_output, workingFolder);
+    else if (!project.OfferedFileName().empty())
+        output = JoinPath(workingFolder, project.OfferedFileName());
+    else if (!options.m_bDryRun && project.CanStart())
+        return Failure(EXIT_USAGE, NO_BOOK_NAME);
+    return PlanDroppedBook(project, options, workingFolder, chaptersFile, output);
+}
+
+sBookPlan PlanLibraryBook(const sLibraryBook& book, const sCliOptions& options, const std::u16string& workingFolder,
+                          TagReader readTags)
+{
+    if (options.m_cover && options.m_cover->empty())
+        return Failure(EXIT_USAGE, "--cover needs a picture's file name; --no-cover gives a book without one");
+    CBookProject project(std::move(readTags));
+    project.SetSheetEncoding(options.m_sheetEncoding.value_or(std::string()));
+    project.DropBookFolder(book.m_strFolder, book.m_files);
+    sBookPlan plan = PlanDroppedBook(project, options, workingFolder, {}, book.m_strOutput);
+    plan.m_context.m_bPartialBesideOnly = true;
+    return plan;
+}
+
+namespace {
+
+sBookPlan PlanDroppedBook(CBookProject& project, const sCliOptions& options, const std::u16string& workingFolder,
+                          const std::u16string& chaptersFile, const std::u16string& output)
+{
     if (!project.CanStart())
         return Failure(EXIT_FAILED, "No audio files (" + AudioExtensionList() + ") in the given paths");
     project.SetChapterSource(options.m_nChapterMode);
@@ -163,13 +200,7 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
         project.SetCoverPath({});
 
     sBookPlan plan;
-    if (options.m_output) {
-        plan.m_strOutput = AbsolutePath(*options.m_output, workingFolder);
-    } else if (!project.OfferedFileName().empty()) {
-        plan.m_strOutput = JoinPath(workingFolder, project.OfferedFileName());
-    } else if (!options.m_bDryRun) {
-        return Failure(EXIT_USAGE, NO_BOOK_NAME);
-    }
+    plan.m_strOutput = output;
 
     const sEncodingChoice encoding = ReadEncodingChoice(options.m_settingsFile, options.m_bitrate, options.m_bReencode);
     if (options.m_bDryRun || !options.m_chapterTitles.empty()) {
@@ -189,6 +220,8 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     plan.m_leftOutChapters = ChaptersPastStatedEnd(project.Rows(), project.ChapterSource());
     plan.m_strCover = project.Cover().GetCoverPath();
     plan.m_details = project.Details();
+    for (const auto& row : project.Rows())
+        plan.m_llLength += row->m_llDuration;
     plan.m_sheetNotices = project.ChapterNotices();
     if (options.m_cover && project.CoverTooLarge())
         return Failure(EXIT_FAILED, ToUtf8(CoverTooLargeText(FromUtf8(*options.m_cover))));
@@ -207,6 +240,8 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     return plan;
 }
 
+}  // namespace
+
 std::string DescribePlan(const sBookPlan& plan)
 {
     std::string text;
@@ -220,6 +255,20 @@ std::string DescribePlan(const sBookPlan& plan)
                 EscapeForDisplay(chapter.m_strPath) + "\n";
     if (const std::u16string warning = TooManyChaptersText(plan.m_chapters.size()); !warning.empty())
         text += "Warning: " + ToUtf8(warning) + "\n";
+    return text + DescribeDetails(plan);
+}
+
+size_t ChapterCount(const sBookPlan& plan)
+{
+    size_t count = 0;
+    for (const sInputFile& input : plan.m_context.m_files)
+        count += std::max<size_t>(1, input.m_chapters.size());
+    return count;
+}
+
+std::string DescribeDetails(const sBookPlan& plan)
+{
+    std::string text;
     // The main window's details always, the others where they are set.
     for (const sDetailRow& row : DETAIL_ROWS) {
         const std::u16string& value = plan.m_details[row.m_detail];

@@ -204,6 +204,10 @@ sCliParse ParseCommandLine(const std::vector<std::string>& arguments)
             options.m_bReencode = true;
         } else if (argument == "--no-cover") {
             options.m_bNoCover = true;
+        } else if (argument == "--each") {
+            options.m_bEach = true;
+        } else if (argument == "--force") {
+            options.m_bForce = true;
         } else if (argument == "--dry-run") {
             options.m_bDryRun = true;
         } else if (argument == "-q" || argument == "--quiet") {
@@ -232,18 +236,24 @@ sCliParse ParseCommandLine(const std::vector<std::string>& arguments)
                           "give a file name (./- for a file named \"-\")");
     if (options.m_paths.empty())
         return UsageError("no files or folders given");
+    if (options.m_bEach && options.m_chaptersFile)
+        return UsageError("--chapters-file is for a book of one file, not for --each");
+    if (options.m_bForce && !options.m_bEach)
+        return UsageError("--force goes with --each (a single book always replaces its file)");
     return result;
 }
 
 std::string UsageText()
 {
     return "usage: tavlin-cli [options] PATH...\n"
+           "       tavlin-cli --each [options] [-o FOLDER] [--force] ROOT...\n"
            "Try 'tavlin-cli --help' for the options.\n";
 }
 
 std::string HelpText()
 {
     return "usage: tavlin-cli [options] PATH...\n"
+           "       tavlin-cli --each [options] [-o FOLDER] [--force] ROOT...\n"
            "Converts audio files (MP3, WMA, WAV, M4A/M4B, FLAC, Ogg, Opus and more) into one .m4b\n"
            "audiobook, one chapter per file, or the file's own chapters or its .cue sheet's tracks.\n"
            "Folders are searched with their sub-folders; pictures found become cover candidates.\n"
@@ -273,6 +283,13 @@ std::string HelpText()
            "      --reencode          encode the book even when every file is AAC-LC alike\n"
            "                          (M4A, M4B, .aac); without it, and without a bit rate here\n"
            "                          or in Tavlin.ini, such files' frames are copied as they are\n"
+           "      --each              one book of every book folder under each ROOT: a folder\n"
+           "                          with audio files, or with part folders (CD1, Disc 2, Part 3)\n"
+           "                          that are joined in order; each is written as\n"
+           "                          \"<folder>.m4b\" beside its folder, or with -o FOLDER under\n"
+           "                          FOLDER at the folder's path below its ROOT\n"
+           "      --force             with --each: make books whose file exists again\n"
+           "                          (they are skipped otherwise)\n"
            "      --dry-run           show the chapters (start in the book, number, length,\n"
            "                          title, file), details and cover; convert nothing\n"
            "  -q, --quiet             no progress display\n"
@@ -283,5 +300,7 @@ std::string HelpText()
            "replace, as \"NAME (partial).m4b\"); a second Ctrl+C ends at once.\n"
            "A termination request (SIGTERM) stops it the same way.\n"
            "Exit status: 0 done, 1 conversion error (or standard output could not be written),\n"
-           "2 usage error, 130 interrupted by Ctrl+C, 143 stopped by SIGTERM.\n";
+           "2 usage error, 130 interrupted by Ctrl+C, 143 stopped by SIGTERM.\n"
+           "With --each: 0 when every book was made or skipped, 1 when any failed; Ctrl+C ends\n"
+           "the current book as above and starts no other.\n";
 }

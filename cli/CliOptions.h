@@ -30,6 +30,10 @@ struct sCliOptions {
     bool m_bNoCover = false;
     std::optional<unsigned long> m_bitrate;  // bit/s per channel
     bool m_bReencode = false;  // encode even AAC-LC files whose frames could be copied
+    // Every book folder under the paths becomes a book of its own; -o names
+    // the folder the books go to.
+    bool m_bEach = false;
+    bool m_bForce = false;  // with m_bEach: books whose file exists are made again
     bool m_bDryRun = false;
     bool m_bQuiet = false;
     // The settings file (Tavlin.ini beside the program, set by main, not by

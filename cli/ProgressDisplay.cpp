@@ -9,24 +9,19 @@ constexpr double PLAIN_LINE_INTERVAL = 30.0;
 
 }  // namespace
 
-std::string FormatDuration(long seconds)
+std::string FormatProgressBar(int position, int total)
 {
-    if (seconds < 0)
-        seconds = 0;
-    char text[32];
-    if (seconds >= 3600)
-        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", seconds / 3600, seconds / 60 % 60, seconds % 60);
-    else
-        std::snprintf(text, sizeof text, "%ld:%02ld", seconds / 60, seconds % 60);
-    return text;
+    const int done = std::clamp(position, 0, std::max(total, 0));
+    const double fraction = total > 0 ? static_cast<double>(done) / total : 0.0;
+    const int filled = static_cast<int>(fraction * BAR_WIDTH);
+    return "[" + std::string(filled, '#') + std::string(BAR_WIDTH - filled, '.') + "]";
 }
 
 std::string FormatProgressLine(int position, int total, double elapsedSeconds)
 {
     const int done = std::clamp(position, 0, std::max(total, 0));
     const double fraction = total > 0 ? static_cast<double>(done) / total : 0.0;
-    const int filled = static_cast<int>(fraction * BAR_WIDTH);
-    std::string line = "[" + std::string(filled, '#') + std::string(BAR_WIDTH - filled, '.') + "]";
+    std::string line = FormatProgressBar(position, total);
     char numbers[96];
     std::snprintf(numbers, sizeof numbers, " %d/%d s %3d%%", done, total, static_cast<int>(fraction * 100.0));
     line += numbers;
@@ -42,9 +37,14 @@ CProgressDisplay::CProgressDisplay(std::FILE* out, bool inPlace) : m_out(out), m
 
 void CProgressDisplay::Update(int position, int total, double elapsedSeconds)
 {
+    if (total > 0)
+        Show(FormatProgressLine(position, total, elapsedSeconds), position, total, elapsedSeconds);
+}
+
+void CProgressDisplay::Show(const std::string& line, int position, int total, double elapsedSeconds)
+{
     if (total <= 0)
         return;
-    const std::string line = FormatProgressLine(position, total, elapsedSeconds);
     if (m_bInPlace) {
         // Blanks over what a longer earlier line left behind.
         const size_t pad = m_nLastWidth > line.size() ? m_nLastWidth - line.size() : 0;

@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <string>
 
-// "m:ss", or "h:mm:ss" from an hour on.
-std::string FormatDuration(long seconds);
+#include "base/Text.h"  // FormatDuration
+
 
 // "[#####.........]  12/345 s   3%  elapsed 0:05  left 2:10"; the time
 // left is "--:--" until some audio is done.
 std::string FormatProgressLine(int position, int total, double elapsedSeconds);
+// "[#####.........]" for `position` of `total`.
+std::string FormatProgressBar(int position, int total);
 
 class CProgressDisplay {
 public:
@@ -18,6 +20,8 @@ public:
     CProgressDisplay(std::FILE* out, bool inPlace);
     // `total` 0: nothing known yet, nothing shown.
     void Update(int position, int total, double elapsedSeconds);
+    // Shows `line` for that position, as Update shows its own.
+    void Show(const std::string& line, int position, int total, double elapsedSeconds);
     // Ends the redrawn line.
     void Finish();
 

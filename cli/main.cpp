@@ -13,6 +13,7 @@
 #include "cli/CliOptions.h"
 #include "cli/Conversion.h"
 #include "cli/DisplayText.h"
+#include "cli/LibraryRun.h"
 #include "engine/Settings.h"
 #include "project/LeftOutChapters.h"
 #include "base/Text.h"
@@ -70,6 +71,8 @@ int main(int argc, char** argv)
         PrintMessage(u"the current folder cannot be read");
         return EXIT_FAILED;
     }
+    if (options.m_bEach)
+        return AfterStandardOutput(RunLibrary(options, FromPath(here)));
     const sBookPlan plan = PlanBook(options, FromPath(here), MediaInfoTagReader());
     if (plan.m_nExitCode != EXIT_DONE) {
         PrintMessage(FromUtf8(plan.m_strError));

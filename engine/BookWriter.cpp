@@ -60,7 +60,7 @@ void CBookWriter::FinishOutput(bool complete)
             return;
         OnWriteFailure();
     }
-    const std::filesystem::path partial = m_output->KeepPartial();
+    const std::filesystem::path partial = m_output->KeepPartial(m_context.m_bPartialBesideOnly);
     if (!partial.empty())
         m_strPartialBook = FromPath(partial);
 }

@@ -50,6 +50,10 @@ struct sConversionContext {
     IConsoleSink* m_pConsole = &StandardStreams();
     // Frames a unit that starts inside its file has its encoder given first.
     uint64_t m_nPrerollFrames = kPrerollFrames;
+    // A book that does not complete is kept beside the output's name even
+    // where no file has that name: a run over a library skips the books whose
+    // output exists, so a partial book must not look made.
+    bool m_bPartialBesideOnly = false;
     // Makes a unit's PCM reader; empty: FFmpeg's. Tests give readers of their own.
     ReaderFactory m_openReader;
 };

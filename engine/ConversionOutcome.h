@@ -18,7 +18,9 @@ struct sConversionOutcome {
     std::vector<sLeftOutChapter> m_leftOutChapters;
     // Failed or Aborted while a file of the output's name was there: that
     // file, left as it was, and where the partial book was kept beside it.
-    // Both empty otherwise (a partial book then has the output's name).
+    // Both empty otherwise (a partial book then has the output's name),
+    // except with sConversionContext::m_bPartialBesideOnly, which keeps the
+    // partial book beside a name that no file has (m_strKeptFile empty).
     std::u16string m_strKeptFile;
     std::u16string m_strPartialBook;
     // What the user should know about files that were converted all the
@@ -28,5 +30,5 @@ struct sConversionOutcome {
 
 // What both front ends add to their abort or failure message when the
 // partial book was kept beside an existing file: the names of both. Empty
-// when it was not.
+// when it was not; only the partial book's name when no file was there.
 std::u16string PartialBookNote(const sConversionOutcome& outcome);

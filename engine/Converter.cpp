@@ -1,5 +1,6 @@
 #include "engine/Converter.h"
 
+#include <filesystem>
 #include <system_error>
 
 #include "engine/BookWriter.h"
@@ -60,7 +61,11 @@ void CConverter::End()
     if (m_outcome.m_eOutcome == eOutcome::Completed)
         m_outcome.m_leftOutChapters = m_pWriter->LeftOutChapters();
     m_outcome.m_strPartialBook = m_pWriter->PartialBook();
-    if (!m_outcome.m_strPartialBook.empty())
+    // A book kept beside the output's name left a file of that name as it
+    // was, when there was one (a run that keeps partial books beside it
+    // keeps them so also where there was none).
+    std::error_code error;
+    if (!m_outcome.m_strPartialBook.empty() && std::filesystem::exists(ToPath(m_context.m_strOutput), error))
         m_outcome.m_strKeptFile = m_context.m_strOutput;
     m_pEnded->Set();
 }

@@ -130,12 +130,12 @@ bool CPendingBook::Commit()
     return true;
 }
 
-fs::path CPendingBook::KeepPartial()
+fs::path CPendingBook::KeepPartial(bool besideOnly)
 {
     if (m_writePath == m_target)
         return {};
     const fs::path folder = FolderOf(m_target);
-    if (RenameNoReplace(m_writePath, m_target)) {
+    if (!besideOnly && RenameNoReplace(m_writePath, m_target)) {
         SyncFolder(folder);
         return {};
     }

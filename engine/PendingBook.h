@@ -30,8 +30,9 @@ public:
     // file exactly as it is and keeps the partial book beside it as
     // "<name> (partial).m4b" (or "(partial 2)" ..., never over another file).
     // Returns where it was kept beside the file; empty when it took the
-    // target's name or was written in place.
-    std::filesystem::path KeepPartial();
+    // target's name or was written in place. With `besideOnly` it never takes
+    // the target's name, so that a later run still sees the book as not made.
+    std::filesystem::path KeepPartial(bool besideOnly = false);
 
 private:
     std::filesystem::path m_target;

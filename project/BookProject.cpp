@@ -7,6 +7,7 @@
 #include "project/BatchNames.h"
 #include "project/BookSidecar.h"
 #include "project/OutputPath.h"
+#include "project/PartFolder.h"
 #include "project/PathText.h"
 #include "project/SheetFiles.h"
 
@@ -48,6 +49,15 @@ void CBookProject::Drop(const std::vector<std::u16string>& paths)
         files.CollectPath(path);
     }
     // Audio replaces the book; pictures alone keep the rows.
+    if (!files.m_audio.empty())
+        ClearRows();
+    AddCollected(files, !files.m_audio.empty());
+}
+
+void CBookProject::DropBookFolder(const std::u16string& folder, const sCollectedFiles& files)
+{
+    m_strBookFolder = WithoutTrailingSeparators(folder);
+    m_strBookName = LastPathComponent(m_strBookFolder);
     if (!files.m_audio.empty())
         ClearRows();
     AddCollected(files, !files.m_audio.empty());
@@ -140,7 +150,7 @@ std::vector<CBookProject::sSheetTarget> CBookProject::ReadSheets(const std::vect
 
 void CBookProject::AddAudioBatch(std::vector<std::u16string> paths, std::vector<sSheetTarget>& targets)
 {
-    SortPathsOrdinal(paths);
+    SortPathsInBookOrder(paths);
     // One read for the whole batch: the tag reader starts one helper
     // process for it, not one per file, which reads tags and chapters alike.
     std::vector<sFileFacts> facts = m_readTags.ReadFiles(paths);

@@ -41,6 +41,10 @@ public:
     // wins); audio replaces the rows; pictures go to the cover field; a .cue
     // sheet gives chapters to the file its FILE line names.
     void Drop(const std::vector<std::u16string>& paths);
+    // A drop of the book folder `folder` whose files were already collected
+    // (a book of a library: without the folders below it that hold books of
+    // their own).
+    void DropBookFolder(const std::u16string& folder, const sCollectedFiles& files);
     // Add Files: the chosen files (full paths, from any folders) are
     // appended; the book name stays.
     void AddFiles(const std::vector<std::u16string>& paths);

@@ -157,7 +157,7 @@ sSidecarDetails ReadSidecarDetails(const std::u16string& audioFile, const std::s
         return result;
     // The book's folder first, so that the part's own files win.
     const std::u16string book = ParentFolder(folder);
-    if (!book.empty() && IsPartFolderName(LastPathComponent(folder)))
+    if (!book.empty() && PartFolderNumber(LastPathComponent(folder)))
         ReadFolder(book, legacyEncoding, result);
     ReadFolder(folder, legacyEncoding, result);
     return result;

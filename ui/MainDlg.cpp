@@ -24,6 +24,7 @@
 #include "engine/Settings.h"
 #include "ui/CoverComboBox.h"
 #include "ui/DialogFont.h"
+#include "ui/LibraryDlg.h"
 #include "ui/ListFiles.h"
 #include "ui/MoreDetailsDlg.h"
 #include "project/LeftOutChapters.h"
@@ -120,7 +121,7 @@ QStringList LocalPaths(const QMimeData* data)
 }  // namespace
 
 CMainDlg::CMainDlg(TagReader readTags, QWidget* parent)
-    : QDialog(parent), m_project(std::move(readTags)), m_settingsFile(ProgramSettingsPath())
+    : QDialog(parent), m_readTags(readTags), m_project(std::move(readTags)), m_settingsFile(ProgramSettingsPath())
 {
     setObjectName(QStringLiteral("129"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -204,6 +205,8 @@ void CMainDlg::CreateMenu()
     connect(add(file, ID_FILE_NEW, "&New\tCtrl+N", "Ctrl+N"), &QAction::triggered, this, [this] { OnNew(); });
     connect(add(file, ID_FILE_ADD, "Add Files...\tCtrl+O", "Ctrl+O"), &QAction::triggered, this,
             [this] { OnAddFiles(); });
+    connect(add(file, ID_FILE_CONVERT_EACH, "Convert Each Folder...", nullptr), &QAction::triggered, this,
+            [this] { OnConvertEachFolder(); });
     file->addSeparator();
     connect(add(file, ID_START_CONVERSION, "Save AudioBook &As...\tCtrl+S", "Ctrl+S"), &QAction::triggered, this,
             [this] { StartConversion(); });
@@ -448,6 +451,17 @@ void CMainDlg::OnDropFiles(const QStringList& paths)
     const CWaitCursor wait;
     m_project.SetSheetEncoding(ConfiguredSheetEncoding(m_settingsFile));
     m_project.Drop(U16(paths));
+}
+
+void CMainDlg::OnConvertEachFolder()
+{
+    QWidget* owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
+    const QString root = UserDialogs().GetExistingFolder(owner);
+    if (root.isEmpty())
+        return;
+    sLibrarySettings settings{m_project.ChapterSource(), ConfiguredSheetEncoding(m_settingsFile), m_settingsFile,
+                              m_readTags};
+    ConvertEachFolder(owner, root.toStdU16String(), settings, m_pool);
 }
 
 void CMainDlg::OnAddFiles()

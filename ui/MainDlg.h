@@ -30,6 +30,7 @@ enum eCommand : int {
     ID_BROWSE_COVER = 1016,
     ID_FILE_NEW = 57600,
     ID_FILE_ADD = 57601,
+    ID_FILE_CONVERT_EACH = 57602,
     ID_APP_ABOUT = 57664,
     ID_CHAPTERS_FILENAME = 32775,
     ID_CHAPTERS_TAG = 32777,
@@ -51,6 +52,8 @@ public:
     void OnDropFiles(const QStringList& paths);
     // The commands of the menu and buttons.
     void OnAddFiles();
+    // File › Convert Each Folder: every book folder under a chosen folder.
+    void OnConvertEachFolder();
     void OnNew();
     void OnAbout();
     void OnBrowseCover();
@@ -123,6 +126,7 @@ private:
     void OnRowChanged(size_t row) override;
     void OnChapterProblems() override;
 
+    TagReader m_readTags;  // also for the books of Convert Each Folder
     CBookProject m_project;
     std::filesystem::path m_settingsFile;
     // The conversions' units run here, one at a time per processor.

@@ -19,6 +19,8 @@ public:
         return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
     }
 
+    QString GetExistingFolder(QWidget* parent) override { return QFileDialog::getExistingDirectory(parent); }
+
     QString GetSaveFileName(QWidget* parent, const QString& folder, const QString& initialName,
                             const QString& filter, const QString& defaultSuffix) override
     {

@@ -14,6 +14,8 @@ public:
     virtual QStringList GetOpenFileNames(QWidget* parent, const QString& filter) = 0;
     // One existing file; empty: cancelled.
     virtual QString GetOpenFileName(QWidget* parent, const QString& filter) = 0;
+    // An existing folder; empty: cancelled.
+    virtual QString GetExistingFolder(QWidget* parent) = 0;
     // A file to write, offered as `initialName` in `folder` (empty: the
     // working folder), `defaultSuffix` added to names without one, with an
     // overwrite prompt; empty: cancelled.

@@ -16,8 +16,8 @@ TEST(CliOptions, EveryOptionInBothSpellings)
 {
     const sCliParse parse = Parse({"-o", "out.m4b", "--chapters=filename", "--artist", "A", "--writer=W", "--album",
                                    "", "--year", "1999", "--genre", "G", "--comment=x=y", "--cover", "c.png",
-                                   "--bitrate", "48000", "--sheet-encoding=CP1251", "--dry-run", "-q", "--chapter-title",
-                                   "2=A = B", "--chapter-title=10=C", "Book", "extra.mp3"});
+                                   "--bitrate", "48000", "--sheet-encoding=CP1251", "--each", "--force", "--dry-run", "-q",
+                                   "--chapter-title", "2=A = B", "--chapter-title=10=C", "Book", "extra.mp3"});
     ASSERT_EQ(parse.m_action, eCliAction::Convert) << parse.m_strError;
     const sCliOptions& o = parse.m_options;
     EXPECT_EQ(o.m_output, "out.m4b");
@@ -32,7 +32,7 @@ TEST(CliOptions, EveryOptionInBothSpellings)
     EXPECT_EQ(o.m_bitrate, 48000ul);
     EXPECT_EQ(o.m_sheetEncoding, "CP1251");
     EXPECT_EQ(o.m_chapterTitles, (std::vector<std::pair<int, std::string>>{{2, "A = B"}, {10, "C"}}));
-    EXPECT_TRUE(o.m_bDryRun && o.m_bQuiet);
+    EXPECT_TRUE(o.m_bDryRun && o.m_bQuiet && o.m_bEach && o.m_bForce);
     EXPECT_EQ(o.m_paths, (std::vector<std::string>{"Book", "extra.mp3"}));
 }
 
@@ -81,6 +81,7 @@ TEST(CliOptions, UsageErrors)
         {"--chapter-title", "x=Title", "Book"},
         {"--chapter-title", "3=", "Book"},
         {"--chapter-title", "3=  ", "Book"},
+        {"--force", "Book"},  // a single book always replaces its file
     };
     for (const auto& arguments : bad) {
         const sCliParse parse = Parse(arguments);

@@ -138,6 +138,19 @@ TEST_F(BookProjectTest, TwoCdFoldersGiveRelativeNamesInOrder)
     EXPECT_EQ(m_project.Rows()[0]->m_strPath, P("Book/CD1/01.mp3"));
 }
 
+TEST_F(BookProjectTest, ADroppedFolderJoinsItsPartFoldersInTheOrderOfTheirNumbers)
+{
+    for (const std::string part : {"CD10", "CD 2", "cd1", "Extras"})
+        MakeFile("Book/" + part + "/01.mp3");
+    MakeFile("Book/00.mp3");
+    m_project.Drop({P("Book")});
+    std::vector<std::u16string> paths;
+    for (const auto& row : m_project.Rows())
+        paths.push_back(row->m_strPath);
+    EXPECT_EQ(paths, (Paths{P("Book/00.mp3"), P("Book/cd1/01.mp3"), P("Book/CD 2/01.mp3"), P("Book/CD10/01.mp3"),
+                            P("Book/Extras/01.mp3")}));
+}
+
 TEST_F(BookProjectTest, DroppedFilesKeepTheBookNameOfAnEarlierFolder)
 {
     MakeFile("Saga/01.mp3");

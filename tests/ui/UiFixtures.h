@@ -21,6 +21,14 @@ public:
 
     QStringList GetOpenFileNames(QWidget*, const QString& filter) override;
     QString GetOpenFileName(QWidget*, const QString& filter) override;
+    QString GetExistingFolder(QWidget*) override
+    {
+        if (folderAnswers.empty())
+            return {};
+        QString answer = folderAnswers.front();
+        folderAnswers.pop_front();
+        return answer;
+    }
     QString GetSaveFileName(QWidget*, const QString& folder, const QString& initialName, const QString& filter,
                             const QString& defaultSuffix) override;
     bool AskYesNo(QWidget*, const QString& caption, const QString& text) override;
@@ -33,6 +41,7 @@ public:
 
     std::deque<QStringList> openFilesAnswers;
     std::deque<QString> openFileAnswers;
+    std::deque<QString> folderAnswers;
     std::deque<QString> saveAnswers;
     std::deque<bool> yesNoAnswers;
 

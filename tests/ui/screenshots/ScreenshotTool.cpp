@@ -24,6 +24,7 @@ public:
     explicit CScriptAnswers(QString output) : m_output(std::move(output)) {}
     QStringList GetOpenFileNames(QWidget*, const QString&) override { return {}; }
     QString GetOpenFileName(QWidget*, const QString&) override { return {}; }
+    QString GetExistingFolder(QWidget*) override { return {}; }
     QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
     {
         return m_output;
