@@ -194,12 +194,16 @@ void CBookWriter::WriteFrames()
     // the frames of the first unit that did not finish; later units' frames,
     // finished or not, are taken and dropped.
     bool prefixEnded = false;
+    // The file some of whose audio is in the book but not yet its chapters.
+    const sInputFile* partFile = nullptr;
+    uint64_t partFileStart = 0;
     const size_t ahead = kUnitsAheadPerThread * static_cast<size_t>(m_pool.Size());
     for (size_t i = 0; i < m_tasks.size(); ++i) {
         SubmitUpTo(i + 1 + ahead);
         CUnitTask* task = m_tasks[i].get();
         CFrameQueue& frames = task->Frames();
         const uint64_t firstFrame = m_nTrackPosition;
+        const bool writing = !prefixEnded;  // this unit's frames go into the book
         const auto take = [&](const sEncodedFrame& frame) {
             if (!prefixEnded)
                 WriteFrame(frame);
@@ -230,6 +234,11 @@ void CBookWriter::WriteFrames()
             fileSamples = 0;
         }
         fileSamples += frames.FileSamples();
+        if (writing) {
+            if (unit.First())
+                m_fileLevels.clear();
+            MergeLevels(m_fileLevels, frames.TakeLevels());
+        }
         if (unit.Last() && !m_run.Stopped()) {
             // A file's chapters end where its own audio ends, so the silence
             // that fills the file's last frame and the next file's priming
@@ -237,48 +246,117 @@ void CBookWriter::WriteFrames()
             // its first sound nor replays the end of the one before. A file
             // whose frames fell short of its samples ends with its frames.
             const uint64_t chapterEnd = std::min(fileStart + fileSamples, m_nTrackPosition);
-            AddFileChapters(task->Input(), fileStart, chapterStart, chapterEnd);
+            WriteChapters(PlaceFileChapters(task->Input(), fileStart, chapterStart, chapterEnd, true), chapterEnd);
             chapterStart = chapterEnd;
+            partFile = nullptr;
+        } else if (unit.First() && writing) {
+            partFile = &task->Input();
+            partFileStart = fileStart;
         }
     }
+    // A stop inside a file of several chapters (its own, or parts of a long
+    // one) keeps those of its chapters whose audio is all in the book,
+    // placed as they would have been in the whole file (by its stated length).
+    if (partFile && m_run.Stopped())
+        WritePartialChapters(*partFile, partFileStart, chapterStart);
     // The book ends with the last file's own audio, not with the silence
     // that fills its last frame.
     if (m_file && !m_run.Stopped())
         m_file->SetTrackEditDuration(m_nAudioTrack, chapterStart);
 }
 
-void CBookWriter::AddFileChapters(const sInputFile& input, uint64_t fileStart, uint64_t chapterStart,
-                                  uint64_t chapterEnd)
+std::vector<CBookWriter::sPlacedChapter> CBookWriter::PlaceFileChapters(const sInputFile& input, uint64_t fileStart,
+                                                                        uint64_t chapterStart, uint64_t chapterEnd,
+                                                                        bool reportLeftOut)
 {
     // Presentation positions and titles of the file's chapters. The first
     // starts where the file before it ended; a chapter inside the file where
     // its audio is: the file's own audio starts at `fileStart`. A chapter that
     // would not last a chapter-track tick (its file decoded shorter than it
     // said) is left to the one before it.
-    std::vector<std::pair<uint64_t, const std::u16string*>> chapters = {
-        {chapterStart, input.m_chapters.empty() ? &input.m_strTitle : &input.m_chapters.front().m_strTitle}};
+    std::vector<sPlacedChapter> chapters = {
+        {chapterStart, input.m_chapters.empty() ? input.m_strTitle : input.m_chapters.front().m_strTitle}};
     for (size_t i = 1; i < input.m_chapters.size(); ++i) {
         const sChapterMark& mark = input.m_chapters[i];
         const uint64_t start = fileStart + ToSamples(mark.m_llStart);
-        const bool tooClose = ToChapterTicks(start) <= ToChapterTicks(chapters.back().first);
+        const bool tooClose = ToChapterTicks(start) <= ToChapterTicks(chapters.back().start);
         if (!tooClose && ToChapterTicks(start) < ToChapterTicks(chapterEnd)) {
-            chapters.emplace_back(start, &mark.m_strTitle);
+            chapters.push_back({start, mark.m_strTitle});
             continue;
         }
         // Said, not lost in silence: the file's audio ends before the
         // chapter (its container stated it longer), or the chapter before
         // it takes its place.
         const uint64_t fileEnd = chapterEnd > fileStart ? chapterEnd - fileStart : 0;
-        m_leftOut.push_back({input.m_strPath, mark.m_strTitle, mark.m_llStart, To100ns(fileEnd), tooClose});
+        if (reportLeftOut)
+            m_leftOut.push_back({input.m_strPath, mark.m_strTitle, mark.m_llStart, To100ns(fileEnd), tooClose});
     }
+    return SplitLongChapters(std::move(chapters), fileStart, chapterEnd);
+}
+
+std::vector<CBookWriter::sPlacedChapter> CBookWriter::SplitLongChapters(std::vector<sPlacedChapter> chapters,
+                                                                        uint64_t fileStart, uint64_t chapterEnd) const
+{
+    const sChapterSplit& split = m_context.m_split;
+    if (!split.Splits() || m_format.nSamplesPerSec == 0)
+        return chapters;
+    const uint64_t length = ToSamples(split.m_llLength);
+    const uint32_t rate = m_format.nSamplesPerSec;
+    const bool wholeBook = m_context.m_files.size() == 1 && chapters.size() == 1;
+    std::vector<sPlacedChapter> parts;
+    for (size_t i = 0; i < chapters.size(); ++i) {
+        // Cuts are found in the file's samples, then placed where the file's
+        // own chapters are (fileStart + position), on the chapter track's
+        // ticks. The first chapter opens before the file's audio, with the
+        // silence between the files.
+        const uint64_t start = std::max(chapters[i].start, fileStart);
+        const uint64_t end = i + 1 < chapters.size() ? chapters[i + 1].start : chapterEnd;
+        parts.push_back(chapters[i]);
+        if (end <= start)
+            continue;
+        const std::vector<uint64_t> cuts = ChooseCuts(m_fileLevels, LevelWindowSamples(rate), rate, start - fileStart,
+                                                      end - fileStart, length, split.m_eMode);
+        const int count = static_cast<int>(cuts.size()) + 1;
+        for (size_t k = 0; k < cuts.size(); ++k) {
+            const uint64_t tick = (fileStart + cuts[k]) * kChapterTimeScale / rate;
+            const uint64_t cut = (tick * rate + kChapterTimeScale - 1) / kChapterTimeScale;
+            const int part = static_cast<int>(k) + 2;
+            parts.push_back({cut, PartTitle(chapters[i].title, part, count, wholeBook)});
+        }
+    }
+    return parts;
+}
+
+void CBookWriter::WriteChapters(const std::vector<sPlacedChapter>& chapters, uint64_t chapterEnd)
+{
     // Bounds are converted from the running total, so truncation does not
     // add up.
     for (size_t i = 0; i < chapters.size(); ++i) {
-        const uint64_t start = chapters[i].first;
-        const uint64_t end = i + 1 < chapters.size() ? chapters[i + 1].first : chapterEnd;
-        AddChapter(*chapters[i].second, ToChapterTicks(end) - ToChapterTicks(start),
+        const uint64_t start = chapters[i].start;
+        const uint64_t end = i + 1 < chapters.size() ? chapters[i + 1].start : chapterEnd;
+        AddChapter(chapters[i].title, ToChapterTicks(end) - ToChapterTicks(start),
                    static_cast<uint64_t>(To100ns(start)));
     }
+}
+
+void CBookWriter::WritePartialChapters(const sInputFile& input, uint64_t fileStart, uint64_t chapterStart)
+{
+    const size_t file = static_cast<size_t>(&input - m_context.m_files.data());
+    const int64_t stated = file < m_fileDurations.size() ? m_fileDurations[file] : 0;
+    if (stated <= 0 || m_nTrackPosition <= chapterStart)
+        return;
+    std::vector<sPlacedChapter> chapters =
+        PlaceFileChapters(input, fileStart, chapterStart, fileStart + ToSamples(stated), false);
+    // The chapters that end where the book's audio still is; the last of
+    // them ends where the next would start.
+    size_t whole = 0;
+    while (whole + 1 < chapters.size() && chapters[whole + 1].start <= m_nTrackPosition)
+        ++whole;
+    if (whole == 0)
+        return;
+    const uint64_t end = chapters[whole].start;
+    chapters.resize(whole);
+    WriteChapters(chapters, end);
 }
 
 void CBookWriter::WriteFrame(const sEncodedFrame& frame)
