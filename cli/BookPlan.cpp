@@ -9,6 +9,7 @@
 #include "engine/Settings.h"
 #include "project/LeftOutChapters.h"
 #include "project/PathText.h"
+#include "project/SplitChoice.h"
 #include "base/Text.h"
 
 namespace fs = std::filesystem;
@@ -137,6 +138,7 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     if (!project.CanStart())
         return Failure(EXIT_FAILED, "No audio files (" + AudioExtensionList() + ") in the given paths");
     project.SetChapterSource(options.m_nChapterMode);
+    project.SetChapterSplit(options.m_split);
     if (options.m_chaptersFile) {
         if (project.Rows().size() != 1)
             return Failure(EXIT_USAGE, "--chapters-file is for a book of one audio file, not of " +
@@ -178,6 +180,13 @@ sBookPlan PlanBook(const sCliOptions& options, const std::u16string& workingFold
     plan.m_context = project.BuildConversion(
         plan.m_strOutput, ReadEncodingChoice(options.m_settingsFile, options.m_bitrate, options.m_bReencode));
     plan.m_leftOutChapters = ChaptersPastStatedEnd(project.Rows(), project.ChapterSource());
+    for (const auto& row : project.Rows()) {
+        for (size_t i = 0; i < std::max<size_t>(row->m_chapters.size(), 1); ++i) {
+            const int64_t start = i == 0 ? 0 : row->m_chapters[i].m_llStart;
+            const int64_t end = i + 1 < row->m_chapters.size() ? row->m_chapters[i + 1].m_llStart : row->m_llDuration;
+            plan.m_chapterLengths.push_back(end > start ? end - start : 0);
+        }
+    }
     plan.m_strCover = project.Cover().GetCoverPath();
     plan.m_details = project.Details();
     plan.m_sheetNotices = project.ChapterNotices();
@@ -205,14 +214,25 @@ std::string DescribePlan(const sBookPlan& plan)
         text += "Note: " + EscapeForDisplay(notice) + "\n";
     text += "Chapters:\n";
     int number = 1;
+    // What a split makes of the chapter just listed: said, not guessed at.
+    const auto split = [&] {
+        const size_t chapter = static_cast<size_t>(number - 2);
+        const int64_t length = chapter < plan.m_chapterLengths.size() ? plan.m_chapterLengths[chapter] : 0;
+        const std::u16string note = DescribeChapterSplit(length, plan.m_context.m_split);
+        return note.empty() ? std::string() : "\t(" + ToUtf8(note) + ")";
+    };
     for (const sInputFile& input : plan.m_context.m_files) {
         const std::string path = EscapeForDisplay(input.m_strPath);
-        if (input.m_chapters.empty())
-            text += std::to_string(number++) + "\t" + EscapeForDisplay(input.m_strTitle) + "\t" + path + "\n";
+        if (input.m_chapters.empty()) {
+            text += std::to_string(number++) + "\t" + EscapeForDisplay(input.m_strTitle) + "\t" + path;
+            text += split() + "\n";
+        }
         // Where each chapter starts in its file; the first starts with the file.
-        for (size_t i = 0; i < input.m_chapters.size(); ++i)
+        for (size_t i = 0; i < input.m_chapters.size(); ++i) {
             text += std::to_string(number++) + "\t" + EscapeForDisplay(input.m_chapters[i].m_strTitle) + "\t" +
-                    path + "\t" + ToUtf8(FormatChapterTime(i == 0 ? 0 : input.m_chapters[i].m_llStart)) + "\n";
+                    path + "\t" + ToUtf8(FormatChapterTime(i == 0 ? 0 : input.m_chapters[i].m_llStart));
+            text += split() + "\n";
+        }
     }
     for (const sDetailField& field : DETAIL_FIELDS)
         text += ToUtf8(field.m_szLabel) + " " + EscapeForDisplay(plan.m_details.*field.m_pDetail) + "\n";

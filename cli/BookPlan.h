@@ -24,6 +24,9 @@ struct sBookPlan {
     std::vector<std::u16string> m_sheetNotices;
     // Chapters inside the files that start at or past their file's stated end.
     std::vector<sLeftOutChapter> m_leftOutChapters;
+    // Each chapter's length as its file states it, in book order (100 ns; 0:
+    // not known), for what the split makes of it.
+    std::vector<int64_t> m_chapterLengths;
 };
 
 // `workingFolder` is where relative paths and the default book name lead.

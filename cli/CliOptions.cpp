@@ -4,6 +4,7 @@
 
 #include "aac/AacEncoder.h"
 #include "project/SheetText.h"
+#include "project/SplitChoice.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ std::optional<std::string>* TextOption(sCliOptions& options, const std::string& 
 bool TakesValue(const std::string& name)
 {
     sCliOptions probe;
-    return TextOption(probe, name) || name == "--chapters" || name == "--bitrate";
+    return TextOption(probe, name) || name == "--chapters" || name == "--bitrate" || name == "--split-chapters";
 }
 
 // The rates the encoder can honour at some sample rate; the top is its limit
@@ -131,6 +132,12 @@ sCliParse ParseCommandLine(const std::vector<std::string>& arguments)
             if (!options.m_bitrate)
                 return UsageError("--bitrate takes a whole number of bit/s per channel from " + BitrateRange() +
                                   ", not \"" + *value + "\"");
+        } else if (argument == "--split-chapters") {
+            std::string error;
+            const std::optional<sChapterSplit> split = ParseSplitChoice(*value, error);
+            if (!split)
+                return UsageError(error);
+            options.m_split = *split;
         } else if (argument == "--reencode") {
             options.m_bReencode = true;
         } else if (argument == "--no-cover") {
@@ -179,6 +186,10 @@ std::string HelpText()
            "      --chapters-file FILE\n"
            "                          chapters of a one-file book: a .cue sheet or lines\n"
            "                          \"[H:]MM:SS[.mmm] Title\" (a .cue's FILE line is not looked at)\n"
+           "      --split-chapters LENGTH[,silence|,exact]\n"
+           "                          cut every chapter longer than 1.5 x LENGTH (20m, 90s, 1h30m)\n"
+           "                          into parts of about LENGTH, each cut in the longest pause\n"
+           "                          near its place (silence, the default) or exactly there\n"
            "      --sheet-encoding NAME\n"
            "                          the encoding of sheets that are neither UTF-8 nor UTF-16\n"
            "                          with a byte-order mark, such as CP1251 (default: Tavlin.ini's\n"

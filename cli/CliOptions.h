@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/ChapterSplit.h"
+
 struct sCliOptions {
     std::vector<std::string> m_paths;  // files and folders, as a drop brings them
     std::optional<std::string> m_output;
@@ -17,6 +19,7 @@ struct sCliOptions {
     std::optional<std::string> m_artist, m_writer, m_album, m_year, m_genre, m_comment;
     std::optional<std::string> m_cover;
     bool m_bNoCover = false;
+    sChapterSplit m_split;  // long chapters cut into parts (--split-chapters)
     std::optional<unsigned long> m_bitrate;  // bit/s per channel
     bool m_bReencode = false;  // encode even AAC-LC files whose frames could be copied
     bool m_bDryRun = false;
