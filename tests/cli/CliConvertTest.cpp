@@ -326,27 +326,6 @@ INSTANTIATE_TEST_SUITE_P(CliOutput, CliStandardOutput,
                                                                    : std::string("DryRun");
                          });
 
-// Where the run with process id `pid` writes the book `name` in `folder`
-// until the book is complete.
-fs::path TemporaryBook(const fs::path& folder, const std::string& name, int pid)
-{
-    return folder / ("." + name + ".tavlin-partial-" + std::to_string(pid) + ".m4b");
-}
-
-// Waits until `file` holds more than `bytes`; false when the process ended
-// first.
-bool WaitUntilWritten(CCliProcess& process, const fs::path& file, uintmax_t bytes)
-{
-    while (!process.HasEnded()) {
-        std::error_code error;
-        const uintmax_t size = fs::file_size(file, error);
-        if (!error && size > bytes)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
-}
-
 // Four files of 4 minutes: the conversion is still running when it is
 // stopped.
 void MakeLongBook(const fs::path& folder)

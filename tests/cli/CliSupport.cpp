@@ -144,6 +144,23 @@ sCliResult RunCliWithin(const fs::path& folder, const std::vector<std::string>& 
     return result;
 }
 
+fs::path TemporaryBook(const fs::path& folder, const std::string& name, int pid)
+{
+    return folder / ("." + name + ".tavlin-partial-" + std::to_string(pid) + ".m4b");
+}
+
+bool WaitUntilWritten(CCliProcess& process, const fs::path& file, uintmax_t bytes)
+{
+    while (!process.HasEnded()) {
+        std::error_code error;
+        const uintmax_t size = fs::file_size(file, error);
+        if (!error && size > bytes)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
 std::map<std::string, std::string> Probe(const fs::path& file)
 {
     const testsupport::CommandResult result = testsupport::Run(
