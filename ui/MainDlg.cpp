@@ -23,6 +23,7 @@
 #include "ui/DialogFont.h"
 #include "ui/ListFiles.h"
 #include "project/LeftOutChapters.h"
+#include "ui/SplitChaptersDlg.h"
 #include "project/OutputPath.h"
 #include "ui/PictureBoxCtrl.h"
 #include "ui/ProgressDlg.h"
@@ -210,6 +211,9 @@ void CMainDlg::CreateMenu()
     }
     m_commands[m_project.ChapterSource() != CHAPTERS_FROM_FILENAME ? ID_CHAPTERS_TAG : ID_CHAPTERS_FILENAME]
         ->setChecked(true);
+    chapters->addSeparator();
+    connect(add(chapters, ID_SPLIT_CHAPTERS, "&Split Long Chapters...", nullptr), &QAction::triggered, this,
+            [this] { OnSplitChapters(); });
 
     QMenu* help = m_menu->addMenu(QStringLiteral("&Help"));
     connect(add(help, ID_APP_ABOUT, "&About Tavlin...", nullptr), &QAction::triggered, this, [this] { OnAbout(); });
@@ -365,6 +369,13 @@ void CMainDlg::OnAbout()
 {
     CAboutDlg about(QApplication::activeWindow() ? QApplication::activeWindow() : this);
     about.exec();
+}
+
+void CMainDlg::OnSplitChapters()
+{
+    CSplitChaptersDlg dialog(m_project.ChapterSplit(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        m_project.SetChapterSplit(dialog.Choice());
 }
 
 void CMainDlg::OnNew() { m_project.New(); }

@@ -32,6 +32,7 @@ enum eCommand : int {
     ID_APP_ABOUT = 57664,
     ID_CHAPTERS_FILENAME = 32775,
     ID_CHAPTERS_TAG = 32777,
+    ID_SPLIT_CHAPTERS = 32779,
 };
 
 // The window's end code: every way out ends it with this.
@@ -53,6 +54,8 @@ public:
     void OnAbout();
     void OnBrowseCover();
     void OnChapterSource(int command);
+    // Chapters > Split Long Chapters: the split dialog's choice goes to the project.
+    void OnSplitChapters();
     void StartConversion();
     // Shows the current cover choice in the picture.
     void RefreshCover();
