@@ -7,6 +7,7 @@
 #include <csignal>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "CliSupport.h"
 #include "tests/support/Probe.h"
@@ -20,12 +21,15 @@ namespace {
 
 // A tone that pauses for a second every 7 s ([6, 7), [13, 14), ...), or
 // never: mono 22.05 kHz, made with ffmpeg's expression source.
-void MakeTone(const fs::path& file, int seconds, bool pauses)
+void MakeTone(const fs::path& file, int seconds, bool pauses, const std::vector<std::string>& codec = {})
 {
     const std::string tone = "0.5*sin(2*PI*440*t)";
     const std::string expression = pauses ? "if(lt(mod(t\\,7)\\,6)\\," + tone + "\\,0)" : tone;
-    const auto made = ts::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
-                               "aevalsrc=" + expression + ":s=22050:d=" + std::to_string(seconds), file.string()});
+    std::vector<std::string> argv = {"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                     "aevalsrc=" + expression + ":s=22050:d=" + std::to_string(seconds)};
+    argv.insert(argv.end(), codec.begin(), codec.end());
+    argv.push_back(file.string());
+    const auto made = ts::Run(argv);
     ASSERT_EQ(made.exitCode, 0) << made.output;
 }
 
@@ -41,20 +45,32 @@ std::string PartTitle(size_t index)
     return index == 0 ? "tone" : "Part " + std::to_string(index + 1);
 }
 
-class CliSplitChapters : public ::testing::TestWithParam<bool> {};
+// The file, and whether it pauses; an AAC-LC file's frames are copied, and
+// its levels measured as its frames are decoded for checking.
+struct sSplitCase {
+    const char* m_szName;
+    bool m_bPauses;
+    const char* m_szFile;
+    std::vector<std::string> m_codec;
+};
+
+void PrintTo(const sSplitCase& c, std::ostream* out) { *out << c.m_szName; }
+
+class CliSplitChapters : public ::testing::TestWithParam<sSplitCase> {};
 
 // 80 s cut at 20 s: four parts, each cut within 4 s of its target (20, 40,
 // 60 s), in a pause where the file has one there (20.5, 41.5, 62.5 s).
 TEST_P(CliSplitChapters, CutsALongChapterIntoPartsAtItsPauses)
 {
-    const bool pauses = GetParam();
+    const bool pauses = GetParam().m_bPauses;
+    const std::string file = GetParam().m_szFile;
     ts::TempDir dir;
-    MakeTone(dir / "tone.wav", 80, pauses);
-    const sCliResult listed = RunCli(dir.Path(), {"--dry-run", "--split-chapters", "20s", "tone.wav"});
+    MakeTone(dir / file, 80, pauses, GetParam().m_codec);
+    const sCliResult listed = RunCli(dir.Path(), {"--dry-run", "--split-chapters", "20s", file});
     EXPECT_NE(listed.m_strOut.find("\t(cut into 4 parts at pauses during conversion)\n"), std::string::npos)
         << listed.m_strOut;
 
-    const sCliResult result = RunCli(dir.Path(), {"-q", "--split-chapters", "20s", "-o", "book.m4b", "tone.wav"});
+    const sCliResult result = RunCli(dir.Path(), {"-q", "--split-chapters", "20s", "-o", "book.m4b", file});
     ASSERT_EQ(result.m_nExitCode, 0) << result.m_strErr;
     const auto chapters = ts::ProbeChapters(dir / "book.m4b");
     ASSERT_EQ(chapters.size(), 4u);
@@ -70,9 +86,12 @@ TEST_P(CliSplitChapters, CutsALongChapterIntoPartsAtItsPauses)
     EXPECT_NEAR(chapters.back().end, ts::ProbeFormat(dir / "book.m4b").duration, 0.01);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tones, CliSplitChapters, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return std::string(info.param ? "WithPauses" : "WithoutAnyPause");
+INSTANTIATE_TEST_SUITE_P(Tones, CliSplitChapters,
+                         ::testing::Values(sSplitCase{"WithPauses", true, "tone.wav", {}},
+                                           sSplitCase{"WithoutAnyPause", false, "tone.wav", {}},
+                                           sSplitCase{"CopiedWithPauses", true, "tone.m4a", {"-c:a", "aac"}}),
+                         [](const ::testing::TestParamInfo<sSplitCase>& info) {
+                             return std::string(info.param.m_szName);
                          });
 
 TEST(CliSplitChaptersAbort, LeavesAReadableBookWithThePartsOfWhatWasWritten)
