@@ -9,6 +9,7 @@
 #include "engine/Settings.h"
 #include "project/LeftOutChapters.h"
 #include "project/PathText.h"
+#include "project/SplitChoice.h"
 #include "base/Text.h"
 
 namespace fs = std::filesystem;
@@ -174,6 +175,7 @@ sBookPlan PlanDroppedBook(CBookProject& project, const sCliOptions& options, con
     if (!project.CanStart())
         return Failure(EXIT_FAILED, "No audio files (" + AudioExtensionList() + ") in the given paths");
     project.SetChapterSource(options.m_nChapterMode);
+    project.SetChapterSplit(options.m_split);
     if (options.m_chaptersFile) {
         if (project.Rows().size() != 1)
             return Failure(EXIT_USAGE, "--chapters-file is for a book of one audio file, not of " +
@@ -242,6 +244,14 @@ sBookPlan PlanDroppedBook(CBookProject& project, const sCliOptions& options, con
 
 }  // namespace
 
+// What a split makes of `chapter`, said, not guessed at: a tab and the note
+// in brackets, or nothing.
+std::string SplitNote(const sBookChapter& chapter, const sChapterSplit& split)
+{
+    const std::u16string note = DescribeChapterSplit(chapter.m_length.value_or(0), split);
+    return note.empty() ? std::string() : "\t(" + ToUtf8(note) + ")";
+}
+
 std::string DescribePlan(const sBookPlan& plan)
 {
     std::string text;
@@ -252,7 +262,7 @@ std::string DescribePlan(const sBookPlan& plan)
     for (const sBookChapter& chapter : plan.m_chapters)
         text += ToUtf8(FormatBookTime(chapter.m_start)) + "\t" + std::to_string(chapter.m_nNumber) + "\t" +
                 ToUtf8(FormatBookTime(chapter.m_length)) + "\t" + EscapeForDisplay(chapter.m_strTitle) + "\t" +
-                EscapeForDisplay(chapter.m_strPath) + "\n";
+                EscapeForDisplay(chapter.m_strPath) + SplitNote(chapter, plan.m_context.m_split) + "\n";
     if (const std::u16string warning = TooManyChaptersText(plan.m_chapters.size()); !warning.empty())
         text += "Warning: " + ToUtf8(warning) + "\n";
     return text + DescribeDetails(plan);

@@ -8,6 +8,7 @@
 #include "aac/AacEncoder.h"
 #include "base/Text.h"
 #include "project/SheetText.h"
+#include "project/SplitChoice.h"
 
 namespace {
 
@@ -34,7 +35,8 @@ std::optional<std::string>* TextOption(sCliOptions& options, const std::string& 
 bool TakesValue(const std::string& name)
 {
     sCliOptions probe;
-    return TextOption(probe, name) || name == "--chapters" || name == "--bitrate" || name == "--chapter-title";
+    return TextOption(probe, name) || name == "--chapters" || name == "--bitrate" || name == "--chapter-title" ||
+           name == "--split-chapters";
 }
 
 // The rates the encoder can honour at some sample rate; the top is its limit
@@ -200,6 +202,12 @@ sCliParse ParseCommandLine(const std::vector<std::string>& arguments)
                 return UsageError("--chapter-title takes N=TEXT, the chapter's number in the book (from 1, as "
                                   "--dry-run shows it) and a title that is not empty, not \"" + *value + "\"");
             options.m_chapterTitles.push_back(std::move(*title));
+        } else if (argument == "--split-chapters") {
+            std::string error;
+            const std::optional<sChapterSplit> split = ParseSplitChoice(*value, error);
+            if (!split)
+                return UsageError(error);
+            options.m_split = *split;
         } else if (argument == "--reencode") {
             options.m_bReencode = true;
         } else if (argument == "--no-cover") {
@@ -269,6 +277,10 @@ std::string HelpText()
            "      --chapter-title N=TEXT\n"
            "                          title chapter N of the book (numbered as --dry-run shows\n"
            "                          them) TEXT; may be given for several chapters\n"
+           "      --split-chapters LENGTH[,silence|,exact]\n"
+           "                          cut every chapter longer than 1.5 x LENGTH (20m, 90s, 1h30m)\n"
+           "                          into parts of about LENGTH, each cut in the longest pause\n"
+           "                          near its place (silence, the default) or exactly there\n"
            "      --sheet-encoding NAME\n"
            "                          the encoding of sheets that are neither UTF-8 nor UTF-16\n"
            "                          with a byte-order mark, such as CP1251 (default: Tavlin.ini's\n"

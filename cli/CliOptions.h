@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/BookDetails.h"
+#include "engine/ChapterSplit.h"
 
 struct sCliOptions {
     std::vector<std::string> m_paths;  // files and folders, as a drop brings them
@@ -28,6 +29,7 @@ struct sCliOptions {
     std::optional<std::string> m_descriptionFile;
     std::optional<std::string> m_cover;
     bool m_bNoCover = false;
+    sChapterSplit m_split;  // long chapters cut into parts (--split-chapters)
     std::optional<unsigned long> m_bitrate;  // bit/s per channel
     bool m_bReencode = false;  // encode even AAC-LC files whose frames could be copied
     // Every book folder under the paths becomes a book of its own; -o names

@@ -70,7 +70,7 @@ CAacFrameCheck::CAacFrameCheck(const sAacStream& stream) : m_nChannels(stream.m_
     m_codec = std::move(codec);
 }
 
-bool CAacFrameCheck::Decodes(const uint8_t* data, int size)
+bool CAacFrameCheck::Decodes(const uint8_t* data, int size, const SampleSink& onSamples)
 {
     if (!IsOpen() || size <= 0)
         return false;
@@ -93,6 +93,9 @@ bool CAacFrameCheck::Decodes(const uint8_t* data, int size)
         ++frames;
         whole = whole && m_frame->nb_samples == int{kAacFrameLength} &&
                 m_frame->ch_layout.nb_channels == m_nChannels;
+        if (onSamples && m_frame->format == AV_SAMPLE_FMT_FLTP)
+            onSamples(reinterpret_cast<const float* const*>(m_frame->extended_data), m_frame->ch_layout.nb_channels,
+                      m_frame->nb_samples);
         av_frame_unref(m_frame.get());
     }
     return received == AVERROR(EAGAIN) && frames == 1 && whole;

@@ -3,6 +3,7 @@
 // decoded as a player would decode it, and one that does not decode can be
 // replaced by a frame of silence of the same configuration.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "decode/AacFrames.h"
@@ -16,8 +17,10 @@ public:
     bool IsOpen() const { return m_codec && m_packet && m_frame; }
     // Whether the raw frame decodes into one whole frame of the stream's
     // channels. Frames are checked in order: the decoder carries each one's
-    // tail into the next, as a player's does.
-    bool Decodes(const uint8_t* data, int size);
+    // tail into the next, as a player's does. `onSamples`, when given,
+    // hears the decoded float planar samples (planes, channels, samples).
+    using SampleSink = std::function<void(const float* const* planes, int channels, int samples)>;
+    bool Decodes(const uint8_t* data, int size, const SampleSink& onSamples = {});
 
 private:
     ffmpeg::CodecContext m_codec;

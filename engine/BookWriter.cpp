@@ -195,12 +195,16 @@ void CBookWriter::WriteFrames()
     // the frames of the first unit that did not finish; later units' frames,
     // finished or not, are taken and dropped.
     bool prefixEnded = false;
+    // The file some of whose audio is in the book but not yet its chapters.
+    const sInputFile* partFile = nullptr;
+    uint64_t partFileStart = 0;
     const size_t ahead = kUnitsAheadPerThread * static_cast<size_t>(m_pool.Size());
     for (size_t i = 0; i < m_tasks.size(); ++i) {
         SubmitUpTo(i + 1 + ahead);
         CUnitTask* task = m_tasks[i].get();
         CFrameQueue& frames = task->Frames();
         const uint64_t firstFrame = m_nTrackPosition;
+        const bool writing = !prefixEnded;  // this unit's frames go into the book
         const auto take = [&](const sEncodedFrame& frame) {
             if (!prefixEnded)
                 WriteFrame(frame);
@@ -231,6 +235,11 @@ void CBookWriter::WriteFrames()
             fileSamples = 0;
         }
         fileSamples += frames.FileSamples();
+        if (writing) {
+            if (unit.First())
+                m_fileLevels.clear();
+            MergeLevels(m_fileLevels, frames.TakeLevels());
+        }
         if (unit.Last() && !m_run.Stopped()) {
             // A file's chapters end where its own audio ends, so the silence
             // that fills the file's last frame and the next file's priming
@@ -238,32 +247,104 @@ void CBookWriter::WriteFrames()
             // its first sound nor replays the end of the one before. A file
             // whose frames fell short of its samples ends with its frames.
             const uint64_t chapterEnd = std::min(fileStart + fileSamples, m_nTrackPosition);
-            AddFileChapters(task->Input(), fileStart, chapterStart, chapterEnd);
+            WriteChapters(FileChapters(task->Input(), fileStart, chapterStart, chapterEnd, true), chapterEnd);
             chapterStart = chapterEnd;
+            partFile = nullptr;
+        } else if (unit.First() && writing) {
+            partFile = &task->Input();
+            partFileStart = fileStart;
         }
     }
+    // A stop inside a file of several chapters (its own, or parts of a long
+    // one) keeps those of its chapters whose audio is all in the book,
+    // placed as they would have been in the whole file (by its stated length).
+    if (partFile && m_run.Stopped())
+        WritePartialChapters(*partFile, partFileStart, chapterStart);
     // The book ends with the last file's own audio, not with the silence
     // that fills its last frame.
     if (m_file && !m_run.Stopped())
         m_file->SetTrackEditDuration(m_nAudioTrack, chapterStart);
 }
 
-void CBookWriter::AddFileChapters(const sInputFile& input, uint64_t fileStart, uint64_t chapterStart,
-                                  uint64_t chapterEnd)
+std::vector<CBookWriter::sTitledChapter> CBookWriter::FileChapters(const sInputFile& input, uint64_t fileStart,
+                                                                    uint64_t chapterStart, uint64_t chapterEnd,
+                                                                    bool reportLeftOut)
 {
     const uint32_t rate = m_format.nSamplesPerSec;
-    const std::vector<sPlacedChapter> chapters =
-        PlaceFileChapters(input, fileStart, chapterStart, chapterEnd, rate, m_leftOut);
+    std::vector<sLeftOutChapter> leftOut;
+    std::vector<sTitledChapter> chapters;
+    for (const sPlacedChapter& placed : PlaceFileChapters(input, fileStart, chapterStart, chapterEnd, rate, leftOut))
+        chapters.push_back(
+            {placed.start, input.m_chapters.empty() ? input.m_strTitle : input.m_chapters[placed.mark].m_strTitle});
+    if (reportLeftOut)
+        m_leftOut.insert(m_leftOut.end(), leftOut.begin(), leftOut.end());
+    return SplitLongChapters(std::move(chapters), fileStart, chapterEnd);
+}
+
+std::vector<CBookWriter::sTitledChapter> CBookWriter::SplitLongChapters(std::vector<sTitledChapter> chapters,
+                                                                        uint64_t fileStart, uint64_t chapterEnd) const
+{
+    const sChapterSplit& split = m_context.m_split;
+    const uint32_t rate = m_format.nSamplesPerSec;
+    if (!split.Splits() || rate == 0)
+        return chapters;
+    const uint64_t length = SamplesOf100ns(split.m_llLength, rate);
+    const bool wholeBook = m_context.m_files.size() == 1 && chapters.size() == 1;
+    std::vector<sTitledChapter> parts;
+    for (size_t i = 0; i < chapters.size(); ++i) {
+        // Cuts are found in the file's samples, then placed where the file's
+        // own chapters are (fileStart + position), on the chapter track's
+        // ticks. The first chapter opens before the file's audio, with the
+        // silence between the files.
+        const uint64_t start = std::max(chapters[i].start, fileStart);
+        const uint64_t end = i + 1 < chapters.size() ? chapters[i + 1].start : chapterEnd;
+        parts.push_back(chapters[i]);
+        if (end <= start)
+            continue;
+        const std::vector<uint64_t> cuts = ChooseCuts(m_fileLevels, LevelWindowSamples(rate), rate, start - fileStart,
+                                                      end - fileStart, length, split.m_eMode);
+        const int count = static_cast<int>(cuts.size()) + 1;
+        for (size_t k = 0; k < cuts.size(); ++k) {
+            const uint64_t tick = (fileStart + cuts[k]) * kChapterTimeScale / rate;
+            const uint64_t cut = (tick * rate + kChapterTimeScale - 1) / kChapterTimeScale;
+            const int part = static_cast<int>(k) + 2;
+            parts.push_back({cut, PartTitle(chapters[i].title, part, count, wholeBook)});
+        }
+    }
+    return parts;
+}
+
+void CBookWriter::WriteChapters(const std::vector<sTitledChapter>& chapters, uint64_t chapterEnd)
+{
+    const uint32_t rate = m_format.nSamplesPerSec;
     // Bounds are converted from the running total, so truncation does not
     // add up.
     for (size_t i = 0; i < chapters.size(); ++i) {
         const uint64_t start = chapters[i].start;
         const uint64_t end = i + 1 < chapters.size() ? chapters[i + 1].start : chapterEnd;
-        const std::u16string& title =
-            input.m_chapters.empty() ? input.m_strTitle : input.m_chapters[chapters[i].mark].m_strTitle;
-        AddChapter(title, ToChapterTicks(end, rate) - ToChapterTicks(start, rate),
+        AddChapter(chapters[i].title, ToChapterTicks(end, rate) - ToChapterTicks(start, rate),
                    static_cast<uint64_t>(SamplesTo100ns(start, rate)));
     }
+}
+
+void CBookWriter::WritePartialChapters(const sInputFile& input, uint64_t fileStart, uint64_t chapterStart)
+{
+    const size_t file = static_cast<size_t>(&input - m_context.m_files.data());
+    const int64_t stated = file < m_fileDurations.size() ? m_fileDurations[file] : 0;
+    if (stated <= 0 || m_nTrackPosition <= chapterStart)
+        return;
+    std::vector<sTitledChapter> chapters = FileChapters(
+        input, fileStart, chapterStart, fileStart + SamplesOf100ns(stated, m_format.nSamplesPerSec), false);
+    // The chapters that end where the book's audio still is; the last of
+    // them ends where the next would start.
+    size_t whole = 0;
+    while (whole + 1 < chapters.size() && chapters[whole + 1].start <= m_nTrackPosition)
+        ++whole;
+    if (whole == 0)
+        return;
+    const uint64_t end = chapters[whole].start;
+    chapters.resize(whole);
+    WriteChapters(chapters, end);
 }
 
 void CBookWriter::WriteFrame(const sEncodedFrame& frame)

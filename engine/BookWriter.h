@@ -18,6 +18,7 @@
 #include "engine/ConversionContext.h"
 #include "engine/EncodedFrame.h"
 #include "engine/FrameSource.h"
+#include "engine/LevelMeter.h"
 #include "engine/PendingBook.h"
 #include "engine/RunState.h"
 #include "base/Event.h"
@@ -94,10 +95,26 @@ private:
     void CreateOutput(const sTrackSetup& setup);
     void WriteFrames();
     void WriteFrame(const sEncodedFrame& frame);
-    // Writes the chapters of one file whose own audio starts at `fileStart`
-    // (presentation samples); they run from `chapterStart` to `chapterEnd`
-    // (see PlaceFileChapters).
-    void AddFileChapters(const sInputFile& input, uint64_t fileStart, uint64_t chapterStart, uint64_t chapterEnd);
+    // A chapter of the book: where it starts (presentation samples) and its title.
+    struct sTitledChapter {
+        uint64_t start = 0;
+        std::u16string title;
+    };
+    // The chapters of one file whose own audio starts at `fileStart`
+    // (presentation samples); they run from `chapterStart` to `chapterEnd`,
+    // long ones cut into parts. Chapters the file cannot hold are noted when
+    // `reportLeftOut`.
+    std::vector<sTitledChapter> FileChapters(const sInputFile& input, uint64_t fileStart, uint64_t chapterStart,
+                                                  uint64_t chapterEnd, bool reportLeftOut);
+    // Cuts the chapters longer than 1.5 split lengths (the last one ends at
+    // `chapterEnd`) into parts, at the pauses of the file's levels.
+    std::vector<sTitledChapter> SplitLongChapters(std::vector<sTitledChapter> chapters, uint64_t fileStart,
+                                                  uint64_t chapterEnd) const;
+    // Writes `chapters`, the last one ending at `chapterEnd`.
+    void WriteChapters(const std::vector<sTitledChapter>& chapters, uint64_t chapterEnd);
+    // After a stop inside `input`, whose chapters start at `chapterStart`:
+    // writes those of its chapters whose audio is all in the book.
+    void WritePartialChapters(const sInputFile& input, uint64_t fileStart, uint64_t chapterStart);
     // Writes one chapter sample of `duration` 1/600 s starting at `start100ns`.
     bool AddChapter(const std::u16string& title, uint64_t duration, uint64_t start100ns);
     // Closes the output file with its index, then gives it the output's
@@ -130,6 +147,9 @@ private:
     // The playing time (100 ns) each file states before it is decoded; 0
     // when it states none.
     std::vector<int64_t> m_fileDurations;
+    // The levels of the file being written, from its window 0 (where its
+    // chapters are cut at pauses).
+    std::vector<float> m_fileLevels;
     bool m_bWriteFailed = false;
     std::vector<sLeftOutChapter> m_leftOut;
     std::vector<std::u16string> m_warnings;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/BookTypes.h"
+#include "engine/ChapterSplit.h"
 #include "engine/ConsoleSink.h"
 #include "engine/ReaderFactory.h"
 #include "engine/WorkPlan.h"
@@ -44,6 +45,8 @@ struct sConversionContext {
     sCoverData m_cover;
     std::u16string m_strOutput;
     sEncodingChoice m_encoding;
+    // Long chapters cut into parts (--split-chapters, "Split Long Chapters").
+    sChapterSplit m_split;
     // The executor the units run on (not owned; outlives the conversion).
     CThreadPool* m_pPool = nullptr;
     // Where the engine's console lines go (not owned).

@@ -1,5 +1,7 @@
 #include "engine/FrameCopier.h"
 
+#include <algorithm>
+
 #include "base/Text.h"
 #include "decode/AacFrameCheck.h"
 
@@ -9,7 +11,7 @@ constexpr size_t kPlacesNamed = 5;
 }  // namespace
 
 CFrameCopier::CFrameCopier(CRunState& run, const sInputFile& input, const sAacStream& stream,
-                           IWriterCallback* writer)
+                           IWriterCallback* writer, bool measureLevels)
     : m_run(run),
       m_pWriter(writer),
       m_stream(stream),
@@ -23,6 +25,8 @@ CFrameCopier::CFrameCopier(CRunState& run, const sInputFile& input, const sAacSt
         return;
     }
     m_llDuration = m_pReader->Duration();
+    if (measureLevels)
+        m_meter.emplace(LevelWindowSamples(stream.m_nSampleRate), 0, UINT64_MAX);
 }
 
 void CFrameCopier::Run()
@@ -46,13 +50,27 @@ void CFrameCopier::Run()
         CopyFrame(check);
         m_llPosition.store(m_pReader->Position());
     }
+    if (m_meter)
+        m_pWriter->OnLevels(m_meter->Take());
     m_pWriter->OnEnd(m_pReader->OwnSamples());
 }
 
 void CFrameCopier::CopyFrame(CAacFrameCheck& check)
 {
     const uint64_t index = m_nFrames++;
-    if (check.Decodes(m_pReader->Data(), m_pReader->Size())) {
+    // The decoder puts out the file's priming first: sample n of the
+    // decoded stream is the file's own sample n - Delay.
+    const auto measure = [&](const float* const* planes, int channels, int samples) {
+        const uint64_t start = index * kAacFrameLength;
+        const uint64_t delay = m_pReader->Delay();
+        const uint64_t skip = std::min<uint64_t>(delay > start ? delay - start : 0, static_cast<uint64_t>(samples));
+        m_planes.assign(planes, planes + channels);
+        for (const float*& plane : m_planes)
+            plane += skip;
+        m_meter->Add(m_planes.data(), channels, samples - static_cast<int>(skip), start + skip - delay);
+    };
+    if (check.Decodes(m_pReader->Data(), m_pReader->Size(),
+                      m_meter ? CAacFrameCheck::SampleSink(measure) : CAacFrameCheck::SampleSink())) {
         m_pWriter->OnFrame(m_pReader->Data(), m_pReader->Size(), kAacFrameLength);
         return;
     }

@@ -5,12 +5,14 @@
 // a frame of silence, so that the book decodes and its timing stays.
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "decode/AacFrames.h"
 #include "base/BookTypes.h"
 #include "engine/FrameSource.h"
+#include "engine/LevelMeter.h"
 #include "engine/WriterCallback.h"
 #include "engine/RunState.h"
 
@@ -21,7 +23,10 @@ public:
     // Opens the file; without it afterwards `run` has failed. `stream` is
     // the book's stream, which the file was found to match before the
     // conversion started.
-    CFrameCopier(CRunState& run, const sInputFile& input, const sAacStream& stream, IWriterCallback* writer);
+    // With `measureLevels`, the decoded samples' levels go to the writer
+    // for chapters cut at pauses.
+    CFrameCopier(CRunState& run, const sInputFile& input, const sAacStream& stream, IWriterCallback* writer,
+                 bool measureLevels = false);
 
     bool IsOpen() const override { return m_pReader != nullptr; }
     void Run() override;
@@ -47,4 +52,6 @@ private:
     uint64_t m_nFrames = 0;             // frames handed on so far
     uint64_t m_nReplaced = 0;           // of them, frames of silence
     std::vector<int64_t> m_replacedAt;  // where the first few were, 100 ns into the file's audio
+    std::optional<CLevelMeter> m_meter;
+    std::vector<const float*> m_planes;  // decoded samples past the priming, per channel
 };

@@ -9,6 +9,7 @@
 // ends.
 #include <atomic>
 #include <cstddef>
+#include <utility>
 
 #include "engine/BlockingQueue.h"
 #include "engine/ConsoleSink.h"
@@ -32,6 +33,7 @@ public:
     // is stopping.
     void OnFrame(const uint8_t* data, int size, uint64_t duration) override;
     void OnEnd(uint64_t samples) override;
+    void OnLevels(sLevelEnvelope levels) override { m_levels = std::move(levels); }
 
     std::unique_ptr<sEncodedFrame> TryPop();
     std::unique_ptr<sEncodedFrame> Pop()
@@ -45,6 +47,9 @@ public:
     // its source put first); set before the first frame.
     void SetLead(uint64_t samples) { m_nLead.store(samples); }
     uint64_t Lead() const { return m_nLead.load(); }
+    // The unit's levels, once its end has been taken (before it, the
+    // producer may still set them); empty where none were measured.
+    sLevelEnvelope TakeLevels() { return std::move(m_levels); }
     int FrameCount() const { return m_nFrames; }
     int ByteCount() const { return m_nBytes; }
     // Whether the producer waits for room.
@@ -60,4 +65,5 @@ private:
     std::atomic<bool> m_bWaiting{false};
     std::atomic<uint64_t> m_nFileSamples{0};
     std::atomic<uint64_t> m_nLead{0};
+    sLevelEnvelope m_levels;  // set by the producer before the end
 };

@@ -42,10 +42,18 @@ CUnitEncoder::CUnitEncoder(const sConversionContext& context, CRunState& run, co
         const sPcmFormat chosen = m_pReader->Format();
         m_format = MakePcm16Format(chosen.rate, static_cast<uint16_t>(chosen.channels));
     }
-    if (!OpenAacEncoder(m_format))
+    if (!OpenAacEncoder(m_format)) {
         ReleaseReader();
-    else
-        NarrowToUnit();
+        return;
+    }
+    NarrowToUnit();
+    // The blocks in hand give the levels that chapter cuts look for pauses
+    // in; each unit measures its own stretch, so nothing is measured twice.
+    if (context.m_split.Splits() && context.m_split.m_eMode == eSplitMode::Pauses) {
+        const uint64_t block = m_nFrameLength;
+        m_meter.emplace(LevelWindowSamples(m_format.nSamplesPerSec), m_unit.First() ? 0 : m_unit.firstFrame * block,
+                        m_unit.Last() ? UINT64_MAX : m_unit.endFrame * block);
+    }
 }
 
 void CUnitEncoder::NarrowToUnit()
@@ -189,6 +197,12 @@ void CUnitEncoder::Run()
     }
     while (auto block = m_queue.Pop()) {
         m_nSilence += static_cast<uint64_t>(block->silence);
+        if (m_meter) {
+            for (int c = 0; c < m_nChannels; ++c)
+                m_planes[static_cast<size_t>(c)] = block->Plane(c);
+            m_meter->Add(m_planes.data(), m_nChannels, block->length - block->silence,
+                         m_nFirstBlock * m_nFrameLength + m_nSamplesIn);
+        }
         EncodeBlock(*block);
     }
     if (decoding.joinable())
@@ -205,6 +219,8 @@ void CUnitEncoder::Run()
         }
         HandOnFrame(bytes);
     }
+    if (m_meter)
+        m_pWriter->OnLevels(m_meter->Take());
     m_pWriter->OnEnd(FileSamples());
 }
 

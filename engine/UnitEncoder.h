@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "base/BookTypes.h"
 #include "engine/ConversionContext.h"
 #include "engine/FrameSource.h"
+#include "engine/LevelMeter.h"
 #include "decode/PcmReader.h"
 #include "engine/WriterCallback.h"
 #include "engine/PcmQueue.h"
@@ -103,4 +105,6 @@ private:
     uint64_t m_nKeepFrom = 0;
     uint64_t m_nKeepTo = UINT64_MAX;
     CPcmQueue m_queue;
+    // Measures the unit's own samples where chapters are cut at pauses.
+    std::optional<CLevelMeter> m_meter;
 };

@@ -46,7 +46,8 @@ void CUnitTask::ConvertUnit()
     try {
         std::unique_ptr<IFrameSource> source;
         if (m_pCopyOf)
-            source = std::make_unique<CFrameCopier>(m_run, m_input, *m_pCopyOf, &m_frames);
+            source = std::make_unique<CFrameCopier>(m_run, m_input, *m_pCopyOf, &m_frames,
+                                                    m_context.m_split.m_eMode == eSplitMode::Pauses);
         else
             source = std::make_unique<CUnitEncoder>(m_context, m_run, FixesFormat() ? nullptr : &*m_requiredFormat,
                                                 m_input, &m_frames, m_unit);

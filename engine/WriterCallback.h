@@ -3,6 +3,8 @@
 // queue (tests record them instead).
 #include <cstdint>
 
+#include "engine/LevelMeter.h"
+
 class IWriterCallback {
 public:
     virtual ~IWriterCallback() = default;
@@ -10,4 +12,7 @@ public:
     // The unit has no more frames; `samples` per channel were its file's own
     // audio (without the silence that fills its last frame).
     virtual void OnEnd(uint64_t samples) = 0;
+    // The levels of the unit's own samples, measured where chapters are cut
+    // at pauses; given before OnEnd.
+    virtual void OnLevels(sLevelEnvelope /*levels*/) {}
 };

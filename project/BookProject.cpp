@@ -403,5 +403,6 @@ sConversionContext CBookProject::BuildConversion(const std::u16string& output, c
     context.m_cover = ReadCoverBytes(m_cover.GetCoverPath());
     context.m_strOutput = output;
     context.m_encoding = encoding;
+    context.m_split = m_split;
     return context;
 }

@@ -99,6 +99,11 @@ public:
     // batch or until every row is gone.
     std::vector<std::u16string> ChapterNotices() const;
 
+    // Whether and how long chapters are cut into parts; kept for every
+    // conversion from now on.
+    void SetChapterSplit(const sChapterSplit& split) { m_split = split; }
+    const sChapterSplit& ChapterSplit() const { return m_split; }
+
     // A conversion can start exactly while there are rows.
     bool CanStart() const { return !m_rows.empty(); }
     // The book name with ".m4b": the file name offered for saving; empty
@@ -186,4 +191,5 @@ private:
     int m_nChapterSource = CHAPTERS_FROM_TAG;
     sBookDetails m_details;
     CCoverChoice m_cover;
+    sChapterSplit m_split;
 };

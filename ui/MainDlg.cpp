@@ -28,6 +28,7 @@
 #include "ui/ListFiles.h"
 #include "ui/MoreDetailsDlg.h"
 #include "project/LeftOutChapters.h"
+#include "ui/SplitChaptersDlg.h"
 #include "project/OutputPath.h"
 #include "ui/PictureBoxCtrl.h"
 #include "ui/ProgressDlg.h"
@@ -227,6 +228,8 @@ void CMainDlg::CreateMenu()
     chapters->addSeparator();
     connect(add(chapters, ID_EDIT_CHAPTERS, "&Edit Chapters...\tCtrl+E", "Ctrl+E"), &QAction::triggered, this,
             [this] { OnEditChapters(); });
+    connect(add(chapters, ID_SPLIT_CHAPTERS, "&Split Long Chapters...", nullptr), &QAction::triggered, this,
+            [this] { OnSplitChapters(); });
 
     QMenu* help = m_menu->addMenu(QStringLiteral("&Help"));
     connect(add(help, ID_APP_ABOUT, "&About Tavlin...", nullptr), &QAction::triggered, this, [this] { OnAbout(); });
@@ -424,6 +427,13 @@ void CMainDlg::OnAbout()
 {
     CAboutDlg about(QApplication::activeWindow() ? QApplication::activeWindow() : this);
     about.exec();
+}
+
+void CMainDlg::OnSplitChapters()
+{
+    CSplitChaptersDlg dialog(m_project.ChapterSplit(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        m_project.SetChapterSplit(dialog.Choice());
 }
 
 void CMainDlg::OnNew() { m_project.New(); }

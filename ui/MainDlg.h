@@ -35,6 +35,7 @@ enum eCommand : int {
     ID_CHAPTERS_FILENAME = 32775,
     ID_CHAPTERS_TAG = 32777,
     ID_EDIT_CHAPTERS = 32779,
+    ID_SPLIT_CHAPTERS = 32780,
 };
 
 // The window's end code: every way out ends it with this.
@@ -62,6 +63,8 @@ public:
     void OnEditChapters();
     // Opens the dialog of the details without a field here; OK stores them.
     void OnMoreDetails();
+    // Chapters > Split Long Chapters: the split dialog's choice goes to the project.
+    void OnSplitChapters();
     void StartConversion();
     // Shows the current cover choice in the picture.
     void RefreshCover();

@@ -82,12 +82,28 @@ TEST(CliOptions, UsageErrors)
         {"--chapter-title", "3=", "Book"},
         {"--chapter-title", "3=  ", "Book"},
         {"--force", "Book"},  // a single book always replaces its file
+        {"--split-chapters", "20", "Book"},  // no unit
+        {"--split-chapters", "30m1h", "Book"},  // units out of order
+        {"--split-chapters", "5s", "Book"},  // shorter than 10 s
+        {"--split-chapters", "20m,loud", "Book"},
     };
     for (const auto& arguments : bad) {
         const sCliParse parse = Parse(arguments);
         EXPECT_EQ(parse.m_action, eCliAction::UsageError) << testing::PrintToString(arguments);
         EXPECT_FALSE(parse.m_strError.empty());
     }
+}
+
+TEST(CliOptions, SplitChaptersTakesALengthAndHowToCut)
+{
+    constexpr int64_t kSecond = 10000000;
+    const sChapterSplit pauses = Parse({"--split-chapters", "1h30m", "Book"}).m_options.m_split;
+    EXPECT_EQ(pauses.m_eMode, eSplitMode::Pauses);
+    EXPECT_EQ(pauses.m_llLength, 5400 * kSecond);
+    const sChapterSplit exact = Parse({"--split-chapters=90s,exact", "Book"}).m_options.m_split;
+    EXPECT_EQ(exact.m_eMode, eSplitMode::Exact);
+    EXPECT_EQ(exact.m_llLength, 90 * kSecond);
+    EXPECT_FALSE(Parse({"Book"}).m_options.m_split.Splits());
 }
 
 TEST(CliOptions, BitrateOutsideTheEncodersRangeIsAUsageError)

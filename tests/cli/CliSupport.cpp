@@ -144,6 +144,23 @@ sCliResult RunCliWithin(const fs::path& folder, const std::vector<std::string>& 
     return result;
 }
 
+fs::path TemporaryBook(const fs::path& folder, const std::string& name, int pid)
+{
+    return folder / ("." + name + ".tavlin-partial-" + std::to_string(pid) + ".m4b");
+}
+
+bool WaitUntilWritten(CCliProcess& process, const fs::path& file, uintmax_t bytes)
+{
+    while (!process.HasEnded()) {
+        std::error_code error;
+        const uintmax_t size = fs::file_size(file, error);
+        if (!error && size > bytes)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
 std::map<std::string, std::string> Probe(const fs::path& file)
 {
     const testsupport::CommandResult result = testsupport::Run(
@@ -196,27 +213,6 @@ void MakePicture(const fs::path& file, const std::string& color)
         testsupport::Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
                           "color=c=" + color + ":s=32x32", "-frames:v", "1", file.string()});
     ASSERT_EQ(result.exitCode, 0) << result.output;
-}
-
-// Where the run with process id `pid` writes the book `name` in `folder`
-// until the book is complete.
-fs::path TemporaryBook(const fs::path& folder, const std::string& name, int pid)
-{
-    return folder / ("." + name + ".tavlin-partial-" + std::to_string(pid) + ".m4b");
-}
-
-// Waits until `file` holds more than `bytes`; false when the process ended
-// first.
-bool WaitUntilWritten(CCliProcess& process, const fs::path& file, uintmax_t bytes)
-{
-    while (!process.HasEnded()) {
-        std::error_code error;
-        const uintmax_t size = fs::file_size(file, error);
-        if (!error && size > bytes)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
 }
 
 // Four files of 4 minutes: the conversion is still running when it is

@@ -48,6 +48,14 @@ private:
     bool m_bEnded = false;
 };
 
+// Where the run with process id `pid` writes the book `name` in `folder`
+// until the book is complete.
+std::filesystem::path TemporaryBook(const std::filesystem::path& folder, const std::string& name, int pid);
+
+// Waits until `file` holds more than `bytes`; false when the process ended
+// first.
+bool WaitUntilWritten(CCliProcess& process, const std::filesystem::path& file, uintmax_t bytes);
+
 // ffprobe's flat listing of the format, streams and chapters: key -> value,
 // values without their quotes. Empty when ffprobe cannot read the file.
 std::map<std::string, std::string> Probe(const std::filesystem::path& file);
@@ -59,12 +67,6 @@ std::vector<uint8_t> ExtractCover(const std::filesystem::path& book, const std::
 void MakeTaggedMp3(const std::filesystem::path& file, double seconds, const std::map<std::string, std::string>& tags);
 void MakePicture(const std::filesystem::path& file, const std::string& color);
 
-// Where the run with process id `pid` writes the book `name` in `folder`
-// until the book is complete.
-std::filesystem::path TemporaryBook(const std::filesystem::path& folder, const std::string& name, int pid);
-// Waits until `file` holds more than `bytes`; false when the process ended
-// first.
-bool WaitUntilWritten(CCliProcess& process, const std::filesystem::path& file, uintmax_t bytes);
 // Four files of 4 minutes: a conversion of them is still running when it is
 // stopped.
 void MakeLongBook(const std::filesystem::path& folder);

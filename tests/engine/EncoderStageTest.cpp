@@ -1,6 +1,7 @@
 // The AAC stage of one file, fed by a PCM source standing in for the decoder.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <numeric>
 
 #include "engine/UnitEncoder.h"
@@ -17,7 +18,12 @@ struct RecordedFrame {
 
 class CRecordingWriter : public IWriterCallback {
 public:
-    void OnFrame(const uint8_t*, int size, uint64_t duration) override { frames.push_back({size, duration}); }
+    void OnFrame(const uint8_t*, int size, uint64_t duration) override
+    {
+        frames.push_back({size, duration});
+        if (frames.size() == stopAfterFrames && onStop)
+            onStop();
+    }
     void OnEnd(uint64_t samples) override
     {
         ++ends;
@@ -38,6 +44,9 @@ public:
         return sum;
     }
     std::vector<RecordedFrame> frames;
+    // Called once, from the encoding thread, when that many frames are in.
+    size_t stopAfterFrames = 0;
+    std::function<void()> onStop;
     int ends = 0;
     uint64_t fileSamples = 0;
 };
@@ -177,12 +186,10 @@ TEST_F(EncoderStageTest, AbortMidFileStillHandsOnEncodedAndFlushedFramesThenEnds
     CRecordingWriter writer;
     CUnitEncoder encoder(m_context, m_run, nullptr, input, &writer);
     ASSERT_TRUE(encoder.HasReader());
-    std::thread aborter([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        m_run.Stop();
-    });
+    // Stopped once frames have come out, whatever the machine's speed.
+    writer.stopAfterFrames = 2;
+    writer.onStop = [this] { m_run.Stop(); };
     encoder.Run();
-    aborter.join();
     EXPECT_EQ(writer.ends, 1);
     EXPECT_GT(writer.frames.size(), 1u);
     EXPECT_LT(encoder.SamplesIn(), 44100u * 60u);

@@ -2,13 +2,16 @@
 // source, deleting rows, New, shortcuts, resizing and the empty hint.
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -18,6 +21,7 @@
 #include "ui/ListFiles.h"
 #include "ui/MainDlg.h"
 #include "ui/PictureBoxCtrl.h"
+#include "ui/SplitChaptersDlg.h"
 #include "tests/support/TestSupport.h"
 #include "UiFixtures.h"
 
@@ -283,6 +287,30 @@ TEST_F(MainDlgTest, ChapterSourceRewritesTheChapterColumn)
     EXPECT_EQ(RowTexts(dialog.List()), (std::vector<std::pair<QString, QString>>{{"01", "01"}, {"02", "02"}}));
     dialog.Command(ID_CHAPTERS_TAG)->trigger();
     EXPECT_EQ(RowTexts(dialog.List())[0].second, QStringLiteral("Opening"));
+}
+
+// Chapters > Split Long Chapters: OK waits for a length it can read, and the
+// choice becomes the project's, so the next conversion's.
+TEST_F(MainDlgTest, SplitLongChaptersSetsTheProjectsSplit)
+{
+    CMainDlg dialog;
+    bool answered = false;
+    QTimer::singleShot(0, [&] {
+        auto* split = dynamic_cast<CSplitChaptersDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(split, nullptr);
+        auto* ok = split->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        split->findChild<QRadioButton*>(QStringLiteral("exact"))->click();
+        split->findChild<QLineEdit*>(QStringLiteral("length"))->setText(QStringLiteral("90"));
+        EXPECT_FALSE(ok->isEnabled());
+        split->findChild<QLineEdit*>(QStringLiteral("length"))->setText(QStringLiteral("1m30s"));
+        ASSERT_TRUE(ok->isEnabled());
+        answered = true;
+        ok->click();
+    });
+    dialog.Command(ID_SPLIT_CHAPTERS)->trigger();
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(dialog.Project().ChapterSplit().m_eMode, eSplitMode::Exact);
+    EXPECT_EQ(dialog.Project().ChapterSplit().m_llLength, 90 * 10000000LL);
 }
 
 TEST_F(MainDlgTest, DeleteRemovesExactlyTheSelectedRows)
