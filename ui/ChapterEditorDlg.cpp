@@ -6,6 +6,7 @@
 #include <QResizeEvent>
 #include <QTableWidget>
 
+#include "project/SplitChoice.h"
 #include "ui/DialogFont.h"
 #include "ui/UserDialogs.h"
 
@@ -88,7 +89,12 @@ void CChapterEditorDlg::Reload()
         const int row = static_cast<int>(i);
         m_table->setItem(row, COLUMN_NUMBER, ReadOnlyCell(QString::number(chapter.m_nNumber), right));
         m_table->setItem(row, COLUMN_START, ReadOnlyCell(Q(FormatBookTime(chapter.m_start)), right));
-        m_table->setItem(row, COLUMN_LENGTH, ReadOnlyCell(Q(FormatBookTime(chapter.m_length)), right));
+        // A chapter that the split will cut says so: its cuts are found
+        // during conversion.
+        const std::u16string split = DescribeChapterSplit(chapter.m_length.value_or(0), m_project.ChapterSplit());
+        m_table->setItem(row, COLUMN_LENGTH,
+                         ReadOnlyCell(Q(FormatBookTime(chapter.m_length) + (split.empty() ? u"" : u" (" + split + u")")),
+                                      right));
         m_table->setItem(row, COLUMN_TITLE, new QTableWidgetItem(Q(chapter.m_strTitle)));
         m_table->setItem(row, COLUMN_FILE, ReadOnlyCell(Q(chapter.m_strPath)));
     }

@@ -74,6 +74,7 @@ public:
     void SetSettingsFile(std::filesystem::path file) { m_settingsFile = std::move(file); }
 
     const CBookProject& Project() const { return m_project; }
+    CBookProject& Project() { return m_project; }
     const std::u16string& BookName() const { return m_project.BookName(); }
     CListFiles& List() { return *m_list; }
     C_ComboBox& Cover() { return *m_cbCover; }

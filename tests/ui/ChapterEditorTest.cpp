@@ -135,3 +135,17 @@ TEST_F(ChapterEditorTest, AnEditedTitleOutlivesAChangeOfSourceAndReachesTheBook)
     });
     EXPECT_EQ(ListedChapter(1), QStringLiteral("2 1 (2 chapters)"));
 }
+
+TEST_F(ChapterEditorTest, AChapterTheSplitWillCutSaysSoInsteadOfInventingTimes)
+{
+    window.Project().SetChapterSplit({eSplitMode::Pauses, 10000000LL});  // parts of 1 s
+    InEditor([&](CChapterEditorDlg& editor) {
+        QTableWidget& table = editor.Table();
+        ASSERT_EQ(table.rowCount(), 5);
+        // "1" lasts 1.3 s and stays whole; "B" (2.5 s) is cut.
+        EXPECT_FALSE(table.item(0, CChapterEditorDlg::COLUMN_LENGTH)->text().contains(QStringLiteral("cut")));
+        EXPECT_TRUE(table.item(2, CChapterEditorDlg::COLUMN_LENGTH)
+                        ->text()
+                        .contains(QStringLiteral("at pauses during conversion")));
+    });
+}
