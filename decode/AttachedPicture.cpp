@@ -19,13 +19,9 @@ bool IsFrontCover(const AVStream& stream)
 
 sAttachedPicture ReadAttachedPicture(const std::u16string& path, size_t maxBytes)
 {
-    ffmpeg::FormatContext context(avformat_alloc_context());
+    ffmpeg::FormatContext context = OpenContainer(path);
     if (!context)
         return {};
-    AVFormatContext* raw = context.release();
-    if (avformat_open_input(&raw, FileUrl(path).c_str(), nullptr, nullptr) < 0)
-        return {};
-    context.reset(raw);
 
     const AVStream* chosen = nullptr;
     for (unsigned i = 0; i < context->nb_streams; ++i) {

@@ -37,6 +37,19 @@ std::string FileUrl(const std::u16string& path)
     return "file:" + ToPath(path).native();
 }
 
+ffmpeg::FormatContext OpenContainer(const std::u16string& path)
+{
+    ffmpeg::FormatContext context(avformat_alloc_context());
+    if (!context)
+        return {};
+    // avformat_open_input frees the context itself when it fails.
+    AVFormatContext* raw = context.release();
+    if (avformat_open_input(&raw, FileUrl(path).c_str(), nullptr, nullptr) < 0)
+        return {};
+    context.reset(raw);
+    return context;
+}
+
 int64_t StatedDuration(const AVFormatContext& format, const AVStream& stream)
 {
     constexpr AVRational k100ns = {1, 10000000};

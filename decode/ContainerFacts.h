@@ -6,12 +6,18 @@
 #include <optional>
 #include <string>
 
+#include "ffmpeg/Handles.h"
+
 struct AVFormatContext;
 struct AVStream;
 
 // The file at `path` as FFmpeg opens it: the "file:" prefix keeps a name that
 // looks like a protocol or a device ("pipe:", "concat:...") a plain file name.
 std::string FileUrl(const std::u16string& path);
+
+// The file at `path` opened for reading its container, or null when FFmpeg
+// cannot open it.
+ffmpeg::FormatContext OpenContainer(const std::u16string& path);
 
 // The stream's stated playing time, else the container's, in 100 ns units;
 // 0 when neither is stated.

@@ -67,13 +67,9 @@ sFileChapters ReadMediaChapters(const std::u16string& path, std::u16string* embe
         embeddedSheet->clear();
     // No deadline of its own: the tag helper that runs it is stopped from
     // outside when a file takes too long, also while frames are decoded.
-    ffmpeg::FormatContext context(avformat_alloc_context());
+    ffmpeg::FormatContext context = OpenContainer(path);
     if (!context)
         return {};
-    AVFormatContext* raw = context.release();
-    if (avformat_open_input(&raw, FileUrl(path).c_str(), nullptr, nullptr) < 0)
-        return {};
-    context.reset(raw);
     // Durations of most formats are only estimated here.
     avformat_find_stream_info(context.get(), nullptr);
 

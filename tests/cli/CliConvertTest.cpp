@@ -21,11 +21,6 @@ using testsupport::TempDir;
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
 std::string Value(const std::map<std::string, std::string>& probe, const std::string& key)
 {
     const auto it = probe.find(key);

@@ -15,11 +15,6 @@ using testsupport::TempDir;
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
 // The chapter titles of `book`, in order.
 std::vector<std::string> ChapterTitles(const fs::path& book)
 {

@@ -217,6 +217,11 @@ void MakePicture(const fs::path& file, const std::string& color)
 
 // Four files of 4 minutes: the conversion is still running when it is
 // stopped.
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
 void MakeLongBook(const fs::path& folder)
 {
     fs::create_directories(folder);

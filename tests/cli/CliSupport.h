@@ -67,6 +67,9 @@ std::vector<uint8_t> ExtractCover(const std::filesystem::path& book, const std::
 void MakeTaggedMp3(const std::filesystem::path& file, double seconds, const std::map<std::string, std::string>& tags);
 void MakePicture(const std::filesystem::path& file, const std::string& color);
 
+// Whether `text` holds `part`.
+bool Contains(const std::string& text, const std::string& part);
+
 // Four files of 4 minutes: a conversion of them is still running when it is
 // stopped.
 void MakeLongBook(const std::filesystem::path& folder);
