@@ -21,12 +21,6 @@ using testsupport::TempDir;
 
 namespace {
 
-std::string Value(const std::map<std::string, std::string>& probe, const std::string& key)
-{
-    const auto it = probe.find(key);
-    return it == probe.end() ? std::string("<missing>") : it->second;
-}
-
 // "Book One" with two tagged MP3 files (the second without a title), an
 // untagged WAV, a cover and a second picture.
 class CliBook : public ::testing::Test {

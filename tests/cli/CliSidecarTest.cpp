@@ -14,12 +14,6 @@ using testsupport::TempDir;
 
 namespace {
 
-std::string Value(const std::map<std::string, std::string>& probe, const std::string& key)
-{
-    const auto it = probe.find(key);
-    return it == probe.end() ? std::string("<missing>") : it->second;
-}
-
 }  // namespace
 
 TEST(CliDetailsBesideTheAudio, TagsThenMetadataOpfThenTheCommandLine)

@@ -217,6 +217,12 @@ void MakePicture(const fs::path& file, const std::string& color)
 
 // Four files of 4 minutes: the conversion is still running when it is
 // stopped.
+std::string Value(const std::map<std::string, std::string>& probe, const std::string& key)
+{
+    const auto it = probe.find(key);
+    return it == probe.end() ? std::string("<missing>") : it->second;
+}
+
 bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;

@@ -67,6 +67,9 @@ std::vector<uint8_t> ExtractCover(const std::filesystem::path& book, const std::
 void MakeTaggedMp3(const std::filesystem::path& file, double seconds, const std::map<std::string, std::string>& tags);
 void MakePicture(const std::filesystem::path& file, const std::string& color);
 
+// The probe's value of `key`, or "<missing>".
+std::string Value(const std::map<std::string, std::string>& probe, const std::string& key);
+
 // Whether `text` holds `part`.
 bool Contains(const std::string& text, const std::string& part);
 
